@@ -1,0 +1,24 @@
+// The engine's binding to the physics library, loaded at start by file name.
+// Engine code calls the library only through these three functions.
+#pragma once
+
+#include <string>
+
+#include "sim/records.h"
+
+namespace curling {
+
+// Loads the library from `path` (absolute, or a bare name for the default
+// search order) and looks up Simulation, CreateShot and CreateHitShot in that
+// order. A library lacking any of them counts as not loaded. On failure
+// `reason` says why and the previous binding is kept.
+bool LoadSimulator(const std::string& path, std::string& reason);
+
+// Calls through the bound exports. Results are the library's and are ignored
+// by the engine.
+int Simulation(GameState* state, ShotVector shot, float random_error, void* reserved,
+               int reserved_flag);
+int CreateShot(AimPoint aim, ShotVector* out);
+int CreateHitShot(AimPoint aim, float power, ShotVector* out);
+
+}  // namespace curling

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (only those missing), then
+# configures and builds the given CMake presets (default: release).
+#   scripts/setup.sh [--with-browser] [preset ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev)
+presets=()
+for arg in "$@"; do
+  case "$arg" in
+    --with-browser) packages+=(chromium) ;;
+    *) presets+=("$arg") ;;
+  esac
+done
+[ ${#presets[@]} -gt 0 ] || presets=(release)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+for preset in "${presets[@]}"; do
+  echo "setup: configuring and building '$preset'"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done

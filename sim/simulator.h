@@ -1,0 +1,73 @@
+// C++ interface of libCurlingSimulator.so, for programs that link the library
+// directly (the match server, tools, tests). Unlike the C exports, a call here
+// takes its random stream explicitly and returns the whole shot: final state,
+// trajectories of every stone that moved, and the events of the shot.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/records.h"
+#include "sim/simulator_exports.h"
+
+namespace curling::sim {
+
+// An explicit, reproducible source of random draws: `seed` names the match,
+// `stream` separates independent sequences (e.g. games played in parallel),
+// `counter` advances by one per shot played from it.
+struct RandomStream {
+  uint64_t seed = 0;
+  uint64_t stream = 0;
+  uint64_t counter = 0;
+};
+
+struct Rules {
+  bool free_guard_zone = true;
+};
+
+struct TrajectorySample {
+  float t;  // seconds since release
+  float x;
+  float y;
+};
+
+struct StoneTrajectory {
+  int stone;  // index in GameState::Stones
+  std::vector<TrajectorySample> samples;  // first sample at the start of motion, last at rest/exit
+};
+
+enum class EventKind : uint8_t {
+  kCollision,        // stones a and b touched
+  kStopped,          // stone a came to rest
+  kLeftSide,         // stone a touched a side board
+  kLeftBack,         // stone a passed wholly beyond the back line
+  kHogLine,          // delivered stone a removed: did not wholly cross the hog line
+  kFreeGuardZone,    // rule broken: stones restored, delivered stone a removed
+  kEventLimit,       // event limit reached, every stone stopped where it was
+  kOutOfPlayBefore,  // stone a was out of play (invalid) before the shot
+};
+
+struct ShotEvent {
+  EventKind kind;
+  float t;
+  int a;
+  int b;  // -1 unless a collision
+  float x;
+  float y;
+};
+
+struct ShotOutcome {
+  GameState final_state;
+  std::vector<StoneTrajectory> trajectories;
+  std::vector<ShotEvent> events;
+  ShotVector played;  // the delivery after random error was applied
+};
+
+// Plays `shot` on `state` as stone state.ShotNum, drawing its random error from
+// `stream` (advancing stream.counter). Trajectories are sampled every
+// `sample_interval` seconds plus at every event.
+CURLING_SIM_API ShotOutcome PlayShot(const GameState& state, const ShotVector& shot,
+                                     float random_error, RandomStream& stream,
+                                     const Rules& rules = Rules{}, float sample_interval = 0.05f);
+
+}  // namespace curling::sim

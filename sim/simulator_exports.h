@@ -1,0 +1,42 @@
+// The C exports of libCurlingSimulator.so and the function-pointer types the
+// engine binds them through.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/records.h"
+
+#if defined(CURLING_SIMULATOR_BUILD)
+#define CURLING_SIM_API __attribute__((visibility("default")))
+#else
+#define CURLING_SIM_API
+#endif
+
+extern "C" {
+
+// Plays `shot` as stone state->ShotNum from the delivery point, with random
+// delivery error of standard deviation `random_error` metres. On return every
+// stone is at rest on the sheet or at (0, 0) and ShotNum is one higher.
+// `reserved` is always null and `reserved_flag` always -1. Returns 1.
+CURLING_SIM_API int Simulation(GameState* state, ShotVector shot, float random_error,
+                               void* reserved, int reserved_flag);
+
+// The delivery whose unobstructed rest point is the aim point. Returns 1, or 0
+// when the aim cannot be reached (the delivery then never enters play).
+CURLING_SIM_API int CreateShot(AimPoint aim, ShotVector* out);
+
+// The delivery whose unobstructed path passes the aim point with `power`
+// metres still to run. Returns 1, or 0 when the aim cannot be reached.
+CURLING_SIM_API int CreateHitShot(AimPoint aim, float power, ShotVector* out);
+
+// Seed of the random error drawn by Simulation (default 0). Set before use.
+CURLING_SIM_API void SetRandomSeed(uint64_t seed);
+
+// Five-rock free guard zone rule: non-zero turns it on (the default).
+CURLING_SIM_API void SetFreeGuardZoneRule(int enabled);
+
+}  // extern "C"
+
+using SimulationFunction = int (*)(GameState*, ShotVector, float, void*, int);
+using CreateShotFunction = int (*)(AimPoint, ShotVector*);
+using CreateHitShotFunction = int (*)(AimPoint, float, ShotVector*);
