@@ -13,11 +13,11 @@ struct StonePosition {
 };
 
 struct GameState {
-  int32_t ShotNum;   // shot about to be thrown in the current end (0-15)
-  int32_t CurEnd;    // carried for the server, never read by the engine
-  int32_t LastEnd;   // carried
-  int32_t Score[10]; // carried; cleared only by NEWGAME
-  uint8_t NextSide;  // carried, 0 or 1
+  int32_t ShotNum;    // shot about to be thrown in the current end (0-15)
+  int32_t CurEnd;     // carried for the server, never read by the engine
+  int32_t LastEnd;    // carried
+  int32_t Score[10];  // carried; cleared only by NEWGAME
+  uint8_t NextSide;   // carried, 0 or 1
   uint8_t Padding[3];
   StonePosition Stones[16];  // stone i is thrown as shot i; (0, 0) is out of play
 };

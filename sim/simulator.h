@@ -32,7 +32,7 @@ struct TrajectorySample {
 };
 
 struct StoneTrajectory {
-  int stone;  // index in GameState::Stones
+  int stone;                              // index in GameState::Stones
   std::vector<TrajectorySample> samples;  // first sample at the start of motion, last at rest/exit
 };
 
