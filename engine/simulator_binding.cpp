@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "engine/platform.h"
 #include "sim/simulator_exports.h"
 
 namespace curling {
@@ -35,6 +36,19 @@ bool LoadSimulator(const std::string& path, std::string& reason) {
   g_create_shot = reinterpret_cast<CreateShotFunction>(symbols[1]);
   g_create_hit_shot = reinterpret_cast<CreateHitShotFunction>(symbols[2]);
   return true;
+}
+
+bool LoadSimulatorLibrary(std::string& reason) {
+  std::string directory_reason;
+  const std::string directory = ExecutableDirectory(directory_reason);
+  std::string first_reason = directory_reason;
+  if (!directory.empty()) {
+    if (LoadSimulator(directory + kSimulatorLibraryName, first_reason)) return true;
+  }
+  std::string second_reason;
+  if (LoadSimulator(kSimulatorLibraryName, second_reason)) return true;
+  reason = first_reason + "; " + second_reason;
+  return false;
 }
 
 int Simulation(GameState* state, ShotVector shot, float random_error, void* reserved,

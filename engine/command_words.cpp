@@ -1,0 +1,40 @@
+#include "engine/command_words.h"
+
+namespace curling {
+namespace {
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+int GetWord(std::string& word, const char* line, int n) {
+  if (n < 0) return 0;
+  const char* p = line;
+  while (*p == ' ')
+    ++p;
+  for (int i = 0; i < n; ++i) {
+    if (*p == '\0') return 0;
+    while (*p != ' ' && *p != '\0')
+      ++p;
+    if (*p == '\0') return 0;
+    while (*p == ' ')
+      ++p;
+  }
+  const char* end = p;
+  while (*end != ' ' && *end != '\0')
+    ++end;
+  word.assign(p, end);
+  return 1;
+}
+
+bool EqualsIgnoringAsciiCase(const std::string& word, const char* name) {
+  size_t i = 0;
+  for (; i < word.size() && name[i] != '\0'; ++i) {
+    if (AsciiLower(word[i]) != AsciiLower(name[i])) return false;
+  }
+  return i == word.size() && name[i] == '\0';
+}
+
+}  // namespace curling

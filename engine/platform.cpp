@@ -1,0 +1,61 @@
+#include "engine/platform.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace curling {
+
+ssize_t ReadStandardInput(char* buffer, size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, size);
+    if (n >= 0) return n;
+    if (errno != EINTR) return -1;
+  }
+}
+
+void WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+std::string ExecutableDirectory(std::string& reason) {
+  // readlink does not say how long the target is: grow until it fits.
+  std::vector<char> path(256);
+  for (;;) {
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n < 0) {
+      reason = std::string("/proc/self/exe: ") + std::strerror(errno);
+      return {};
+    }
+    if (static_cast<size_t>(n) < path.size()) {
+      const std::string full(path.data(), static_cast<size_t>(n));
+      const size_t slash = full.rfind('/');
+      if (slash == std::string::npos) {
+        reason = "/proc/self/exe: not an absolute path: " + full;
+        return {};
+      }
+      return full.substr(0, slash + 1);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+void IgnoreBrokenPipe() {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGPIPE, &action, nullptr);
+}
+
+}  // namespace curling

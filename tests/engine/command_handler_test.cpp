@@ -1,0 +1,159 @@
+#include "engine/command_handler.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "engine/game_state.h"
+
+namespace curling {
+namespace {
+
+// Runs `line` through HandleCommand with standard output captured. Returns
+// what was written; `result` gets HandleCommand's result.
+std::string Handle(const std::string& line, int* result = nullptr) {
+  int fds[2];
+  EXPECT_EQ(::pipe2(fds, O_NONBLOCK), 0);
+  fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  ::dup2(fds[1], STDOUT_FILENO);
+  std::string buffer = line;  // the handler may change its line in place
+  const int r = HandleCommand(buffer.data());
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  ::close(fds[1]);
+  std::string out;
+  char chunk[256];
+  ssize_t n;
+  while ((n = ::read(fds[0], chunk, sizeof chunk)) > 0)
+    out.append(chunk, static_cast<size_t>(n));
+  ::close(fds[0]);
+  if (result != nullptr) *result = r;
+  return out;
+}
+
+// A state with every field set to something recognisable.
+GameState Marked() {
+  GameState s{};
+  s.ShotNum = 11;
+  s.CurEnd = 3;
+  s.LastEnd = 8;
+  for (int i = 0; i < 10; ++i)
+    s.Score[i] = i + 1;
+  s.NextSide = 1;
+  for (int k = 0; k < 16; ++k)
+    s.Stones[k] = {9.0f + k, 19.0f + k};
+  return s;
+}
+
+bool SameBytes(const GameState& a, const GameState& b) {
+  return std::memcmp(&a, &b, sizeof(GameState)) == 0;
+}
+
+TEST(HandleCommandTest, IsReadyRepliesExactlyReadyOk) {
+  for (const char* line : {"ISREADY", "isready", "IsReady", "   ISREADY", "ISREADY extra words",
+                           "ISREADY\r\n", "ISREADY\n"}) {
+    int result = -1;
+    EXPECT_EQ(Handle(line, &result), "READYOK") << "'" << line << "'";
+    EXPECT_EQ(result, 1);
+  }
+  for (const char* line : {"ISREADYX", "ISREADY\tnow", "IS READY", "", "   ", "\r\n", "READYOK"}) {
+    int result = -1;
+    EXPECT_EQ(Handle(line, &result), "") << "'" << line << "'";
+    EXPECT_EQ(result, 1);
+  }
+}
+
+TEST(HandleCommandTest, NewGameZeroesEveryField) {
+  g_game_state = Marked();
+  EXPECT_EQ(Handle("newGame"), "");
+  EXPECT_TRUE(SameBytes(g_game_state, GameState{}));
+
+  g_game_state = Marked();
+  Handle("NEWGAMES");
+  Handle("NEWGAME\tnow");
+  Handle("position\t1 2");
+  EXPECT_TRUE(SameBytes(g_game_state, Marked())) << "unmatched words must change nothing";
+}
+
+TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
+  std::string full = "POSITION";
+  for (int i = 0; i < 32; ++i)
+    full += " " + std::to_string(i) + ".5";
+  g_game_state = Marked();
+  int result = -1;
+  Handle(full + " ignored words", &result);
+  EXPECT_EQ(result, 1);
+  for (int k = 0; k < 16; ++k) {
+    EXPECT_EQ(g_game_state.Stones[k].x, 2 * k + 0.5f);
+    EXPECT_EQ(g_game_state.Stones[k].y, 2 * k + 1.5f);
+  }
+  EXPECT_EQ(g_game_state.ShotNum, 11);
+
+  g_game_state = Marked();
+  Handle("POSITION 1 2 3", &result);
+  EXPECT_EQ(result, 0);
+  GameState expected = Marked();
+  expected.Stones[0] = {1.0f, 2.0f};
+  expected.Stones[1].x = 3.0f;
+  EXPECT_TRUE(SameBytes(g_game_state, expected));
+
+  // A trailing space makes one empty word, which converts to 0.
+  g_game_state = Marked();
+  Handle("POSITION 1 2 ", &result);
+  EXPECT_EQ(result, 0);
+  expected = Marked();
+  expected.Stones[0] = {1.0f, 2.0f};
+  expected.Stones[1].x = 0.0f;
+  EXPECT_TRUE(SameBytes(g_game_state, expected));
+
+  // Unparsable words become 0 or their valid leading part.
+  g_game_state = Marked();
+  Handle("position nan 2.5abc inf 0x10 1e39", &result);
+  EXPECT_EQ(g_game_state.Stones[0].x, 0.0f);
+  EXPECT_EQ(g_game_state.Stones[0].y, 2.5f);
+  EXPECT_EQ(g_game_state.Stones[1].x, 0.0f);
+  EXPECT_EQ(g_game_state.Stones[1].y, 0.0f);
+  EXPECT_TRUE(std::isinf(g_game_state.Stones[2].x));
+}
+
+TEST(HandleCommandTest, SetStateStoresFieldsUntilAWordIsMissing) {
+  g_game_state = Marked();
+  int result = -1;
+  Handle("SETSTATE 3 0 10 2", &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(g_game_state.ShotNum, 3);
+  EXPECT_EQ(g_game_state.CurEnd, 0);
+  EXPECT_EQ(g_game_state.LastEnd, 10);
+  EXPECT_EQ(g_game_state.NextSide, 1);
+  Handle("setstate 4 1 10 0");
+  EXPECT_EQ(g_game_state.NextSide, 0);
+  Handle("SETSTATE 4 1 10 -1");
+  EXPECT_EQ(g_game_state.NextSide, 1);
+
+  g_game_state = Marked();
+  Handle("SETSTATE 5", &result);
+  EXPECT_EQ(result, 0);
+  GameState expected = Marked();
+  expected.ShotNum = 5;
+  EXPECT_TRUE(SameBytes(g_game_state, expected));
+
+  // Out-of-range shot numbers are stored as given (clamped to int32 only).
+  Handle("SETSTATE 99999999999 -3 x");
+  EXPECT_EQ(g_game_state.ShotNum, 2147483647);
+  EXPECT_EQ(g_game_state.CurEnd, -3);
+  EXPECT_EQ(g_game_state.LastEnd, 0);
+
+  // The line is cut at its first line end: what follows is not read.
+  g_game_state = Marked();
+  Handle("SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1");
+  EXPECT_EQ(g_game_state.ShotNum, 7);
+  EXPECT_EQ(g_game_state.NextSide, 0);
+}
+
+}  // namespace
+}  // namespace curling

@@ -1,0 +1,163 @@
+// Conversations with the real curling-engine process through pipes.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "tests/engine/engine_process.h"
+
+namespace curling::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBestShot = R"(BESTSHOT -?[0-9]+\.[0-9]{6} -?[0-9]+\.[0-9]{6} [01])";
+
+bool Matches(const std::string& text, const std::string& pattern) {
+  return std::regex_match(text, std::regex(pattern));
+}
+
+// A folder of its own holding a copy of curling-engine and, optionally, a
+// library copied next to it. Removed at the end of the test.
+class EngineCopy {
+ public:
+  explicit EngineCopy(const std::string& library = "") {
+    std::string pattern = (fs::temp_directory_path() / "curling-engine-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+    fs::copy_file(CURLING_ENGINE_PATH, dir_ / "curling-engine");
+    if (!library.empty()) fs::copy_file(library, dir_ / "libCurlingSimulator.so");
+  }
+  ~EngineCopy() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::string Engine() const { return (dir_ / "curling-engine").string(); }
+
+ private:
+  fs::path dir_;
+};
+
+const char kLoadError[] = "エラー: libCurlingSimulator.so の読み込みに失敗しました\n";
+
+TEST(EngineProtocolTest, ConversationWithTheLibraryLoaded) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  // The reply comes without a line end: reading exactly its 7 bytes must not
+  // wait for more.
+  engine.Send("isready\n");
+  EXPECT_EQ(engine.Read(7), "READYOK");
+  engine.Send("NEWGAME\n");
+  std::string position = "POSITION 2.375 4.88 1.9 6.1";
+  for (int k = 2; k < 16; ++k)
+    position += " 0 0";
+  engine.Send(position + "\n");
+  engine.Send("SETSTATE 2 0 10 0\n");
+  engine.Send("GO\n");
+  engine.CloseInput();
+  const std::string out = engine.ReadAll();
+  EXPECT_TRUE(Matches(out, kBestShot)) << out;
+  EXPECT_EQ(engine.Wait(), 0);
+  EXPECT_EQ(engine.ReadAllErrors(), "");
+}
+
+TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  engine.Send(
+      "isready\nIsReady\nISREADYX\n   ISREADY\nISREADY extra words\nISREADY\tx\n"
+      "\n   \nREADYOK\nIS READY\nISREADY\r\n");
+  engine.CloseInput();
+  EXPECT_EQ(engine.ReadAll(), "READYOKREADYOKREADYOKREADYOKREADYOK");
+  EXPECT_EQ(engine.Wait(), 0);
+
+  EngineProcess go(CURLING_RECORDING_ENGINE_PATH);
+  go.Send("GO\r\nGO\n   GO\ngo more words\nGO\tx\nGOX\nGo");
+  go.CloseInput();
+  const std::string out = go.ReadAll();
+  EXPECT_TRUE(Matches(out, "(" + kBestShot + "){5}")) << out;
+  EXPECT_EQ(go.Wait(), 0);
+}
+
+TEST(EngineProtocolTest, MissingArgumentsAndEmptyWordsAreQuiet) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  engine.Send(
+      "POSITION 1 2 3\nPOSITION 1 2 \nPOSITION\nSETSTATE 5\nSETSTATE\nSETSTATE 3 0 10 2 x\n"
+      "POSITION nan inf 0x10 1e99 -\nNEWGAME extra\n\n   \nISREADY\n");
+  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  engine.CloseInput();
+  EXPECT_EQ(engine.ReadAll(), "");
+  EXPECT_EQ(engine.Wait(), 0);
+  EXPECT_EQ(engine.ReadAllErrors(), "");
+}
+
+TEST(EngineProtocolTest, EveryLineOfOneReadIsHandled) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  // One write: the engine gets all three lines in one read. The last has no
+  // line end and is still handled at once, without waiting for more input.
+  engine.Send("SETSTATE 1 0 10 0\nGO\nISREADY");
+  const std::string out = engine.ReadUntil("READYOK");
+  EXPECT_TRUE(Matches(out, kBestShot + "READYOK")) << out;
+  engine.CloseInput();
+  EXPECT_EQ(engine.ReadAll(), "");
+  EXPECT_EQ(engine.Wait(), 0);
+}
+
+TEST(EngineProtocolTest, LineCutByAFullReadIsCompleted) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  // The first read takes 1024 bytes and ends inside "ISREADY".
+  engine.Send(std::string(1019, 'x') + "\nISREADY\n");
+  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  // Here the first read ends right before the line end.
+  engine.Send(std::string(1016, 'x') + "\nISREADY\n");
+  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  // A line far longer than one read is joined across reads as well.
+  engine.Send("ISREADY" + std::string(3000, ' ') + "more\n");
+  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  engine.CloseInput();
+  EXPECT_EQ(engine.ReadAll(), "");
+  EXPECT_EQ(engine.Wait(), 0);
+}
+
+TEST(EngineProtocolTest, ClosedOutputDoesNotKillTheEngine) {
+  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  engine.CloseOutput();
+  engine.Send("ISREADY\nGO\nISREADY\n");
+  engine.CloseInput();
+  EXPECT_EQ(engine.Wait(), 0);
+}
+
+TEST(EngineProtocolTest, MissingLibraryFailsWithMessageAndReadsNothing) {
+  EngineCopy copy;  // no library next to it, and no LD_LIBRARY_PATH
+  EngineProcess engine(copy.Engine());
+  engine.Send("ISREADY\n");
+  EXPECT_EQ(engine.Wait(), 1);
+  const std::string errors = engine.ReadAllErrors();
+  ASSERT_TRUE(errors.starts_with(kLoadError)) << errors;
+  const std::string reason = errors.substr(sizeof kLoadError - 1);
+  EXPECT_TRUE(Matches(reason, "[^\n]*libCurlingSimulator\\.so[^\n]*\n")) << reason;
+  EXPECT_EQ(engine.ReadAll(), "");
+  EXPECT_EQ(engine.UnreadInput(), 8) << "the engine must not read before it has its library";
+}
+
+TEST(EngineProtocolTest, LibraryLackingAnExportIsALoadFailure) {
+  EngineCopy copy(CURLING_INCOMPLETE_DIR "/libCurlingSimulator.so");
+  EngineProcess engine(copy.Engine());
+  EXPECT_EQ(engine.Wait(), 1);
+  const std::string errors = engine.ReadAllErrors();
+  EXPECT_TRUE(errors.starts_with(kLoadError)) << errors;
+  EXPECT_NE(errors.find("CreateHitShot"), std::string::npos) << errors;
+}
+
+TEST(EngineProtocolTest, LibraryIsFoundByBareNameWhenNotNextToTheEngine) {
+  EngineCopy copy;
+  EngineProcess engine(copy.Engine(), CURLING_RECORDING_DIR);
+  engine.Send("ISREADY\n");
+  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  engine.CloseInput();
+  EXPECT_EQ(engine.Wait(), 0);
+  EXPECT_EQ(engine.ReadAllErrors(), "");
+}
+
+}  // namespace
+}  // namespace curling::testing
