@@ -1,0 +1,167 @@
+#include "server/compliance_check.h"
+
+#include <cmath>
+#include <thread>
+
+#include <fmt/format.h>
+
+#include "server/engine_session.h"
+#include "server/float_text.h"
+#include "server/game.h"
+
+namespace curling::server {
+namespace {
+
+using std::chrono::milliseconds;
+
+// How long the engine is watched for text it should not send.
+constexpr auto kQuietWindow = milliseconds(300);
+
+std::string Shown(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text.substr(0, 120)) {
+    const auto u = static_cast<unsigned char>(c);
+    out += (u >= 0x20 && u < 0x7f) ? std::string(1, c) : fmt::format("\\x{:02x}", u);
+  }
+  if (text.size() > 120) out += "...";
+  return out + "\"";
+}
+
+class CheckReport {
+ public:
+  explicit CheckReport(std::ostream& out) : out_(out) {}
+  void Step(bool passed, const std::string& what, const std::string& detail) {
+    out_ << (passed ? "PASS  " : "FAIL  ") << what;
+    if (!detail.empty()) out_ << ": " << detail;
+    out_ << '\n';
+    out_.flush();
+    all_passed_ = all_passed_ && passed;
+  }
+  bool all_passed() const { return all_passed_; }
+
+ private:
+  std::ostream& out_;
+  bool all_passed_ = true;
+};
+
+GameState CheckPosition(int shot) {
+  GameState state{};
+  state.ShotNum = shot;
+  state.CurEnd = 3;
+  state.LastEnd = 7;
+  // A few stones in and around the house, on both sides, thrown before `shot`.
+  const StonePosition spots[] = {{2.375f, 5.2f}, {2.0f, 4.5f},  {2.6f, 7.5f}, {2.9f, 4.9f},
+                                 {1.8f, 6.0f},   {2.4f, 3.9f},  {2.2f, 8.5f}, {3.1f, 5.6f},
+                                 {2.5f, 4.7f},   {1.6f, 4.2f},  {2.3f, 6.8f}, {2.75f, 4.3f},
+                                 {2.1f, 5.5f},   {2.45f, 9.0f}, {0.0f, 0.0f}, {0.0f, 0.0f}};
+  for (int i = 0; i < shot && i < 16; ++i)
+    state.Stones[i] = spots[i];
+  return state;
+}
+
+}  // namespace
+
+bool RunComplianceCheck(const std::vector<std::string>& engine, const std::string& stderr_log,
+                        const CheckSettings& settings, std::ostream& report_out) {
+  CheckReport report(report_out);
+  const auto ready_timeout = milliseconds(static_cast<long long>(settings.ready_timeout * 1000));
+  EngineSession session("engine");
+
+  if (Fault f = session.Start(engine, stderr_log); f) {
+    report.Step(false, "engine starts", f.reason);
+    return false;
+  }
+  report.Step(true, "engine starts", "");
+
+  // Readiness in three spellings; the answer must be exactly READYOK.
+  for (const char* word : {"ISREADY", "isready", "IsReady"}) {
+    if (Fault f = session.Send(word, ready_timeout); f) {
+      report.Step(false, fmt::format("{} answered", word), f.reason);
+      return false;
+    }
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + ready_timeout;
+    while (received.find("READYOK") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::string more;
+      if (Fault f = session.Collect(milliseconds(50), more); f) {
+        report.Step(false, fmt::format("{} answered", word), f.reason);
+        return false;
+      }
+      received += more;
+    }
+    // Let anything sent after READYOK (a line end, say) arrive as well.
+    std::string tail;
+    session.Collect(milliseconds(100), tail);
+    received += tail;
+    const bool exact = received == "READYOK";
+    const bool found = received.find("READYOK") != std::string::npos;
+    report.Step(exact, fmt::format("{} answered by READYOK without a line end", word),
+                "received " + Shown(received) +
+                    (exact   ? ""
+                     : found ? " (extra bytes around READYOK)"
+                             : " (no READYOK)"));
+  }
+
+  // Commands without an answer: nothing may come back.
+  auto expect_quiet = [&](const std::string& command, const std::string& what) {
+    if (Fault f = session.Send(command, ready_timeout); f) {
+      report.Step(false, what, f.reason);
+      return false;
+    }
+    std::string received;
+    const Fault f = session.Collect(kQuietWindow, received);
+    report.Step(!f && received.empty(), what,
+                f                  ? f.reason
+                : received.empty() ? "no reply"
+                                   : "received " + Shown(received));
+    return !f;
+  };
+  if (!expect_quiet("NEWGAME", "NEWGAME accepted silently")) return false;
+
+  // "GO" at four shots, the later ones sent with lower-case command words.
+  for (int shot : {0, 5, 14, 15}) {
+    GameState state = CheckPosition(shot);
+    state.NextSide = static_cast<uint8_t>(shot % 2);
+    std::string position = ProtocolState::PositionCommand(state);
+    std::string set_state = ProtocolState::SetStateCommand(state);
+    const bool lower = shot >= 5;
+    if (lower) {
+      position.replace(0, 8, "position");
+      set_state.replace(0, 8, "setstate");
+    }
+    if (!expect_quiet(position, fmt::format("{} for shot {} accepted silently",
+                                            lower ? "position" : "POSITION", shot))) {
+      return false;
+    }
+    if (!expect_quiet(set_state, fmt::format("{} accepted silently", set_state))) return false;
+
+    ShotAnswer answer;
+    const Fault f = session.Go(std::chrono::duration<double>(settings.go_timeout), answer);
+    const std::string what = fmt::format("GO at shot {} answered by BESTSHOT", shot);
+    if (f) {
+      std::string detail = f.reason;
+      if (!session.pending().empty()) detail += "; received " + Shown(session.pending());
+      report.Step(false, what, detail);
+      return false;
+    }
+    std::string detail =
+        fmt::format("received {} in {:.2f} s", Shown(answer.texts), answer.thinking_seconds);
+    if (shot >= 14) {
+      detail += answer.reply.shot_num ? fmt::format("; ShotNum {}", *answer.reply.shot_num)
+                                      : "; no ShotNum text";
+      detail += answer.reply.mean_score ? fmt::format("; MeanScore {}", *answer.reply.mean_score)
+                                        : "; no MeanScore text";
+    }
+    report.Step(true, what, detail);
+  }
+
+  // The engine should end by itself once its input closes.
+  session.Stop(milliseconds(2000));
+  const std::string how = session.ExitDescription();
+  report.Step(how.rfind("exited", 0) == 0, "engine ends when its input closes",
+              how.find("signal 9") != std::string::npos ? "still running after 2 s; killed" : how);
+  return report.all_passed();
+}
+
+}  // namespace curling::server

@@ -1,0 +1,67 @@
+// One engine as a child process: stdin and stdout are pipes held by the
+// server, stderr goes to a log file. The child runs in a process group of its
+// own so that it and anything it started can be stopped together.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace curling::server {
+
+using Clock = std::chrono::steady_clock;
+
+enum class IoStatus {
+  kOk,
+  kTimeout,      // the deadline passed first
+  kClosed,       // the engine closed its end of the pipe or exited
+  kInterrupted,  // the server was asked to stop
+};
+
+class EngineProcess {
+ public:
+  EngineProcess() = default;
+  ~EngineProcess();
+  EngineProcess(const EngineProcess&) = delete;
+  EngineProcess& operator=(const EngineProcess&) = delete;
+
+  // Starts argv[0] (looked up in PATH when it has no slash) with the other
+  // words as its arguments. On failure `error` says why.
+  bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
+             std::string& error);
+
+  // Writes `command` in one write once the engine has read everything sent
+  // before (the pipe holds no bytes), so that each read of the engine sees
+  // exactly one command.
+  IoStatus Send(std::string_view command, Clock::time_point deadline);
+
+  // Waits until bytes arrive or the deadline passes and appends what came.
+  IoStatus Read(std::string& out, Clock::time_point deadline);
+
+  // Closes the engine's input, gives it `grace` to end, then kills its
+  // process group; always reaps it. Safe to call more than once.
+  void Stop(std::chrono::milliseconds grace);
+  // Kills the process group at once and reaps the engine.
+  void Kill();
+
+  bool running();
+  // Starting a second engine on the same object is not supported.
+  pid_t pid() const { return pid_; }
+  // "exited with code N" / "killed by signal N" once it ended, else "running".
+  std::string ExitDescription();
+
+ private:
+  bool Reap(bool block);
+
+  pid_t pid_ = -1;
+  int stdin_fd_ = -1;
+  int stdout_fd_ = -1;
+  bool reaped_ = false;
+  bool finished_ = false;  // killed and reaped: nothing left to stop
+  int wait_status_ = 0;
+};
+
+}  // namespace curling::server

@@ -1,0 +1,161 @@
+#include "server/engine_session.h"
+
+#include <thread>
+
+namespace curling::server {
+namespace {
+
+// How long a reply whose last byte could be followed by more digits is given
+// to continue before it is taken as complete.
+constexpr auto kSettleTime = std::chrono::milliseconds(20);
+
+}  // namespace
+
+const char* FaultKindName(FaultKind kind) {
+  switch (kind) {
+    case FaultKind::kNone:
+      return "none";
+    case FaultKind::kStart:
+      return "start";
+    case FaultKind::kNotReady:
+      return "not ready";
+    case FaultKind::kTime:
+      return "time";
+    case FaultKind::kCrash:
+      return "crash";
+    case FaultKind::kProtocol:
+      return "protocol";
+    case FaultKind::kStalled:
+      return "stalled";
+    case FaultKind::kInterrupted:
+      return "interrupted";
+  }
+  return "unknown";
+}
+
+Fault EngineSession::Start(const std::vector<std::string>& argv, const std::string& stderr_log) {
+  std::string error;
+  if (!process_.Start(argv, stderr_log, error)) return {FaultKind::kStart, error};
+  return {};
+}
+
+Fault EngineSession::ClosedFault(std::string_view during) {
+  // Give an exiting engine a moment to be reaped, for an exact description.
+  const auto until = Clock::now() + std::chrono::milliseconds(200);
+  while (process_.running() && Clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  std::string how = process_.running() ? "closed its pipe" : process_.ExitDescription();
+  return {FaultKind::kCrash, std::string(during) + ": engine " + how};
+}
+
+Fault EngineSession::FromStatus(IoStatus status, std::string_view during, FaultKind timeout_kind) {
+  switch (status) {
+    case IoStatus::kOk:
+      return {};
+    case IoStatus::kClosed:
+      return ClosedFault(during);
+    case IoStatus::kInterrupted:
+      return {FaultKind::kInterrupted, "interrupted"};
+    case IoStatus::kTimeout:
+      break;
+  }
+  return {timeout_kind, std::string(during) + ": timed out"};
+}
+
+Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds stall_limit) {
+  const IoStatus status = process_.Send(command, Clock::now() + stall_limit);
+  std::string during = "sending " + std::string(command.substr(0, command.find(' ')));
+  if (status == IoStatus::kTimeout) {
+    return {FaultKind::kStalled, during + ": engine stopped reading its input"};
+  }
+  return FromStatus(status, during, FaultKind::kStalled);
+}
+
+Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
+                               std::chrono::milliseconds resend_interval) {
+  const auto deadline = Clock::now() + timeout;
+  while (true) {
+    if (Fault f = Send("ISREADY", std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::max(deadline - Clock::now(), Clock::duration{0})));
+        f) {
+      if (f.kind == FaultKind::kStalled) f.kind = FaultKind::kNotReady;
+      return f;
+    }
+    const auto resend_at = std::min(deadline, Clock::now() + resend_interval);
+    while (true) {
+      switch (parser_.ParseReady()) {
+        case ReplyStatus::kComplete:
+          return {};
+        case ReplyStatus::kFault:
+          return {FaultKind::kProtocol, parser_.fault()};
+        case ReplyStatus::kIncomplete:
+          break;
+      }
+      std::string bytes;
+      const IoStatus status = process_.Read(bytes, resend_at);
+      if (status == IoStatus::kTimeout) break;
+      if (Fault f = FromStatus(status, "waiting for READYOK", FaultKind::kNotReady); f) return f;
+      parser_.Append(bytes);
+    }
+    if (Clock::now() >= deadline) {
+      return {FaultKind::kNotReady,
+              "no READYOK within " +
+                  std::to_string(std::chrono::duration<double>(timeout).count()).substr(0, 5) +
+                  " s"};
+    }
+  }
+}
+
+Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer) {
+  // Writing "GO" itself counts against the budget only once it is written.
+  if (Fault f = Send("GO", std::chrono::milliseconds(10'000)); f) return f;
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::duration_cast<Clock::duration>(budget);
+  auto last_byte = start;
+  bool at_end_of_data = false;
+  while (true) {
+    switch (parser_.ParseShot(at_end_of_data)) {
+      case ReplyStatus::kComplete:
+        answer.reply = parser_.shot();
+        answer.texts = parser_.last_texts();
+        answer.thinking_seconds = std::chrono::duration<double>(last_byte - start).count();
+        return {};
+      case ReplyStatus::kFault:
+        return {FaultKind::kProtocol, parser_.fault()};
+      case ReplyStatus::kIncomplete:
+        break;
+    }
+    if (at_end_of_data) at_end_of_data = false;
+    std::string bytes;
+    // After some bytes came, wait only a short moment before trying to
+    // complete a reply that may end there.
+    const bool settle = !parser_.pending().empty();
+    const auto wait_until = settle ? std::min(deadline, Clock::now() + kSettleTime) : deadline;
+    const IoStatus status = process_.Read(bytes, wait_until);
+    if (status == IoStatus::kTimeout) {
+      if (Clock::now() >= deadline) {
+        return {FaultKind::kTime, "thinking-time budget exceeded"};
+      }
+      at_end_of_data = true;
+      continue;
+    }
+    if (Fault f = FromStatus(status, "waiting for BESTSHOT", FaultKind::kTime); f) return f;
+    last_byte = Clock::now();
+    parser_.Append(bytes);
+  }
+}
+
+Fault EngineSession::Collect(std::chrono::milliseconds window, std::string& out) {
+  const auto deadline = Clock::now() + window;
+  out = parser_.pending();
+  parser_ = ReplyParser{};
+  while (Clock::now() < deadline) {
+    const IoStatus status = process_.Read(out, deadline);
+    if (status == IoStatus::kTimeout) break;
+    if (status != IoStatus::kOk) return FromStatus(status, "reading", FaultKind::kTime);
+  }
+  return {};
+}
+
+}  // namespace curling::server

@@ -1,0 +1,49 @@
+// Referees one game between two engine processes: starts them, checks that
+// they are ready, asks for every shot, plays it through the physics library,
+// scores the ends, and reports everything to its observers.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "server/game_types.h"
+
+namespace curling::server {
+
+// Plays one delivery; the library's PlayShot in the program, a stand-in in tests.
+using ShotPlayer = std::function<sim::ShotOutcome(const GameState&, const ShotVector&, float,
+                                                  sim::RandomStream&, const sim::Rules&)>;
+
+// The state sent to the engine for `shot` of `end` and played from.
+//   CurEnd   0-based number of the end being played.
+//   LastEnd  0-based number of the last end as now scheduled: ends - 1, or
+//            the current end during an extra end.
+//   Score[e] points of end e (e < 10) seen from seat 0: positive when the
+//            first engine scored, negative when the second did, 0 blank.
+//   NextSide the seat (0 or 1) of the engine about to throw.
+// Not sent to engines (no command carries Score), but passed to the library.
+struct ProtocolState {
+  static std::string PositionCommand(const GameState& state);
+  static std::string SetStateCommand(const GameState& state);
+};
+
+class Game {
+ public:
+  Game(GameConfig config, ShotPlayer player) : config_(std::move(config)), player_(player) {}
+
+  void AddObserver(GameObserver* observer) { observers_.push_back(observer); }
+
+  // Plays the game to its end and returns the result; the engines are
+  // stopped and reaped before it returns.
+  GameResult Play();
+
+ private:
+  GameResult Finish(GameResult result, std::array<EngineSession*, 2> sessions);
+  GameResult LoseByFault(int seat, Fault fault, std::array<int, 2> total, int ends_played);
+
+  GameConfig config_;
+  ShotPlayer player_;
+  std::vector<GameObserver*> observers_;
+};
+
+}  // namespace curling::server
