@@ -1,0 +1,29 @@
+// A search's candidate list: deliveries and their score accumulators, two
+// index-aligned lists in generation order, never sorted or filtered.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "sim/records.h"
+
+namespace curling {
+
+struct CandidateList {
+  std::vector<ShotVector> shots;
+  std::vector<float> scores;  // one per shot, starting at 0.0
+
+  // Appends the delivery and a 0.0 accumulator. Throws std::bad_alloc when a
+  // list cannot grow; the search is then abandoned whole.
+  void Append(const ShotVector& shot) {
+    shots.push_back(shot);
+    scores.push_back(0.0f);
+  }
+  void Clear() {
+    shots.clear();
+    scores.clear();
+  }
+  std::size_t Size() const { return shots.size(); }
+};
+
+}  // namespace curling
