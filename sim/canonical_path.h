@@ -1,0 +1,90 @@
+// The canonical free path of a stone with spin +1: heading Theta(v) and
+// displacement P(v) from full speed (kMaxSpeed, heading 0) down to speed v.
+// Every free path is a rotated and translated piece of it (mirrored for spin
+// -1). P is tabulated once on a grid in speed and evaluated by cubic Hermite
+// interpolation with exact end slopes.
+#pragma once
+
+#include <cmath>
+
+#include "sim/physics_constants.h"
+
+namespace curling::sim {
+
+struct Vec2 {
+  double x;
+  double y;
+};
+
+// Canonical heading at speed v (closed form), 0 at kMaxSpeed.
+inline double CanonicalHeading(double v) {
+  constexpr double kRatio = kCurlCoefficient / kDeceleration;
+  constexpr double kAtFade = kRatio * (1.0 / kCurlFadeSpeed - 1.0 / kMaxSpeed);
+  if (v >= kCurlFadeSpeed) return kRatio * (1.0 / v - 1.0 / kMaxSpeed);
+  return kAtFade + kRatio / (kCurlFadeSpeed * kCurlFadeSpeed) * (kCurlFadeSpeed - v);
+}
+
+// Exact slope of the canonical path: dP/dv = -(v / a) (cos Theta, sin Theta).
+inline Vec2 CanonicalSlope(double v) {
+  const double theta = CanonicalHeading(v);
+  const double scale = -v / kDeceleration;
+  return {scale * std::cos(theta), scale * std::sin(theta)};
+}
+
+class CanonicalPath {
+ public:
+  static constexpr int kNodesPerSpeedUnit = 50;  // grid step 0.02 m/s
+  static constexpr int kIntervals = static_cast<int>(kMaxSpeed) * kNodesPerSpeedUnit;
+
+  // The one table of the library, built on first use (thread-safe).
+  static const CanonicalPath& Get();
+
+  // P(v) for spin +1; v is clamped to [0, kMaxSpeed].
+  Vec2 Position(double v) const {
+    if (!(v > 0.0)) v = 0.0;
+    if (v > kMaxSpeed) v = kMaxSpeed;
+    const double scaled = v * kNodesPerSpeedUnit;
+    int i = static_cast<int>(scaled);
+    if (i >= kIntervals) i = kIntervals - 1;
+    const double u = scaled - i;
+    const double u2 = u * u;
+    const double u3 = u2 * u;
+    const double h00 = 2.0 * u3 - 3.0 * u2 + 1.0;
+    const double h10 = u3 - 2.0 * u2 + u;
+    const double h01 = 3.0 * u2 - 2.0 * u3;
+    const double h11 = u3 - u2;
+    const Node& a = nodes_[i];
+    const Node& b = nodes_[i + 1];
+    return {h00 * a.px + h10 * a.mx + h01 * b.px + h11 * b.mx,
+            h00 * a.py + h10 * a.my + h01 * b.py + h11 * b.my};
+  }
+
+  // Node speed i / kNodesPerSpeedUnit.
+  static double NodeSpeed(int i) { return static_cast<double>(i) / kNodesPerSpeedUnit; }
+
+ private:
+  CanonicalPath();
+
+  struct Node {
+    double px, py;  // P at the node
+    double mx, my;  // slope times the grid step
+  };
+  Node nodes_[kIntervals + 1];
+};
+
+// Position and heading of the canonical path for spin s in {-1, 0, +1}: the
+// mirror image for -1, a straight line along +x for 0.
+inline Vec2 SpinPathPosition(const CanonicalPath& path, int spin, double v) {
+  if (spin == 0) {
+    return {(kMaxSpeed * kMaxSpeed - v * v) / (2.0 * kDeceleration), 0.0};
+  }
+  Vec2 p = path.Position(v);
+  if (spin < 0) p.y = -p.y;
+  return p;
+}
+
+inline double SpinPathHeading(int spin, double v) {
+  return spin == 0 ? 0.0 : spin * CanonicalHeading(v);
+}
+
+}  // namespace curling::sim

@@ -1,0 +1,264 @@
+#include "sim/event_loop.h"
+
+#include <cmath>
+#include <limits>
+
+namespace curling::sim {
+namespace {
+
+constexpr double kTwoRadii = 2.0 * kStoneRadius;
+// Below this speed (m/s) a stone is at rest.
+constexpr double kRestSpeed = 1e-9;
+// Safety net on the number of time steps of one shot; never reached in play.
+constexpr int kMaxSteps = 200000;
+
+}  // namespace
+
+EventLoop::EventLoop(const CanonicalPath& path, ShotObserver* observer)
+    : path_(path), observer_(observer) {}
+
+void EventLoop::PlaceStone(int stone, Vec2 pos) {
+  in_play_[stone] = true;
+  moving_[stone] = false;
+  pos_[stone] = pos;
+  vel_[stone] = {0.0, 0.0};
+}
+
+void EventLoop::Launch(int stone, double speed, double heading, int spin) {
+  if (!in_play_[stone] || !(speed > kRestSpeed)) return;
+  const double v = speed < kMaxSpeed ? speed : kMaxSpeed;
+  StartPath(stone, {v * std::cos(heading), v * std::sin(heading)}, spin);
+}
+
+void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
+  const double speed = std::hypot(velocity.x, velocity.y);
+  if (!(speed > kRestSpeed)) {
+    if (moving_[stone]) {
+      moving_[stone] = false;
+      ++events_;
+      Emit(EventKind::kStopped, t_, stone, -1);
+    }
+    vel_[stone] = {0.0, 0.0};
+    return;
+  }
+  FreePath& motion = paths_[stone];
+  motion.Start(path_, t_, pos_[stone], speed, std::atan2(velocity.y, velocity.x), spin);
+  if (!moving_[stone] && observer_ != nullptr) observer_->MotionStarted(stone, t_, pos_[stone]);
+  moving_[stone] = true;
+  moved_[stone] = true;
+  exits_[stone] = FindPathExit(path_, motion);
+  vel_[stone] = motion.VelocityAt(t_);
+}
+
+void EventLoop::Emit(EventKind kind, double t, int a, int b) {
+  if (observer_ == nullptr) return;
+  const Vec2 none{0.0, 0.0};
+  observer_->EventOccurred(kind, t, a, b, a >= 0 ? pos_[a] : none, b >= 0 ? pos_[b] : none);
+}
+
+// Pairs that can still meet before the next event: at least one moving, and
+// their gap no larger than the sum of the paths they have left to run (both
+// shrink by the same distance travelled, so this holds until the next event).
+void EventLoop::RebuildPairs() {
+  double reach[kStoneCount];
+  for (int i = 0; i < kStoneCount; ++i) {
+    if (!moving_[i]) {
+      reach[i] = 0.0;
+      continue;
+    }
+    const double v = paths_[i].SpeedAt(t_);
+    reach[i] = v * v / (2.0 * kDeceleration);
+  }
+  pair_count_ = 0;
+  for (int i = 0; i < kStoneCount; ++i) {
+    if (!in_play_[i]) continue;
+    for (int j = i + 1; j < kStoneCount; ++j) {
+      if (!in_play_[j] || (!moving_[i] && !moving_[j])) continue;
+      const double dx = pos_[j].x - pos_[i].x;
+      const double dy = pos_[j].y - pos_[i].y;
+      const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
+      if (dx * dx + dy * dy > limit * limit) continue;
+      pair_a_[pair_count_] = static_cast<uint8_t>(i);
+      pair_b_[pair_count_] = static_cast<uint8_t>(j);
+      ++pair_count_;
+    }
+  }
+}
+
+// Resolves the first pair, in index order, that touches and approaches.
+bool EventLoop::ResolveContacts() {
+  for (int p = 0; p < pair_count_; ++p) {
+    const int i = pair_a_[p];
+    const int j = pair_b_[p];
+    const double rx = pos_[j].x - pos_[i].x;
+    const double ry = pos_[j].y - pos_[i].y;
+    const double dist = std::sqrt(rx * rx + ry * ry);
+    if (dist - kTwoRadii > kContactGap) continue;
+    const double ux = vel_[i].x - vel_[j].x;
+    const double uy = vel_[i].y - vel_[j].y;
+    double nx;
+    double ny;
+    if (dist > 1e-12) {
+      nx = rx / dist;
+      ny = ry / dist;
+    } else {  // coincident centres: push apart along the relative motion
+      const double u = std::hypot(ux, uy);
+      if (!(u > 0.0)) continue;
+      nx = ux / u;
+      ny = uy / u;
+    }
+    const double approach = ux * nx + uy * ny;
+    if (!(approach > 0.0)) continue;
+    const double impulse = 0.5 * (1.0 + kRestitution) * approach;
+    const Vec2 vi{vel_[i].x - impulse * nx, vel_[i].y - impulse * ny};
+    const Vec2 vj{vel_[j].x + impulse * nx, vel_[j].y + impulse * ny};
+    // A stone struck from rest runs straight; a moving one keeps its spin.
+    const int spin_i = moving_[i] ? paths_[i].Spin() : 0;
+    const int spin_j = moving_[j] ? paths_[j].Spin() : 0;
+    touched_[i] = true;
+    touched_[j] = true;
+    ++events_;
+    Emit(EventKind::kCollision, t_, i, j);
+    StartPath(i, vi, spin_i);
+    StartPath(j, vj, spin_j);
+    return true;
+  }
+  return false;
+}
+
+// A time within which pair (i, j) cannot come into contact. With relative
+// position r, relative velocity w and relative acceleration at most A,
+// r(t) = r + w t + E with |E| <= A t^2 / 2; two lower bounds on the gap follow:
+// the projection on the current line of centres, and the closest approach of
+// the straight relative motion. The larger of the two safe times is safe.
+double EventLoop::PairTimeBound(int i, int j) const {
+  const double rx = pos_[j].x - pos_[i].x;
+  const double ry = pos_[j].y - pos_[i].y;
+  const double wx = vel_[j].x - vel_[i].x;
+  const double wy = vel_[j].y - vel_[i].y;
+  const double accel = kAccelerationBound * ((moving_[i] ? 1.0 : 0.0) + (moving_[j] ? 1.0 : 0.0));
+  const double dist = std::sqrt(rx * rx + ry * ry);
+  const double gap = dist - kTwoRadii;
+  const double rw = rx * wx + ry * wy;
+  const double w2 = wx * wx + wy * wy;
+  const double wn = dist > 0.0 ? rw / dist : 0.0;
+
+  if (gap <= kContactGap) {
+    // Touching but separating (approaching pairs were resolved): allow a
+    // relative movement of at most the contact gap, or as long as the
+    // separation cannot turn into approach.
+    const double w = std::sqrt(w2);
+    const double small = 2.0 * kContactGap / (w + std::sqrt(w2 + 2.0 * accel * kContactGap));
+    const double separating = wn > 0.0 ? 2.0 * wn / accel : 0.0;
+    return small > separating ? small : separating;
+  }
+
+  const double disc = std::sqrt(wn * wn + 2.0 * accel * gap);
+  const double projected = wn >= 0.0 ? (wn + disc) / accel : 2.0 * gap / (disc - wn);
+
+  double closest = dist;
+  if (w2 > 0.0 && rw < 0.0) {
+    const double tc = -rw / w2;
+    const double cx = rx + wx * tc;
+    const double cy = ry + wy * tc;
+    closest = std::sqrt(cx * cx + cy * cy);
+  }
+  const double passing = closest > kTwoRadii ? std::sqrt(2.0 * (closest - kTwoRadii) / accel) : 0.0;
+  return projected > passing ? projected : passing;
+}
+
+void EventLoop::StopAll() {
+  hit_limit_ = true;
+  Emit(EventKind::kEventLimit, t_, -1, -1);
+  for (int i = 0; i < kStoneCount; ++i) {
+    if (!moving_[i]) continue;
+    moving_[i] = false;
+    vel_[i] = {0.0, 0.0};
+    Emit(EventKind::kStopped, t_, i, -1);
+  }
+}
+
+void EventLoop::Run() {
+  RebuildPairs();
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  for (int steps = 0;; ++steps) {
+    bool any_moving = false;
+    for (int i = 0; i < kStoneCount; ++i)
+      any_moving = any_moving || moving_[i];
+    if (!any_moving) return;
+    if (events_ >= kMaxEvents || steps >= kMaxSteps) {
+      StopAll();
+      return;
+    }
+    if (ResolveContacts()) {
+      RebuildPairs();
+      continue;
+    }
+
+    // Earliest stop or exit, then pairs' safe times.
+    double dt = kInfinity;
+    int limiter = -1;
+    bool limiter_exits = false;
+    for (int i = 0; i < kStoneCount; ++i) {
+      if (!moving_[i]) continue;
+      const double stop = paths_[i].StopTime() - t_;
+      if (stop < dt) {
+        dt = stop;
+        limiter = i;
+        limiter_exits = false;
+      }
+      if (exits_[i].kind != ExitKind::kNone) {
+        const double exit = exits_[i].time - t_;
+        if (exit <= dt) {
+          dt = exit;
+          limiter = i;
+          limiter_exits = true;
+        }
+      }
+    }
+    for (int p = 0; p < pair_count_; ++p) {
+      const double bound = PairTimeBound(pair_a_[p], pair_b_[p]);
+      if (bound < dt) {
+        dt = bound;
+        limiter = -1;
+      }
+    }
+    if (!(dt > 0.0)) dt = 0.0;
+
+    const double t_from = t_;
+    t_ = t_from + dt;
+    if (observer_ != nullptr) observer_->Stepped(t_from, t_, paths_, moving_);
+
+    bool changed = false;
+    for (int i = 0; i < kStoneCount; ++i) {
+      if (!moving_[i]) continue;
+      FreePath& motion = paths_[i];
+      const bool exits = exits_[i].kind != ExitKind::kNone &&
+                         ((i == limiter && limiter_exits) || exits_[i].time <= t_);
+      if (exits) {
+        pos_[i] = motion.PositionAt(path_, exits_[i].time);
+        ++events_;
+        Emit(exits_[i].kind == ExitKind::kSide ? EventKind::kLeftSide : EventKind::kLeftBack,
+             exits_[i].time, i, -1);
+        in_play_[i] = false;
+        moving_[i] = false;
+        pos_[i] = {0.0, 0.0};
+        vel_[i] = {0.0, 0.0};
+        changed = true;
+      } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
+        pos_[i] = motion.RestPosition(path_);
+        moving_[i] = false;
+        vel_[i] = {0.0, 0.0};
+        ++events_;
+        Emit(EventKind::kStopped, motion.StopTime(), i, -1);
+        changed = true;
+      } else {
+        pos_[i] = motion.PositionAt(path_, t_);
+        vel_[i] = motion.VelocityAt(t_);
+      }
+    }
+    if (changed) RebuildPairs();
+  }
+}
+
+}  // namespace curling::sim

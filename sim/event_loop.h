@@ -1,0 +1,62 @@
+// Event-driven motion of up to sixteen stones: between events every moving
+// stone follows its free path; events are contacts, stops and exits from play.
+// Fixed-size state, no allocation.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/free_path.h"
+#include "sim/sheet_exit.h"
+#include "sim/shot_observer.h"
+
+namespace curling::sim {
+
+class EventLoop {
+ public:
+  EventLoop(const CanonicalPath& path, ShotObserver* observer);
+
+  // Places a stone (at rest) in play.
+  void PlaceStone(int stone, Vec2 pos);
+  // Sets a placed stone moving at time 0.
+  void Launch(int stone, double speed, double heading, int spin);
+
+  // Runs until every stone has stopped or left play, or the event limit is hit.
+  void Run();
+
+  bool InPlay(int stone) const { return in_play_[stone]; }
+  Vec2 Position(int stone) const { return pos_[stone]; }
+  bool Touched(int stone) const { return touched_[stone]; }
+  bool Moved(int stone) const { return moved_[stone]; }
+  int EventCount() const { return events_; }
+  double Time() const { return t_; }
+  bool HitEventLimit() const { return hit_limit_; }
+
+ private:
+  void StartPath(int stone, Vec2 velocity, int spin);
+  void RebuildPairs();
+  bool ResolveContacts();
+  double PairTimeBound(int i, int j) const;
+  void StopAll();
+  void Emit(EventKind kind, double t, int a, int b);
+
+  const CanonicalPath& path_;
+  ShotObserver* observer_;
+  double t_ = 0.0;
+  int events_ = 0;
+  bool hit_limit_ = false;
+
+  bool in_play_[kStoneCount] = {};
+  bool moving_[kStoneCount] = {};
+  bool touched_[kStoneCount] = {};
+  bool moved_[kStoneCount] = {};
+  Vec2 pos_[kStoneCount] = {};
+  Vec2 vel_[kStoneCount] = {};
+  FreePath paths_[kStoneCount];
+  PathExit exits_[kStoneCount];
+
+  int pair_count_ = 0;
+  uint8_t pair_a_[kStoneCount * (kStoneCount - 1) / 2];
+  uint8_t pair_b_[kStoneCount * (kStoneCount - 1) / 2];
+};
+
+}  // namespace curling::sim

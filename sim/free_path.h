@@ -1,0 +1,79 @@
+// One free path of a stone: from a start position, speed, heading and spin,
+// its position, velocity and heading at any later time until it stops.
+#pragma once
+
+#include <cmath>
+
+#include "sim/canonical_path.h"
+
+namespace curling::sim {
+
+class FreePath {
+ public:
+  FreePath() = default;
+
+  // Starts a path at time `t0`. A non-positive speed gives a stone at rest.
+  void Start(const CanonicalPath& path, double t0, Vec2 position, double speed, double heading,
+             int spin) {
+    t0_ = t0;
+    start_ = position;
+    spin_ = spin;
+    heading0_ = heading;
+    speed0_ = speed > 0.0 ? (speed < kMaxSpeed ? speed : kMaxSpeed) : 0.0;
+    stop_time_ = t0 + speed0_ / kDeceleration;
+    canonical_heading0_ = SpinPathHeading(spin, speed0_);
+    const double turn = heading - canonical_heading0_;
+    cos_ = std::cos(turn);
+    sin_ = std::sin(turn);
+    canonical0_ = SpinPathPosition(path, spin, speed0_);
+  }
+
+  double StartTime() const { return t0_; }
+  double StopTime() const { return stop_time_; }
+  double StartSpeed() const { return speed0_; }
+  int Spin() const { return spin_; }
+  Vec2 StartPosition() const { return start_; }
+
+  double SpeedAt(double t) const {
+    const double v = speed0_ - kDeceleration * (t - t0_);
+    return v > 0.0 ? v : 0.0;
+  }
+
+  Vec2 PositionAtSpeed(const CanonicalPath& path, double v) const {
+    const Vec2 p = SpinPathPosition(path, spin_, v);
+    const double dx = p.x - canonical0_.x;
+    const double dy = p.y - canonical0_.y;
+    return {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
+  }
+
+  Vec2 PositionAt(const CanonicalPath& path, double t) const {
+    return PositionAtSpeed(path, SpeedAt(t));
+  }
+
+  Vec2 RestPosition(const CanonicalPath& path) const { return PositionAtSpeed(path, 0.0); }
+
+  double HeadingAtSpeed(double v) const {
+    return heading0_ + (SpinPathHeading(spin_, v) - canonical_heading0_);
+  }
+
+  Vec2 VelocityAt(double t) const {
+    const double v = SpeedAt(t);
+    if (v <= 0.0) return {0.0, 0.0};
+    const double h = HeadingAtSpeed(v);
+    return {v * std::cos(h), v * std::sin(h)};
+  }
+
+ private:
+  double t0_ = 0.0;
+  Vec2 start_{0.0, 0.0};
+  int spin_ = 0;
+  double heading0_ = 0.0;
+  double speed0_ = 0.0;
+  double stop_time_ = 0.0;
+  double canonical_heading0_ = 0.0;
+  double cos_ = 1.0;
+  double sin_ = 0.0;
+  Vec2 canonical0_{0.0, 0.0};
+};
+
+}  // namespace curling::sim

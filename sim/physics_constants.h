@@ -1,0 +1,40 @@
+// Constants of the physics model: sheet geometry, ice, curl and collisions.
+#pragma once
+
+namespace curling::sim {
+
+// Sheet (metres; x across, y along, deliveries travel toward smaller y).
+inline constexpr double kSheetWidth = 4.75;
+inline constexpr double kCentreX = 2.375;
+inline constexpr double kDeliveryX = 2.375;
+inline constexpr double kDeliveryY = 41.28;
+inline constexpr double kTeeX = 2.375;
+inline constexpr double kTeeY = 4.88;
+inline constexpr double kHouseRadius = 1.83;
+inline constexpr double kBackLineY = 3.05;
+inline constexpr double kHogLineY = 11.28;
+inline constexpr double kStoneRadius = 0.145;
+// A stone whose centre is farther than this from the tee does not touch the house.
+inline constexpr double kHouseTouchDistance = kHouseRadius + kStoneRadius;
+
+// Ice: constant deceleration (m/s^2).
+inline constexpr double kDeceleration = 0.0824;
+// Curl: sideways acceleration s*k/v above vc, s*k*v/vc^2 below it.
+inline constexpr double kCurlCoefficient = 0.0073;  // m^2/s^3
+inline constexpr double kCurlFadeSpeed = 0.30;      // m/s
+// Largest magnitude of a moving stone's acceleration (deceleration and curl
+// together: sqrt(a^2 + (k/vc)^2) = 0.08592), rounded up.
+inline constexpr double kAccelerationBound = 0.0860;
+
+// Fastest speed played; faster deliveries are played at this speed.
+inline constexpr double kMaxSpeed = 12.0;
+
+// Collisions.
+inline constexpr double kRestitution = 0.9;
+inline constexpr double kContactGap = 1e-5;  // gap at which two stones touch (m)
+inline constexpr int kMaxEvents = 10000;     // per shot; then every stone stops
+
+// Free guard zone rule: applies when the shot number before the shot is up to this.
+inline constexpr int kLastGuardedShot = 4;
+
+}  // namespace curling::sim

@@ -1,0 +1,21 @@
+// When a free path leaves play: its centre comes within a radius of a side
+// line, or passes wholly beyond the back line.
+#pragma once
+
+#include "sim/free_path.h"
+
+namespace curling::sim {
+
+enum class ExitKind { kNone, kSide, kBack };
+
+struct PathExit {
+  ExitKind kind = ExitKind::kNone;
+  double time = 0.0;  // absolute time of leaving, valid unless kNone
+};
+
+// The first exit along the whole remaining path (from its start to rest).
+// Exact up to root-finding tolerance: each coordinate is monotone between the
+// at most one speed where the heading is parallel to its axis.
+PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion);
+
+}  // namespace curling::sim
