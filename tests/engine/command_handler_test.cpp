@@ -82,8 +82,11 @@ TEST(HandleCommandTest, NewGameZeroesEveryField) {
 
 TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
   std::string full = "POSITION";
-  for (int i = 0; i < 32; ++i)
-    full += " " + std::to_string(i) + ".5";
+  for (int i = 0; i < 32; ++i) {
+    full += ' ';
+    full += std::to_string(i);
+    full += ".5";
+  }
   g_game_state = Marked();
   int result = -1;
   Handle(full + " ignored words", &result);
