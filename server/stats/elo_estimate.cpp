@@ -12,7 +12,9 @@ std::optional<double> Finite(double value) {
   return std::nullopt;
 }
 
-double StandardNormalCdf(double z) { return 0.5 * std::erfc(-z / std::sqrt(2.0)); }
+double StandardNormalCdf(double z) {
+  return 0.5 * std::erfc(-z / std::sqrt(2.0));
+}
 
 }  // namespace
 
@@ -22,7 +24,9 @@ double EloFromScore(double score) {
   return -400.0 * std::log10(1.0 / score - 1.0);
 }
 
-double ScoreFromElo(double elo) { return 1.0 / (1.0 + std::pow(10.0, -elo / 400.0)); }
+double ScoreFromElo(double elo) {
+  return 1.0 / (1.0 + std::pow(10.0, -elo / 400.0));
+}
 
 EloEstimate EstimateElo(const PairCounts& counts) {
   EloEstimate e;

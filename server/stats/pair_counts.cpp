@@ -6,7 +6,8 @@ namespace curling::stats {
 
 int64_t PairCounts::Pairs() const {
   int64_t total = 0;
-  for (int64_t c : count) total += c;
+  for (int64_t c : count)
+    total += c;
   return total;
 }
 
@@ -37,7 +38,8 @@ PairScoreMoments MomentsOf(const std::array<double, 5>& weights) {
 
 PairScoreMoments MomentsOf(const PairCounts& counts) {
   std::array<double, 5> weights{};
-  for (int k = 0; k < 5; ++k) weights[k] = static_cast<double>(counts.count[k]);
+  for (int k = 0; k < 5; ++k)
+    weights[k] = static_cast<double>(counts.count[k]);
   return MomentsOf(weights);
 }
 

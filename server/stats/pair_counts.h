@@ -18,7 +18,9 @@ struct PairCounts {
 };
 
 // The pair score k / 4 of cell k.
-inline constexpr double PairScoreOfCell(int k) { return 0.25 * k; }
+inline constexpr double PairScoreOfCell(int k) {
+  return 0.25 * k;
+}
 
 // Mean and variance (over pairs, not over pairs - 1) of the pair score, from
 // per-cell weights that need not be whole numbers.

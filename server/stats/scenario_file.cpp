@@ -46,9 +46,8 @@ StonePosition Stone(const nlohmann::json& entry, size_t i) {
                         x < kSheetWidth - kStoneRadius && y >= kBackLineY - kStoneRadius &&
                         y <= kDeliveryY;
   if (!on_sheet) {
-    throw BadLine(
-        fmt::format("stone {} at ({}, {}) is not on the sheet (use [0, 0] for a stone out of play)",
-                    i, x, y));
+    throw BadLine(fmt::format(
+        "stone {} at ({}, {}) is not on the sheet (use [0, 0] for a stone out of play)", i, x, y));
   }
   return StonePosition{static_cast<float>(x), static_cast<float>(y)};
 }
@@ -79,7 +78,8 @@ StartScenario ParseLine(const std::string& text, int line) {
   s.end = IntegerField(object, "end", 0, 0, std::numeric_limits<int>::max());
   if (object.contains("score")) {
     const nlohmann::json& score = object["score"];
-    if (!score.is_object()) throw BadLine("\"score\" must be an object {\"hammer\": n, \"other\": m}");
+    if (!score.is_object())
+      throw BadLine("\"score\" must be an object {\"hammer\": n, \"other\": m}");
     for (const auto& [key, value] : score.items()) {
       if (key != "hammer" && key != "other") {
         throw BadLine(fmt::format("unknown key \"{}\" in \"score\" (known: hammer, other)", key));
@@ -98,8 +98,8 @@ StartScenario ParseLine(const std::string& text, int line) {
       s.stones[i] = Stone(stones[i], i);
       const bool in_play = s.stones[i].x != 0.0f || s.stones[i].y != 0.0f;
       if (in_play && static_cast<int>(i) >= s.shot) {
-        throw BadLine(fmt::format("stone {} is in play but shot {} is next: it is not thrown yet", i,
-                                  s.shot));
+        throw BadLine(fmt::format("stone {} is in play but shot {} is next: it is not thrown yet",
+                                  i, s.shot));
       }
     }
   }

@@ -1,6 +1,5 @@
 #include "server/stats/sprt.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "server/stats/elo_estimate.h"
@@ -36,14 +35,19 @@ SprtStatus EvaluateSprt(const PairCounts& counts, const SprtParameters& p) {
   const int64_t pairs = counts.Pairs();
   if (pairs == 0) return s;
 
-  std::array<double, 5> weights{};
+  const double mean = MomentsOf(counts).mean;
+  double weight = 0.0;
+  double squares = 0.0;
   for (int k = 0; k < 5; ++k) {
-    weights[k] = std::max(static_cast<double>(counts.count[k]), kEmptyCellWeight);
+    const double w = static_cast<double>(counts.count[k]) + kPriorPairsPerCell;
+    const double d = PairScoreOfCell(k) - mean;
+    weight += w;
+    squares += w * d * d;
   }
-  const PairScoreMoments m = MomentsOf(weights);
+  const double variance = squares / weight;
   const double s0 = ScoreFromElo(p.elo0);
   const double s1 = ScoreFromElo(p.elo1);
-  s.llr = static_cast<double>(pairs) * (s1 - s0) * (2.0 * m.mean - s0 - s1) / (2.0 * m.variance);
+  s.llr = static_cast<double>(pairs) * (s1 - s0) * (2.0 * mean - s0 - s1) / (2.0 * variance);
   if (s.llr >= s.upper_bound) {
     s.decision = SprtDecision::kAcceptH1;
   } else if (s.llr <= s.lower_bound) {

@@ -33,11 +33,13 @@ struct SprtStatus {
 // approximation: with N pairs of mean s and variance v, and s0, s1 the
 // expected scores of elo0 and elo1,
 //   LLR = N (s1 - s0) (2 s - s0 - s1) / (2 v).
-// Every empty cell is given a weight of 1e-3 pairs first, so that a stream
-// of identical pair scores has a variance above zero and a finite ratio.
+// s is the mean of the counts as they are; v is their second moment about s
+// with half a pair added to every cell (a weak prior), so that a handful of
+// identical pair scores cannot look certain (v = 0 would make one pair
+// decide the test). The prior's weight fades as pairs come in.
 // No pairs: LLR 0, continue.
 SprtStatus EvaluateSprt(const PairCounts& counts, const SprtParameters& p);
 
-inline constexpr double kEmptyCellWeight = 1e-3;
+inline constexpr double kPriorPairsPerCell = 0.5;
 
 }  // namespace curling::stats

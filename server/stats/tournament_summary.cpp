@@ -37,9 +37,8 @@ std::string EloLine(const EloEstimate& e) {
           "Elo difference (A - B): A scored every point; at least {} (one-sided 95%)",
           FormatElo(e.elo_low, false));
     case EloBound::kUpperOnly:
-      return fmt::format(
-          "Elo difference (A - B): B scored every point; at most {} (one-sided 95%)",
-          FormatElo(e.elo_high, true));
+      return fmt::format("Elo difference (A - B): B scored every point; at most {} (one-sided 95%)",
+                         FormatElo(e.elo_high, true));
     case EloBound::kTwoSided:
       break;
   }
@@ -52,7 +51,7 @@ std::string EloLine(const EloEstimate& e) {
 
 std::string FormatElo(const std::optional<double>& elo, bool upper_end) {
   if (!elo.has_value()) return upper_end ? "+inf" : "-inf";
-  return fmt::format("{:+.1f}", *elo);
+  return fmt::format("{:+.1f}", *elo + 0.0);  // + 0.0 turns -0 into 0
 }
 
 TournamentSummary Summarize(const TallySnapshot& tally, std::optional<SprtParameters> sprt) {
@@ -125,9 +124,9 @@ std::string FormatTextReport(const TournamentSummary& summary) {
     const char* verdict = s.decision == SprtDecision::kAcceptH1   ? "H1 accepted"
                           : s.decision == SprtDecision::kAcceptH0 ? "H0 accepted"
                                                                   : "undecided";
-    out += fmt::format("SPRT elo0 {} elo1 {} alpha {} beta {}: LLR {:.3f} in [{:.3f}, {:.3f}]: {}\n",
-                       p.elo0, p.elo1, p.alpha, p.beta, s.llr, s.lower_bound, s.upper_bound,
-                       verdict);
+    out +=
+        fmt::format("SPRT elo0 {} elo1 {} alpha {} beta {}: LLR {:.3f} in [{:.3f}, {:.3f}]: {}\n",
+                    p.elo0, p.elo1, p.alpha, p.beta, s.llr, s.lower_bound, s.upper_bound, verdict);
   }
   return out;
 }

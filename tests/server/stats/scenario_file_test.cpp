@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "server/stats/scenario_file.h"
+
+namespace curling::stats {
+namespace {
+
+ScenarioList Parse(const std::string& text) {
+  std::istringstream in(text);
+  return ParseScenarios(in, "set.jsonl");
+}
+
+TEST(ScenarioFile, ReadsScenariosWithDefaultsCommentsAndCrLf) {
+  const ScenarioList list = Parse(
+      "# last-stone problems\n"
+      "\n"
+      "{\"name\": \"one down\", \"end\": 7, \"shot\": 15, \"score\": {\"hammer\": 3, \"other\": "
+      "4}, \"stones\": [[2.4, 5.1], [0, 0], [1.9, 4.5]]}\r\n"
+      "   {\"shot\": 0}\n");
+  ASSERT_EQ(list.error, "");
+  ASSERT_EQ(list.scenarios.size(), 2u);
+  const StartScenario& a = list.scenarios[0];
+  EXPECT_EQ(a.name, "one down");
+  EXPECT_EQ(a.line, 3);
+  EXPECT_EQ(a.end, 7);
+  EXPECT_EQ(a.shot, 15);
+  EXPECT_EQ(a.hammer_score, 3);
+  EXPECT_EQ(a.other_score, 4);
+  EXPECT_FLOAT_EQ(a.stones[0].x, 2.4f);
+  EXPECT_FLOAT_EQ(a.stones[0].y, 5.1f);
+  EXPECT_FLOAT_EQ(a.stones[1].x, 0.0f);
+  EXPECT_FLOAT_EQ(a.stones[2].y, 4.5f);
+  EXPECT_FLOAT_EQ(a.stones[15].x, 0.0f);
+
+  const StartScenario& b = list.scenarios[1];
+  EXPECT_EQ(b.name, "line 4");
+  EXPECT_EQ(b.end, 0);
+  EXPECT_EQ(b.shot, 0);
+  EXPECT_EQ(b.hammer_score + b.other_score, 0);
+}
+
+TEST(ScenarioFile, BadLinesGiveTheLineAndTheReason) {
+  const struct {
+    const char* text;
+    const char* expected;  // part of the error message
+  } cases[] = {
+      {"{\"shot\": 3,}", "set.jsonl:1: not valid JSON"},
+      {"[1, 2]", "must be a JSON object"},
+      {"{\"end\": 2}", "\"shot\" is missing"},
+      {"{\"shot\": 16}", "\"shot\" is 16, outside 0 to 15"},
+      {"{\"shot\": 2.5}", "\"shot\" must be a whole number"},
+      {"{\"shot\": 1, \"end\": -1}", "\"end\" is -1"},
+      {"{\"shot\": 1, \"hammer\": 1}", "unknown key \"hammer\""},
+      {"{\"shot\": 1, \"score\": [1, 2]}", "\"score\" must be an object"},
+      {"{\"shot\": 1, \"score\": {\"us\": 1}}", "unknown key \"us\" in \"score\""},
+      {"{\"shot\": 1, \"stones\": [[2.4, 5.1], [2.0, 6.0]]}", "stone 1 is in play but shot 1"},
+      {"{\"shot\": 3, \"stones\": [[9.0, 5.0]]}", "stone 0 at (9, 5) is not on the sheet"},
+      {"{\"shot\": 3, \"stones\": [[2.0, 2.0]]}", "not on the sheet"},
+      {"{\"shot\": 3, \"stones\": [[2.0]]}", "stone 0 must be a pair of numbers"},
+      {"{\"shot\": 3, \"stones\": [[\"2\", 5]]}", "stone 0 must be a pair of numbers"},
+      {"{\"shot\": 3, \"stones\": 5}", "\"stones\" must be an array"},
+      {"{\"shot\": 15, \"stones\": [[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],"
+       "[0,0],[0,0],[0,0],[0,0],[0,0],[0,0],[0,0]]}",
+       "17 entries, at most 16"},
+      {"# only a comment\n\n", "no scenarios"},
+  };
+  for (const auto& c : cases) {
+    const ScenarioList list = Parse(c.text);
+    EXPECT_NE(list.error.find(c.expected), std::string::npos)
+        << "input: " << c.text << "\nerror: " << list.error;
+    EXPECT_TRUE(list.scenarios.empty()) << c.text;
+  }
+  // The error names the line of the bad entry, after good ones.
+  EXPECT_NE(Parse("{\"shot\": 0}\n\n{\"shot\": 99}\n").error.find("set.jsonl:3:"),
+            std::string::npos);
+  EXPECT_NE(LoadScenarioFile("/nonexistent/scenarios.jsonl").error.find("cannot open"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace curling::stats
