@@ -1,0 +1,18 @@
+// baseline-greedy: one ply of Monte Carlo over a small fixed candidate set.
+#include "baselines/protocol_session.h"
+#include "baselines/shot_choices.h"
+
+namespace {
+constexpr int kDefaultSamples = 32;
+}
+
+int main(int argc, char** argv) {
+  using namespace curling::baselines;
+  BaselineOptions options;
+  if (!ParseBaselineOptions(argc, argv, kDefaultSamples, options)) return 2;
+  SetRandomSeed(options.seed);
+  const Physics physics{&Simulation, &CreateShot, &CreateHitShot};
+  ProtocolSession session(
+      [&](const GameState& state) { return ChooseGreedy(state, physics, options.samples); });
+  return RunProtocolLoop(session);
+}
