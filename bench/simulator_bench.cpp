@@ -1,0 +1,84 @@
+// Deliveries per second of the physics library through its C exports, and of
+// the fixed-step rigid-body baseline, on the shared scenes (0, 4, 8 and 15
+// stones in play; draws and hits; random error 0.145).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+
+#include "box2d_baseline.h"
+#include "prepared_scenes.h"
+#include "reference_stepper.h"
+#include "sim/simulator_exports.h"
+
+namespace curling::bench {
+namespace {
+
+constexpr int kScenes = 256;
+constexpr float kError = 0.145f;
+
+scenes::ShotKind KindOf(const benchmark::State& state) {
+  return state.range(1) == 0 ? scenes::ShotKind::kDraw : scenes::ShotKind::kHit;
+}
+
+void Label(benchmark::State& state) {
+  state.SetLabel(std::to_string(state.range(0)) + " stones, " +
+                 (state.range(1) == 0 ? "draws" : "hits"));
+}
+
+void BM_Library(benchmark::State& state) {
+  const auto shots = PrepareShots(static_cast<int>(state.range(0)), KindOf(state), kScenes);
+  SetRandomSeed(1);
+  size_t i = 0;
+  for (auto _ : state) {
+    GameState copy = shots[i].state;
+    Simulation(&copy, shots[i].shot, kError, nullptr, -1);
+    benchmark::DoNotOptimize(copy);
+    i = (i + 1) % shots.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+  Label(state);
+}
+
+void BM_Box2d(benchmark::State& state) {
+  const auto shots = PrepareShots(static_cast<int>(state.range(0)), KindOf(state), kScenes);
+  uint64_t rng = 1;
+  size_t i = 0;
+  for (auto _ : state) {
+    GameState out = PlayBox2d(shots[i].state, shots[i].shot, kError, rng);
+    benchmark::DoNotOptimize(out);
+    i = (i + 1) % shots.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+  Label(state);
+}
+
+// The test suite's ground truth, for scale (no random error).
+void BM_Reference(benchmark::State& state) {
+  const auto shots = PrepareShots(static_cast<int>(state.range(0)), KindOf(state), kScenes);
+  size_t i = 0;
+  for (auto _ : state) {
+    auto r = reference::PlayReference(shots[i].state, shots[i].shot.vx, shots[i].shot.vy,
+                                      shots[i].shot.curl);
+    benchmark::DoNotOptimize(r.final_state);
+    i = (i + 1) % shots.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+  Label(state);
+}
+
+void SceneArgs(benchmark::internal::Benchmark* b) {
+  for (int stones : scenes::kSceneStoneCounts) {
+    for (int kind : {0, 1})
+      b->Args({stones, kind});
+  }
+}
+
+BENCHMARK(BM_Library)->Apply(SceneArgs);
+BENCHMARK(BM_Box2d)->Apply(SceneArgs)->MinTime(0.5);
+BENCHMARK(BM_Reference)->Apply(SceneArgs)->MinTime(0.5);
+
+}  // namespace
+}  // namespace curling::bench
+
+BENCHMARK_MAIN();

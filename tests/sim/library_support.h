@@ -1,0 +1,49 @@
+// Helpers shared by the black-box tests of the physics library: calls through
+// the C exports and PlayShot, and comparison with the reference stepper.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "reference_stepper.h"
+#include "sim/records.h"
+#include "sim/simulator.h"
+#include "sim/simulator_exports.h"
+
+namespace curling::simtest {
+
+// Sample counts shrink under the sanitizers (CURLING_SIMTEST_REDUCED), where
+// the reference stepper is many times slower; release runs the full counts.
+#if defined(CURLING_SIMTEST_REDUCED)
+inline constexpr bool kReduced = true;
+#else
+inline constexpr bool kReduced = false;
+#endif
+
+GameState EmptyState(int shot_num);
+
+AimPoint Aim(double x, double y, int curl);
+
+// CreateShot / CreateHitShot, asserting success.
+ShotVector Draw(double x, double y, int curl);
+ShotVector Hit(double x, double y, int curl, double power);
+
+// One call of the C export Simulation on a copy of `state`.
+GameState Simulate(const GameState& state, const ShotVector& shot, float error = 0.0f);
+
+// The reference stepper on the same delivery (no random error).
+reference::ReferenceResult Reference(const GameState& state, const ShotVector& shot,
+                                     bool free_guard_zone = true,
+                                     std::vector<double> sample_times = {});
+
+// Largest distance between the stones of two states (metres); a stone at
+// (0, 0) in one and not the other counts as infinitely far.
+double MaxStoneDistance(const GameState& a, const GameState& b);
+
+// Where a PlayShot trajectory is at time t (linear between samples).
+bool TrajectoryAt(const sim::StoneTrajectory& tr, double t, double& x, double& y);
+
+// FNV-1a over the bytes of a record.
+uint64_t HashBytes(uint64_t hash, const void* data, size_t size);
+
+}  // namespace curling::simtest
