@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "sim/canonical_path.h"
+
+namespace curling::sim {
+namespace {
+
+constexpr double kDegree = 3.141592653589793 / 180.0;
+
+// Direct integration of P(v) = integral from v to kMaxSpeed of (u / a) e^{i Theta(u)} du
+// with Simpson's rule on fine panels split at the curl fade speed.
+Vec2 DirectPosition(double v) {
+  auto integrate = [](double lo, double hi, Vec2& sum) {
+    if (!(hi > lo)) return;
+    const int panels = 2 * static_cast<int>(std::ceil((hi - lo) / 1e-3));
+    const double h = (hi - lo) / panels;
+    for (int k = 0; k <= panels; ++k) {
+      const double u = lo + k * h;
+      const double w = (k == 0 || k == panels) ? 1.0 : (k % 2 == 1 ? 4.0 : 2.0);
+      const Vec2 slope = CanonicalSlope(u);
+      sum.x -= w * slope.x * h / 3.0;
+      sum.y -= w * slope.y * h / 3.0;
+    }
+  };
+  Vec2 sum{0.0, 0.0};
+  if (v < kCurlFadeSpeed) {
+    integrate(v, kCurlFadeSpeed, sum);
+    integrate(kCurlFadeSpeed, kMaxSpeed, sum);
+  } else {
+    integrate(v, kMaxSpeed, sum);
+  }
+  return sum;
+}
+
+TEST(CanonicalPathTest, InterpolationAgreesWithFineIntegrationEverywhere) {
+  const CanonicalPath& path = CanonicalPath::Get();
+  double worst = 0.0;
+  // Speeds between grid nodes (where interpolation error peaks), the fade
+  // speed, both ends, and the region of the slowest, most curling motion.
+  for (int k = 0; k <= 1200; ++k) {
+    const double v = kMaxSpeed * (k + 0.37) / 1201.0;
+    const Vec2 a = path.Position(v);
+    const Vec2 b = DirectPosition(v);
+    worst = std::fmax(worst, std::hypot(a.x - b.x, a.y - b.y));
+  }
+  for (double v : {0.0, 1e-6, 0.011, 0.29999, 0.3, 0.30001, 0.5, 2.45, 11.999, 12.0}) {
+    const Vec2 a = path.Position(v);
+    const Vec2 b = DirectPosition(v);
+    worst = std::fmax(worst, std::hypot(a.x - b.x, a.y - b.y));
+  }
+  EXPECT_LT(worst, 1e-6);  // the contract is 1e-5 m
+
+  // Out-of-range speeds clamp to the table ends instead of reading past them.
+  EXPECT_EQ(path.Position(-1.0).x, path.Position(0.0).x);
+  EXPECT_EQ(path.Position(1e9).x, path.Position(kMaxSpeed).x);
+  EXPECT_EQ(path.Position(std::nan("")).y, path.Position(0.0).y);
+}
+
+TEST(CanonicalPathTest, HeadingIsContinuousAndTurnsAsTheCurlLawSays) {
+  // Continuous at the fade speed, increasing as the stone slows.
+  EXPECT_NEAR(CanonicalHeading(kCurlFadeSpeed * (1 - 1e-12)), CanonicalHeading(kCurlFadeSpeed),
+              1e-9);
+  for (double v = 0.0; v < kMaxSpeed; v += 0.01) {
+    EXPECT_GT(CanonicalHeading(v), CanonicalHeading(v + 0.01));
+  }
+  EXPECT_EQ(CanonicalHeading(kMaxSpeed), 0.0);
+  // A draw of about 36 m turns about 32 degrees in all, about 21 in its last metre.
+  const double v_draw = std::sqrt(2 * kDeceleration * 36.4);
+  const double v_last_metre = std::sqrt(2 * kDeceleration * 1.0);
+  const double total = CanonicalHeading(0.0) - CanonicalHeading(v_draw);
+  const double last = CanonicalHeading(0.0) - CanonicalHeading(v_last_metre);
+  EXPECT_NEAR(total / kDegree, 32.0, 1.5);
+  EXPECT_NEAR(last / kDegree, 21.0, 1.5);
+}
+
+TEST(CanonicalPathTest, PathLengthAndMirrorImage) {
+  const CanonicalPath& path = CanonicalPath::Get();
+  // Spin 0 runs straight along +x the full path length v^2 / 2a.
+  const Vec2 s = SpinPathPosition(path, 0, 0.0);
+  EXPECT_DOUBLE_EQ(s.x, kMaxSpeed * kMaxSpeed / (2 * kDeceleration));
+  EXPECT_EQ(s.y, 0.0);
+  // Spin -1 is the mirror image of spin +1; +1 turns counter-clockwise (y > 0).
+  const Vec2 plus = SpinPathPosition(path, 1, 1.0);
+  const Vec2 minus = SpinPathPosition(path, -1, 1.0);
+  EXPECT_EQ(plus.x, minus.x);
+  EXPECT_EQ(plus.y, -minus.y);
+  EXPECT_GT(plus.y, 0.0);
+  EXPECT_EQ(SpinPathHeading(-1, 1.0), -SpinPathHeading(1, 1.0));
+}
+
+}  // namespace
+}  // namespace curling::sim
