@@ -1,8 +1,6 @@
 #include "engine/command_handler.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -13,27 +11,10 @@
 namespace curling {
 namespace {
 
-// Runs `line` through HandleCommand with standard output captured. Returns
-// what was written; `result` gets HandleCommand's result.
-std::string Handle(const std::string& line, int* result = nullptr) {
-  int fds[2];
-  EXPECT_EQ(::pipe2(fds, O_NONBLOCK), 0);
-  fflush(stdout);
-  const int saved = ::dup(STDOUT_FILENO);
-  ::dup2(fds[1], STDOUT_FILENO);
-  std::string buffer = line;  // the handler may change its line in place
-  const int r = HandleCommand(buffer.data());
-  ::dup2(saved, STDOUT_FILENO);
-  ::close(saved);
-  ::close(fds[1]);
-  std::string out;
-  char chunk[256];
-  ssize_t n;
-  while ((n = ::read(fds[0], chunk, sizeof chunk)) > 0)
-    out.append(chunk, static_cast<size_t>(n));
-  ::close(fds[0]);
-  if (result != nullptr) *result = r;
-  return out;
+// Runs `line` through HandleCommand, which may change its copy of the line.
+int Handle(const std::string& line) {
+  std::string buffer = line;
+  return HandleCommand(buffer.data());
 }
 
 // A state with every field set to something recognisable.
@@ -54,29 +35,18 @@ bool SameBytes(const GameState& a, const GameState& b) {
   return std::memcmp(&a, &b, sizeof(GameState)) == 0;
 }
 
-TEST(HandleCommandTest, IsReadyRepliesExactlyReadyOk) {
-  for (const char* line : {"ISREADY", "isready", "IsReady", "   ISREADY", "ISREADY extra words",
-                           "ISREADY\r\n", "ISREADY\n"}) {
-    int result = -1;
-    EXPECT_EQ(Handle(line, &result), "READYOK") << "'" << line << "'";
-    EXPECT_EQ(result, 1);
-  }
-  for (const char* line : {"ISREADYX", "ISREADY\tnow", "IS READY", "", "   ", "\r\n", "READYOK"}) {
-    int result = -1;
-    EXPECT_EQ(Handle(line, &result), "") << "'" << line << "'";
-    EXPECT_EQ(result, 1);
-  }
-}
-
 TEST(HandleCommandTest, NewGameZeroesEveryField) {
   g_game_state = Marked();
-  EXPECT_EQ(Handle("newGame"), "");
+  EXPECT_EQ(Handle("  newGame"), 1);
   EXPECT_TRUE(SameBytes(g_game_state, GameState{}));
 
   g_game_state = Marked();
   Handle("NEWGAMES");
   Handle("NEWGAME\tnow");
+  Handle("NEW GAME");
   Handle("position\t1 2");
+  Handle("");
+  Handle("   ");
   EXPECT_TRUE(SameBytes(g_game_state, Marked())) << "unmatched words must change nothing";
 }
 
@@ -88,9 +58,7 @@ TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
     full += ".5";
   }
   g_game_state = Marked();
-  int result = -1;
-  Handle(full + " ignored words", &result);
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Handle(full + " ignored words"), 1);
   for (int k = 0; k < 16; ++k) {
     EXPECT_EQ(g_game_state.Stones[k].x, 2 * k + 0.5f);
     EXPECT_EQ(g_game_state.Stones[k].y, 2 * k + 1.5f);
@@ -98,8 +66,7 @@ TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
   EXPECT_EQ(g_game_state.ShotNum, 11);
 
   g_game_state = Marked();
-  Handle("POSITION 1 2 3", &result);
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Handle("POSITION 1 2 3"), 0);
   GameState expected = Marked();
   expected.Stones[0] = {1.0f, 2.0f};
   expected.Stones[1].x = 3.0f;
@@ -107,8 +74,7 @@ TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
 
   // A trailing space makes one empty word, which converts to 0.
   g_game_state = Marked();
-  Handle("POSITION 1 2 ", &result);
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Handle("POSITION 1 2 "), 0);
   expected = Marked();
   expected.Stones[0] = {1.0f, 2.0f};
   expected.Stones[1].x = 0.0f;
@@ -116,7 +82,7 @@ TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
 
   // Unparsable words become 0 or their valid leading part.
   g_game_state = Marked();
-  Handle("position nan 2.5abc inf 0x10 1e39", &result);
+  Handle("position nan 2.5abc inf 0x10 1e39");
   EXPECT_EQ(g_game_state.Stones[0].x, 0.0f);
   EXPECT_EQ(g_game_state.Stones[0].y, 2.5f);
   EXPECT_EQ(g_game_state.Stones[1].x, 0.0f);
@@ -126,9 +92,7 @@ TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
 
 TEST(HandleCommandTest, SetStateStoresFieldsUntilAWordIsMissing) {
   g_game_state = Marked();
-  int result = -1;
-  Handle("SETSTATE 3 0 10 2", &result);
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Handle("SETSTATE   3 0   10 2"), 1);
   EXPECT_EQ(g_game_state.ShotNum, 3);
   EXPECT_EQ(g_game_state.CurEnd, 0);
   EXPECT_EQ(g_game_state.LastEnd, 10);
@@ -139,8 +103,7 @@ TEST(HandleCommandTest, SetStateStoresFieldsUntilAWordIsMissing) {
   EXPECT_EQ(g_game_state.NextSide, 1);
 
   g_game_state = Marked();
-  Handle("SETSTATE 5", &result);
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Handle("SETSTATE 5"), 0);
   GameState expected = Marked();
   expected.ShotNum = 5;
   EXPECT_TRUE(SameBytes(g_game_state, expected));

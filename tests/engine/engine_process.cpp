@@ -50,6 +50,15 @@ bool ReadInto(int fd, std::string& out, size_t size, Clock::time_point deadline)
   return true;
 }
 
+// Everything `fd` delivers until end of file (or the deadline).
+std::string ReadToEnd(int fd) {
+  std::string out;
+  const auto deadline = Clock::now() + EngineProcess::kDeadline;
+  while (ReadInto(fd, out, out.size() + 1, deadline) && MillisecondsLeft(deadline) > 0) {
+  }
+  return out;
+}
+
 }  // namespace
 
 EngineProcess::EngineProcess(const std::string& executable, const std::string& library_path) {
@@ -129,19 +138,11 @@ std::string EngineProcess::ReadUntil(const std::string& suffix) {
 }
 
 std::string EngineProcess::ReadAll() {
-  std::string out;
-  const auto deadline = Clock::now() + kDeadline;
-  while (ReadInto(output_, out, out.size() + 1, deadline) && MillisecondsLeft(deadline) > 0) {
-  }
-  return out;
+  return ReadToEnd(output_);
 }
 
 std::string EngineProcess::ReadAllErrors() {
-  std::string out;
-  const auto deadline = Clock::now() + kDeadline;
-  while (ReadInto(errors_, out, out.size() + 1, deadline) && MillisecondsLeft(deadline) > 0) {
-  }
-  return out;
+  return ReadToEnd(errors_);
 }
 
 int EngineProcess::Wait() {

@@ -67,8 +67,10 @@ TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
   engine.Send(
       "isready\nIsReady\nISREADYX\n   ISREADY\nISREADY extra words\nISREADY\tx\n"
       "\n   \nREADYOK\nIS READY\nISREADY\r\n");
+  // A zero byte ends its line; the next line is read as usual.
+  engine.Send(std::string("ISREADY\0GO\nISREADY\n", 19));
   engine.CloseInput();
-  EXPECT_EQ(engine.ReadAll(), "READYOKREADYOKREADYOKREADYOKREADYOK");
+  EXPECT_EQ(engine.ReadAll(), "READYOKREADYOKREADYOKREADYOKREADYOKREADYOKREADYOK");
   EXPECT_EQ(engine.Wait(), 0);
 
   EngineProcess go(CURLING_RECORDING_ENGINE_PATH);
