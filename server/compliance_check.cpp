@@ -15,7 +15,7 @@ namespace {
 using std::chrono::milliseconds;
 
 // How long the engine is watched for text it should not send.
-constexpr auto kQuietWindow = milliseconds(300);
+constexpr auto kQuietWindow = milliseconds(150);
 
 std::string Shown(const std::string& text) {
   std::string out = "\"";

@@ -1,0 +1,141 @@
+// curling-match as a user runs it: options, exit codes, the output folder,
+// the compliance check and the replay of an existing record.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "server/game_record.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int exit_code;
+  std::string out;
+};
+
+class MatchProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("server-match-test-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    if (!HasFailure()) fs::remove_all(folder_);
+  }
+
+  ProgramRun Match(const std::string& arguments) {
+    const fs::path out = folder_ / "stdout.txt";
+    const std::string command =
+        std::string(MATCH_PATH) + " " + arguments + " > '" + out.string() + "' 2>&1 < /dev/null";
+    const int status = std::system(command.c_str());
+    std::ifstream in(out);
+    std::stringstream text;
+    text << in.rdbuf();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+  }
+
+  static std::string Fake(const std::string& mode, int at = 1) {
+    return "--engine '" FAKE_ENGINE_PATH " " + mode + " " + std::to_string(at) + "'";
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(MatchProgram, HelpListsEveryOptionAndBadOptionsAreRejected) {
+  const ProgramRun help = Match("--help");
+  EXPECT_EQ(help.exit_code, 0);
+  for (const char* option :
+       {"--engine", "--ends", "--seed", "--error", "--time", "--out", "--check", "--record-only"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_NE(Match("--ends 0").exit_code, 0);
+  EXPECT_NE(Match("--bogus").exit_code, 0);
+  EXPECT_EQ(Match("--engine a --engine b --engine c --out " + folder_.string()).exit_code, 2);
+  EXPECT_EQ(Match("--engine \"'unterminated\" --out " + folder_.string()).exit_code, 2);
+}
+
+TEST_F(MatchProgram, GameLeavesRecordPageAndLogsAndExitCodeTellsTheOutcome) {
+  const fs::path game = folder_ / "game";
+  const ProgramRun ok =
+      Match(Fake("good") + " " + Fake("lineends") + " --ends 1 --seed 42 --out " + game.string());
+  EXPECT_EQ(ok.exit_code, 0) << ok.out;
+  EXPECT_NE(ok.out.find("Seed 42"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("Result: "), std::string::npos) << ok.out;
+  for (const char* file :
+       {"game.jsonl", "replay.html", "engine-1.stderr.log", "engine-2.stderr.log"}) {
+    EXPECT_TRUE(fs::exists(game / file)) << file;
+  }
+  std::vector<nlohmann::json> lines;
+  int skipped = 0;
+  std::string error;
+  ASSERT_TRUE(
+      curling::server::ReadGameRecord((game / "game.jsonl").string(), lines, skipped, error));
+  EXPECT_EQ(lines.back()["outcome"], "completed");
+
+  // An engine that crashes loses; the exit code says the game did not complete.
+  const ProgramRun crash = Match(Fake("good") + " " + Fake("crash", 2) +
+                                 " --ends 1 --time 5 --out " + (folder_ / "crash").string());
+  EXPECT_EQ(crash.exit_code, 1) << crash.out;
+  EXPECT_NE(crash.out.find("loses by fault (crash)"), std::string::npos) << crash.out;
+  ASSERT_TRUE(curling::server::ReadGameRecord((folder_ / "crash" / "game.jsonl").string(), lines,
+                                              skipped, error));
+  EXPECT_EQ(lines.back()["fault_seat"], 1);
+  EXPECT_TRUE(fs::exists(folder_ / "crash" / "replay.html"));
+
+  // --record-only rebuilds the page from the record, into another folder.
+  const fs::path again = folder_ / "again";
+  const ProgramRun replay =
+      Match("--record-only " + (game / "game.jsonl").string() + " --out " + again.string());
+  EXPECT_EQ(replay.exit_code, 0) << replay.out;
+  std::ifstream original(game / "replay.html");
+  std::ifstream rebuilt(again / "replay.html");
+  std::stringstream a, b;
+  a << original.rdbuf();
+  b << rebuilt.rdbuf();
+  EXPECT_EQ(a.str(), b.str());
+
+  // A file that is not a record is refused.
+  std::ofstream(folder_ / "not-a-record.jsonl") << "hello\n";
+  EXPECT_EQ(Match("--record-only " + (folder_ / "not-a-record.jsonl").string()).exit_code, 2);
+}
+
+TEST_F(MatchProgram, ComplianceCheckReportsEachStep) {
+  const ProgramRun good = Match("--check " + Fake("good") + " --out " + folder_.string());
+  EXPECT_EQ(good.exit_code, 0) << good.out;
+  EXPECT_EQ(good.out.find("FAIL"), std::string::npos) << good.out;
+  for (const char* step : {"isready answered", "GO at shot 0", "GO at shot 5", "GO at shot 14",
+                           "GO at shot 15", "ends when its input closes"}) {
+    EXPECT_NE(good.out.find(step), std::string::npos) << step << "\n" << good.out;
+  }
+  EXPECT_NE(good.out.find("ShotNum 44"), std::string::npos) << good.out;
+
+  // Line ends after READYOK are reported; a bad curl flag fails its step.
+  const ProgramRun lineends = Match("--check " + Fake("lineends") + " --out " + folder_.string());
+  EXPECT_EQ(lineends.exit_code, 1);
+  EXPECT_NE(lineends.out.find("FAIL  ISREADY answered by READYOK without a line end: received "
+                              "\"READYOK\\x0d\\x0a\""),
+            std::string::npos)
+      << lineends.out;
+
+  const ProgramRun badcurl = Match("--check " + Fake("badcurl", 2) + " --out " + folder_.string());
+  EXPECT_EQ(badcurl.exit_code, 1);
+  EXPECT_NE(badcurl.out.find("PASS  GO at shot 0"), std::string::npos) << badcurl.out;
+  EXPECT_NE(badcurl.out.find("FAIL  GO at shot 5"), std::string::npos) << badcurl.out;
+
+  const ProgramRun noready =
+      Match("--check " + Fake("noready") + " --ready-timeout 0.5 --out " + folder_.string());
+  EXPECT_EQ(noready.exit_code, 1);
+  EXPECT_NE(noready.out.find("FAIL  ISREADY"), std::string::npos) << noready.out;
+}
+
+}  // namespace
