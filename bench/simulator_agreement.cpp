@@ -1,7 +1,7 @@
 // Rest-point agreement of the physics library and of the rigid-body baseline
 // with the reference stepper, on the shared scenes with no random error:
-// median and 99th percentile of the distance per stone (mm), and the count
-// of stones in play in one and out of play in the other.
+// median and 99th percentile of the distance per moved stone (mm), and the
+// count of stones in play in one and out of play in the other.
 //
 //   simulator_agreement [scenes per stone count and kind, default 64]
 #include <algorithm>
@@ -23,16 +23,20 @@ struct Agreement {
   std::vector<double> mm;
   int status_mismatches = 0;
 
+  // Counts the stones that moved in either result (or left play in both).
   void Add(const GameState& got, const GameState& truth, const GameState& before) {
     for (int i = 0; i < 16; ++i) {
-      const bool out_got = got.Stones[i].x == 0.0f && got.Stones[i].y == 0.0f;
-      const bool out_truth = truth.Stones[i].x == 0.0f && truth.Stones[i].y == 0.0f;
-      const bool was_out = before.Stones[i].x == 0.0f && before.Stones[i].y == 0.0f;
+      const StonePosition g = got.Stones[i], t = truth.Stones[i], b = before.Stones[i];
+      const bool out_got = g.x == 0.0f && g.y == 0.0f;
+      const bool out_truth = t.x == 0.0f && t.y == 0.0f;
+      const bool moved =
+          i == before.ShotNum || g.x != b.x || g.y != b.y || t.x != b.x || t.y != b.y;
+      if (!moved) continue;
       if (out_got != out_truth) {
         ++status_mismatches;
-      } else if (!out_got && !(was_out && i != before.ShotNum)) {
-        mm.push_back(1e3 * std::hypot(static_cast<double>(got.Stones[i].x) - truth.Stones[i].x,
-                                      static_cast<double>(got.Stones[i].y) - truth.Stones[i].y));
+      } else if (!out_got) {
+        mm.push_back(1e3 *
+                     std::hypot(static_cast<double>(g.x) - t.x, static_cast<double>(g.y) - t.y));
       }
     }
   }

@@ -7,8 +7,12 @@
 namespace curling::reference {
 namespace {
 
-constexpr double kRestSpeed = 1e-12;  // a stone this slow has stopped
-constexpr double kMinStep = 1e-7;     // seconds; floor of the contact look-ahead
+constexpr double kRestSpeed = 1e-12;       // a stone this slow has stopped
+constexpr double kMinStep = 1e-9;          // seconds; floor of the contact look-ahead
+constexpr double kMinBoundaryStep = 1e-7;  // seconds; floor of the look-ahead to the lines
+// Contacts are located to this gap; a pair further apart but within the
+// contact gap is resolved at once only when it would otherwise graze past.
+constexpr double kTouchGap = 1e-8;
 constexpr double kMinKinkStep = 1e-12;
 
 struct Stone {
@@ -66,6 +70,13 @@ double BoundaryDistance(const Stone& s) {
       {s.x - kStoneRadius, kSheetWidth - kStoneRadius - s.x, s.y - (kBackLineY - kStoneRadius)});
 }
 
+// True when two stones at offset (dx, dy), closing with relative velocity
+// (rvx, rvy), would pass without their gap reaching zero on straight paths.
+bool WouldGraze(double dx, double dy, double rvx, double rvy) {
+  const double rv = std::hypot(rvx, rvy);
+  return rv > 0.0 && std::abs(dx * rvy - dy * rvx) / rv > 2.0 * kStoneRadius;
+}
+
 class Simulator {
  public:
   Simulator(const StepperOptions& options, ReferenceResult& result)
@@ -112,10 +123,12 @@ class Simulator {
           if (!a.in_play || !b.in_play || (!a.moving && !b.moving)) continue;
           const double dx = b.x - a.x, dy = b.y - a.y;
           const double d = std::hypot(dx, dy);
-          if (d - 2.0 * kStoneRadius > kContactGap || d == 0.0) continue;
+          const double gap = d - 2.0 * kStoneRadius;
+          if (gap > kContactGap || d == 0.0) continue;
           const double nx = dx / d, ny = dy / d;
           const double vn = (a.vx - b.vx) * nx + (a.vy - b.vy) * ny;
           if (vn <= 0.0) continue;
+          if (gap > kTouchGap && !WouldGraze(dx, dy, b.vx - a.vx, b.vy - a.vy)) continue;
           const double j_imp = (1.0 + kRestitution) / 2.0 * vn;
           if (!a.moving) a.spin = 0;
           if (!b.moving) b.spin = 0;
@@ -143,7 +156,7 @@ class Simulator {
       if (v > kCurlVc && (v - kCurlVc) / kFriction > kMinKinkStep) {
         h = std::min(h, (v - kCurlVc) / kFriction);
       }
-      h = std::min(h, std::max(BoundaryDistance(s) / v, kMinStep));
+      h = std::min(h, std::max(BoundaryDistance(s) / v, kMinBoundaryStep));
     }
     // Conservative advancement: no pair can close its gap by more than the
     // sum of the two speeds times the step.
@@ -153,7 +166,7 @@ class Simulator {
         const Stone& b = stones[j];
         if (!a.in_play || !b.in_play || (!a.moving && !b.moving)) continue;
         const double gap = std::hypot(b.x - a.x, b.y - a.y) - 2.0 * kStoneRadius;
-        if (gap <= kContactGap) continue;  // touching but separating: no limit
+        if (gap <= kTouchGap) continue;  // touching but separating: no limit
         h = std::min(h, std::max(gap / (speed[i] + speed[j]), kMinStep));
       }
     }
