@@ -1,7 +1,6 @@
-// Memory running out inside a search: the search ends with NoScore, BestShot
-// keeps its contents, and no exception escapes a worker thread (which would
-// end the process). Allocation failures are provoked by replacing the global
-// operator new in this test program only.
+// Memory running out inside a search: NoScore, BestShot untouched, and no
+// exception out of a worker thread (which would end the process). Failures
+// come from replacing the global operator new in this test program only.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,45 +16,28 @@
 
 namespace {
 
-enum FailureMode : int {
-  kNoFailure = 0,
-  kFailOnTestThreadAfterCountdown = 1,
-  kFailOnOtherThreads = 2
-};
-
-std::atomic<int> g_mode{kNoFailure};
+// Fail every allocation of one thread after a countdown, or of every other thread.
+std::atomic<int> g_mode{0};  // 0 none, 1 this thread after countdown, 2 other threads
 std::atomic<long> g_countdown{0};
 std::atomic<long> g_refused{0};
-std::thread::id g_test_thread;
+std::thread::id g_thread;
 
-bool ShouldFail() {
-  switch (g_mode.load(std::memory_order_relaxed)) {
-    case kFailOnTestThreadAfterCountdown:
-      if (std::this_thread::get_id() != g_test_thread) return false;
-      return g_countdown.fetch_sub(1) <= 0;
-    case kFailOnOtherThreads:
-      return std::this_thread::get_id() != g_test_thread;
-    default:
-      return false;
-  }
-}
-
-// Sets the failure mode for one scope.
-class AllocationFailure {
- public:
-  AllocationFailure(FailureMode mode, long countdown = 0) {
-    g_test_thread = std::this_thread::get_id();
+struct AllocationFailure {
+  AllocationFailure(int mode, long countdown) {
+    g_thread = std::this_thread::get_id();
     g_countdown = countdown;
     g_refused = 0;
     g_mode = mode;
   }
-  ~AllocationFailure() { g_mode = kNoFailure; }
+  ~AllocationFailure() { g_mode = 0; }
 };
 
 }  // namespace
 
 void* operator new(std::size_t size) {
-  if (ShouldFail()) {
+  const int mode = g_mode.load();
+  const bool here = std::this_thread::get_id() == g_thread;
+  if ((mode == 1 && here && g_countdown.fetch_sub(1) <= 0) || (mode == 2 && !here)) {
     g_refused.fetch_add(1);
     throw std::bad_alloc();
   }
@@ -85,67 +67,45 @@ GameState ShotFourteenWithStones() {
   return state;
 }
 
-TEST(SearchMemoryFailureTest, ListGrowthFailingLeavesBestShotAndWritesNothing) {
+TEST(SearchMemoryFailureTest, ListsThatCannotGrowEndTheSearchWithNoScore) {
   RecordingSimulator::Load();
   RecordingSimulator::SetRecording(false);
-  const GameState state = ShotFourteenWithStones();
-  // Fail at the first allocation and at later ones. A sequential search keeps
-  // its list's capacity per thread, so each of its cases runs on a fresh thread
-  // whose list still has to grow.
+  GameState state = ShotFourteenWithStones();
+  // The search's own lists, first and later allocations; a sequential search
+  // keeps its list per thread, so it runs on a fresh thread whose list must grow.
   for (long countdown : {0L, 5L, 11L}) {
     for (int top_level : {1, 0}) {
       ShotVector best = kSentinel;
-      StdoutCapture capture;
       float result = 0.0f;
+      StdoutCapture capture;
       auto search = [&] {
-        AllocationFailure failure(kFailOnTestThreadAfterCountdown, countdown);
+        AllocationFailure failure(1, countdown);
         result = SearchBestShot(state, best, 5.0f, 5, 1.83f, 0.145f, top_level);
       };
-      if (top_level != 0) {
-        search();
-      } else {
-        std::thread(search).join();
-      }
-      const std::string text = capture.Finish();
-      EXPECT_GT(g_refused.load(), 0) << countdown << " " << top_level;
+      top_level != 0 ? search() : std::thread(search).join();
+      EXPECT_EQ(capture.Finish(), "");
+      EXPECT_GT(g_refused.load(), 0);
       EXPECT_EQ(result, -8.0f) << countdown << " " << top_level;
       EXPECT_EQ(std::memcmp(&best, &kSentinel, sizeof best), 0);
-      EXPECT_EQ(text, "");
     }
   }
-  // With memory back the same search chooses a shot.
+  // The look-ahead's lists in the workers: the list was announced, then NoScore.
   ShotVector best = kSentinel;
-  StdoutCapture capture;
-  EXPECT_GT(SearchBestShot(state, best, 1.0f, 2, 1.83f, 0.145f, 1), -8.0f);
-  EXPECT_NE(std::memcmp(&best, &kSentinel, sizeof best), 0);
-}
-
-TEST(SearchMemoryFailureTest, LookAheadFailingInWorkersEndsTheSearchWithNoScore) {
-  RecordingSimulator::Load();
-  RecordingSimulator::SetRecording(false);
-  const GameState state = ShotFourteenWithStones();
-  ShotVector best = kSentinel;
-  StdoutCapture capture;
   float result;
+  StdoutCapture capture;
   {
-    AllocationFailure failure(kFailOnOtherThreads);
+    AllocationFailure failure(2, 0);
     result = SearchBestShot(state, best, 1.0f, 2, 1.83f, 0.145f, 1);
   }
-  const std::string text = capture.Finish();
+  EXPECT_EQ(capture.Finish().rfind("ShotNum:", 0), 0u);
   EXPECT_GT(g_refused.load(), 0);
-  // The list itself was built, so its size was announced before the workers ran.
-  EXPECT_EQ(text.rfind("ShotNum:", 0), 0u);
   EXPECT_EQ(result, -8.0f);
   EXPECT_EQ(std::memcmp(&best, &kSentinel, sizeof best), 0);
-  // No look-ahead at shot 15: the workers allocate nothing and the search succeeds.
-  GameState last = state;
-  last.ShotNum = 15;
-  {
-    StdoutCapture capture;
-    AllocationFailure failure(kFailOnOtherThreads);
-    result = SearchBestShot(last, best, 1.0f, 2, 1.83f, 0.145f, 1);
-  }
-  EXPECT_GT(result, -8.0f);
+  // At shot 15 the workers allocate nothing and the search succeeds.
+  state.ShotNum = 15;
+  StdoutCapture quiet;
+  AllocationFailure failure(2, 0);
+  EXPECT_GT(SearchBestShot(state, best, 1.0f, 2, 1.83f, 0.145f, 1), -8.0f);
 }
 
 }  // namespace
