@@ -3,10 +3,13 @@
 #include <cmath>
 #include <limits>
 
+#include "sim/path_contact.h"
+
 namespace curling::sim {
 namespace {
 
 constexpr double kTwoRadii = 2.0 * kStoneRadius;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Below this speed (m/s) a stone is at rest.
 constexpr double kRestSpeed = 1e-9;
 // Safety net on the number of time steps of one shot; never reached in play.
@@ -15,13 +18,19 @@ constexpr int kMaxSteps = 200000;
 }  // namespace
 
 EventLoop::EventLoop(const CanonicalPath& path, ShotObserver* observer)
-    : path_(path), observer_(observer) {}
+    : path_(path), observer_(observer) {
+  for (auto& row : safe_until_) {
+    for (double& t : row)
+      t = -kInfinity;
+  }
+}
 
 void EventLoop::PlaceStone(int stone, Vec2 pos) {
   in_play_[stone] = true;
   moving_[stone] = false;
   pos_[stone] = pos;
   vel_[stone] = {0.0, 0.0};
+  Forget(stone);
 }
 
 void EventLoop::Launch(int stone, double speed, double heading, int spin) {
@@ -30,7 +39,16 @@ void EventLoop::Launch(int stone, double speed, double heading, int spin) {
   StartPath(stone, {v * std::cos(heading), v * std::sin(heading)}, spin);
 }
 
+// Every pair entry of `stone` is to be worked out again.
+void EventLoop::Forget(int stone) {
+  for (int j = 0; j < kStoneCount; ++j) {
+    safe_until_[stone][j] = -kInfinity;
+    safe_until_[j][stone] = -kInfinity;
+  }
+}
+
 void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
+  Forget(stone);
   const double speed = std::hypot(velocity.x, velocity.y);
   if (!(speed > kRestSpeed)) {
     if (moving_[stone]) {
@@ -46,7 +64,8 @@ void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
   if (!moving_[stone] && observer_ != nullptr) observer_->MotionStarted(stone, t_, pos_[stone]);
   moving_[stone] = true;
   moved_[stone] = true;
-  exits_[stone] = FindPathExit(path_, motion);
+  extents_[stone] = FindPathExtent(path_, motion);
+  exits_[stone] = FindPathExit(path_, motion, extents_[stone]);
   vel_[stone] = motion.VelocityAt(t_);
 }
 
@@ -85,30 +104,37 @@ void EventLoop::RebuildPairs() {
   }
 }
 
-// Resolves the first pair, in index order, that touches and approaches.
-bool EventLoop::ResolveContacts() {
+// Whether stones i and j touch (gap at most the contact gap) and close in;
+// then n is the unit normal from i to j and `approach` the closing speed.
+bool EventLoop::TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const {
+  const double rx = pos_[j].x - pos_[i].x;
+  const double ry = pos_[j].y - pos_[i].y;
+  const double dist = std::sqrt(rx * rx + ry * ry);
+  if (dist - kTwoRadii > kContactGap) return false;
+  const double ux = vel_[i].x - vel_[j].x;
+  const double uy = vel_[i].y - vel_[j].y;
+  if (dist > 1e-12) {
+    nx = rx / dist;
+    ny = ry / dist;
+  } else {  // coincident centres: push apart along the relative motion
+    const double u = std::hypot(ux, uy);
+    if (!(u > 0.0)) return false;
+    nx = ux / u;
+    ny = uy / u;
+  }
+  approach = ux * nx + uy * ny;
+  return approach > 0.0;
+}
+
+// Resolves the first pair, in index order, that touches and closes in.
+// Only pairs whose safe time has come can touch.
+bool EventLoop::ResolveFirstContact() {
   for (int p = 0; p < pair_count_; ++p) {
     const int i = pair_a_[p];
     const int j = pair_b_[p];
-    const double rx = pos_[j].x - pos_[i].x;
-    const double ry = pos_[j].y - pos_[i].y;
-    const double dist = std::sqrt(rx * rx + ry * ry);
-    if (dist - kTwoRadii > kContactGap) continue;
-    const double ux = vel_[i].x - vel_[j].x;
-    const double uy = vel_[i].y - vel_[j].y;
-    double nx;
-    double ny;
-    if (dist > 1e-12) {
-      nx = rx / dist;
-      ny = ry / dist;
-    } else {  // coincident centres: push apart along the relative motion
-      const double u = std::hypot(ux, uy);
-      if (!(u > 0.0)) continue;
-      nx = ux / u;
-      ny = uy / u;
-    }
-    const double approach = ux * nx + uy * ny;
-    if (!(approach > 0.0)) continue;
+    if (safe_until_[i][j] > t_) continue;
+    double nx, ny, approach;
+    if (!TouchingAndClosing(i, j, nx, ny, approach)) continue;
     const double impulse = 0.5 * (1.0 + kRestitution) * approach;
     const Vec2 vi{vel_[i].x - impulse * nx, vel_[i].y - impulse * ny};
     const Vec2 vj{vel_[j].x + impulse * nx, vel_[j].y + impulse * ny};
@@ -126,11 +152,11 @@ bool EventLoop::ResolveContacts() {
   return false;
 }
 
-// A time within which pair (i, j) cannot come into contact. With relative
-// position r, relative velocity w and relative acceleration at most A,
-// r(t) = r + w t + E with |E| <= A t^2 / 2; two lower bounds on the gap follow:
-// the projection on the current line of centres, and the closest approach of
-// the straight relative motion. The larger of the two safe times is safe.
+// A time within which two moving stones cannot come into contact. With
+// relative position r, relative velocity w and relative acceleration at most
+// A, r(t) = r + w t + E with |E| <= A t^2 / 2; two lower bounds on the gap
+// follow: the projection on the current line of centres, and the closest
+// approach of the straight relative motion. The larger safe time is safe.
 double EventLoop::PairTimeBound(int i, int j) const {
   const double rx = pos_[j].x - pos_[i].x;
   const double ry = pos_[j].y - pos_[i].y;
@@ -144,9 +170,8 @@ double EventLoop::PairTimeBound(int i, int j) const {
   const double wn = dist > 0.0 ? rw / dist : 0.0;
 
   if (gap <= kContactGap) {
-    // Touching but separating (approaching pairs were resolved): allow a
-    // relative movement of at most the contact gap, or as long as the
-    // separation cannot turn into approach.
+    // Touching but not closing in: allow a relative movement of at most the
+    // contact gap, or as long as the separation cannot turn into approach.
     const double w = std::sqrt(w2);
     const double small = 2.0 * kContactGap / (w + std::sqrt(w2 + 2.0 * accel * kContactGap));
     const double separating = wn > 0.0 ? 2.0 * wn / accel : 0.0;
@@ -167,6 +192,21 @@ double EventLoop::PairTimeBound(int i, int j) const {
   return projected > passing ? projected : passing;
 }
 
+// Absolute time up to which pair (i, j) certainly does not touch. A stone at
+// rest against a moving one: an exact search along the moving stone's path.
+double EventLoop::PairSafeTime(int i, int j) const {
+  double t = -kInfinity;
+  if (moving_[i] != moving_[j]) {
+    const int m = moving_[i] ? i : j;
+    const int r = moving_[i] ? j : i;
+    t = PathContactTime(path_, paths_[m], extents_[m], t_, pos_[m], pos_[r]);
+  }
+  // Both moving, or the search sees a contact that the velocities do not
+  // (closing speed rounding to zero): the conservative bound always advances.
+  if (!(t > t_)) t = t_ + PairTimeBound(i, j);
+  return t;
+}
+
 void EventLoop::StopAll() {
   hit_limit_ = true;
   Emit(EventKind::kEventLimit, t_, -1, -1);
@@ -180,53 +220,53 @@ void EventLoop::StopAll() {
 
 void EventLoop::Run() {
   RebuildPairs();
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
-  for (int steps = 0;; ++steps) {
+  for (;; ++steps_) {
     bool any_moving = false;
     for (int i = 0; i < kStoneCount; ++i)
       any_moving = any_moving || moving_[i];
     if (!any_moving) return;
-    if (events_ >= kMaxEvents || steps >= kMaxSteps) {
+    if (events_ >= kMaxEvents || steps_ >= kMaxSteps) {
       StopAll();
       return;
     }
-    if (ResolveContacts()) {
+    if (ResolveFirstContact()) {
       RebuildPairs();
       continue;
     }
 
-    // Earliest stop or exit, then pairs' safe times.
-    double dt = kInfinity;
+    // The next time anything can happen: a stop, an exit, or a pair's safe
+    // time (worked out again for the pairs whose time has come).
+    double next = kInfinity;
     int limiter = -1;
     bool limiter_exits = false;
     for (int i = 0; i < kStoneCount; ++i) {
       if (!moving_[i]) continue;
-      const double stop = paths_[i].StopTime() - t_;
-      if (stop < dt) {
-        dt = stop;
+      const double stop = paths_[i].StopTime();
+      if (stop < next) {
+        next = stop;
         limiter = i;
         limiter_exits = false;
       }
-      if (exits_[i].kind != ExitKind::kNone) {
-        const double exit = exits_[i].time - t_;
-        if (exit <= dt) {
-          dt = exit;
-          limiter = i;
-          limiter_exits = true;
-        }
+      if (exits_[i].kind != ExitKind::kNone && exits_[i].time <= next) {
+        next = exits_[i].time;
+        limiter = i;
+        limiter_exits = true;
       }
     }
     for (int p = 0; p < pair_count_; ++p) {
-      const double bound = PairTimeBound(pair_a_[p], pair_b_[p]);
-      if (bound < dt) {
-        dt = bound;
+      const int i = pair_a_[p];
+      const int j = pair_b_[p];
+      double& safe = safe_until_[i][j];
+      if (safe <= t_) safe = PairSafeTime(i, j);
+      if (safe < next) {
+        next = safe;
         limiter = -1;
       }
     }
-    if (!(dt > 0.0)) dt = 0.0;
+    if (!(next >= t_)) next = t_;
 
     const double t_from = t_;
-    t_ = t_from + dt;
+    t_ = next;
     if (observer_ != nullptr) observer_->Stepped(t_from, t_, paths_, moving_);
 
     bool changed = false;
@@ -244,6 +284,7 @@ void EventLoop::Run() {
         moving_[i] = false;
         pos_[i] = {0.0, 0.0};
         vel_[i] = {0.0, 0.0};
+        Forget(i);
         changed = true;
       } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
         pos_[i] = motion.RestPosition(path_);
@@ -251,6 +292,7 @@ void EventLoop::Run() {
         vel_[i] = {0.0, 0.0};
         ++events_;
         Emit(EventKind::kStopped, motion.StopTime(), i, -1);
+        Forget(i);
         changed = true;
       } else {
         pos_[i] = motion.PositionAt(path_, t_);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "sim/free_path.h"
+#include "sim/path_extent.h"
 #include "sim/sheet_exit.h"
 #include "sim/shot_observer.h"
 
@@ -28,14 +29,18 @@ class EventLoop {
   bool Touched(int stone) const { return touched_[stone]; }
   bool Moved(int stone) const { return moved_[stone]; }
   int EventCount() const { return events_; }
+  int StepCount() const { return steps_; }
   double Time() const { return t_; }
   bool HitEventLimit() const { return hit_limit_; }
 
  private:
   void StartPath(int stone, Vec2 velocity, int spin);
+  void Forget(int stone);
   void RebuildPairs();
-  bool ResolveContacts();
+  bool TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const;
+  bool ResolveFirstContact();
   double PairTimeBound(int i, int j) const;
+  double PairSafeTime(int i, int j) const;
   void StopAll();
   void Emit(EventKind kind, double t, int a, int b);
 
@@ -43,6 +48,7 @@ class EventLoop {
   ShotObserver* observer_;
   double t_ = 0.0;
   int events_ = 0;
+  int steps_ = 0;
   bool hit_limit_ = false;
 
   bool in_play_[kStoneCount] = {};
@@ -52,11 +58,16 @@ class EventLoop {
   Vec2 pos_[kStoneCount] = {};
   Vec2 vel_[kStoneCount] = {};
   FreePath paths_[kStoneCount];
+  PathExtent extents_[kStoneCount];
   PathExit exits_[kStoneCount];
 
+  // Pairs that can still meet before the next event, in index order, and for
+  // each pair (i < j) the time up to which it certainly does not touch
+  // (-inf: to be worked out).
   int pair_count_ = 0;
   uint8_t pair_a_[kStoneCount * (kStoneCount - 1) / 2];
   uint8_t pair_b_[kStoneCount * (kStoneCount - 1) / 2];
+  double safe_until_[kStoneCount][kStoneCount];
 };
 
 }  // namespace curling::sim

@@ -6,36 +6,6 @@
 namespace curling::sim {
 namespace {
 
-constexpr double kPi = 3.141592653589793238462643383279502884;
-constexpr double kTwoPi = 2.0 * kPi;
-
-// Inverse of the canonical heading: the speed at which it equals `theta`.
-double SpeedAtCanonicalHeading(double theta) {
-  constexpr double kRatio = kCurlCoefficient / kDeceleration;
-  const double at_fade = CanonicalHeading(kCurlFadeSpeed);
-  if (theta <= at_fade) return 1.0 / (theta / kRatio + 1.0 / kMaxSpeed);
-  return kCurlFadeSpeed - (theta - at_fade) * (kCurlFadeSpeed * kCurlFadeSpeed) / kRatio;
-}
-
-// The speed in (0, v0) at which the path's heading is `direction` modulo 2 pi,
-// or -1 if it never is. The heading turns monotonically by less than pi.
-double SpeedAtHeading(const FreePath& motion, double direction) {
-  const int spin = motion.Spin();
-  if (spin == 0) return -1.0;
-  const double v0 = motion.StartSpeed();
-  const double start = motion.HeadingAtSpeed(v0);
-  const double end = motion.HeadingAtSpeed(0.0);
-  const double lo = std::fmin(start, end);
-  const double hi = std::fmax(start, end);
-  double target = direction + kTwoPi * std::floor((lo - direction) / kTwoPi);
-  if (target < lo) target += kTwoPi;
-  if (!(target < hi)) return -1.0;
-  // heading(v) = start + spin (Theta(v) - Theta(v0))
-  const double canonical = CanonicalHeading(v0) + (target - start) * spin;
-  const double v = SpeedAtCanonicalHeading(canonical);
-  return (v > 0.0 && v < v0) ? v : -1.0;
-}
-
 double Coordinate(const CanonicalPath& path, const FreePath& motion, int axis, double v) {
   const Vec2 p = motion.PositionAtSpeed(path, v);
   return axis == 0 ? p.x : p.y;
@@ -79,20 +49,17 @@ constexpr Boundary kBoundaries[3] = {
 
 }  // namespace
 
-PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion) {
+PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent) {
   PathExit best;
   const double v0 = motion.StartSpeed();
   if (!(v0 > 0.0)) return best;
-  double best_speed = -1.0;  // the exit at the highest speed comes first
-  // Monotone pieces per axis: split at the speed where the heading is parallel
-  // to the other axis (x extreme at heading +-pi/2, y extreme at 0 or pi).
-  double split[2];
-  for (int axis = 0; axis < 2; ++axis) {
-    const double first = axis == 0 ? 0.5 * kPi : 0.0;
-    double s = SpeedAtHeading(motion, first);
-    if (s < 0.0) s = SpeedAtHeading(motion, first + kPi);
-    split[axis] = s;
+  // The box of the whole path decides most paths at once.
+  if (extent.lo.x > kStoneRadius && extent.hi.x < kSheetWidth - kStoneRadius &&
+      extent.lo.y >= kBackLineY - kStoneRadius) {
+    return best;
   }
+  double best_speed = -1.0;  // the exit at the highest speed comes first
+  const double* split = extent.split_speed;
   for (const Boundary& b : kBoundaries) {
     double edges[3] = {v0, split[b.axis], 0.0};
     const int count = split[b.axis] > 0.0 ? 3 : 2;

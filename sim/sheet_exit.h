@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/free_path.h"
+#include "sim/path_extent.h"
 
 namespace curling::sim {
 
@@ -14,8 +15,8 @@ struct PathExit {
 };
 
 // The first exit along the whole remaining path (from its start to rest).
-// Exact up to root-finding tolerance: each coordinate is monotone between the
-// at most one speed where the heading is parallel to its axis.
-PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion);
+// Exact up to root-finding tolerance: each coordinate is monotone on either
+// side of its split speed in `extent` (which must be that of `motion`).
+PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent);
 
 }  // namespace curling::sim

@@ -39,7 +39,7 @@ TEST(SheetExitTest, ExitTimeMatchesDenseSamplingForRandomPaths) {
     const int spin = static_cast<int>(random.NextBits() % 3) - 1;
     FreePath motion;
     motion.Start(path, 1.5, start, speed, heading, spin);
-    const PathExit found = FindPathExit(path, motion);
+    const PathExit found = FindPathExit(path, motion, FindPathExtent(path, motion));
     ExitKind sampled_kind;
     const double sampled = SampledExitTime(path, motion, sampled_kind);
     ASSERT_EQ(found.kind, sampled_kind) << n;
@@ -57,15 +57,15 @@ TEST(SheetExitTest, GrazingAndStartingPaths) {
   FreePath motion;
   // Straight along the side, 1 mm clear of it: never out.
   motion.Start(path, 0.0, {kStoneRadius + 1e-3, 30.0}, 2.0, -1.5707963267948966, 0);
-  EXPECT_EQ(FindPathExit(path, motion).kind, ExitKind::kNone);
+  EXPECT_EQ(FindPathExit(path, motion, FindPathExtent(path, motion)).kind, ExitKind::kNone);
   // A curling stone that bends into the side board from 2 cm away.
   motion.Start(path, 0.0, {kStoneRadius + 0.02, 30.0}, 2.0, -1.5707963267948966, -1);
-  const PathExit bent = FindPathExit(path, motion);
+  const PathExit bent = FindPathExit(path, motion, FindPathExtent(path, motion));
   EXPECT_EQ(bent.kind, ExitKind::kSide);
   EXPECT_NEAR(motion.PositionAt(path, bent.time).x, kStoneRadius, 1e-9);
   // Straight down the centre: passes wholly beyond the back line.
   motion.Start(path, 2.0, {kCentreX, 10.0}, 2.0, -1.5707963267948966, 0);
-  const PathExit back = FindPathExit(path, motion);
+  const PathExit back = FindPathExit(path, motion, FindPathExtent(path, motion));
   ASSERT_EQ(back.kind, ExitKind::kBack);
   EXPECT_NEAR(motion.PositionAt(path, back.time).y, kBackLineY - kStoneRadius, 1e-9);
   EXPECT_NEAR(back.time,
@@ -73,7 +73,7 @@ TEST(SheetExitTest, GrazingAndStartingPaths) {
               1e-9);
   // A stone at rest never leaves.
   motion.Start(path, 0.0, {kCentreX, 10.0}, 0.0, 0.0, 1);
-  EXPECT_EQ(FindPathExit(path, motion).kind, ExitKind::kNone);
+  EXPECT_EQ(FindPathExit(path, motion, FindPathExtent(path, motion)).kind, ExitKind::kNone);
 }
 
 }  // namespace

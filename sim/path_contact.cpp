@@ -1,0 +1,104 @@
+#include "sim/path_contact.h"
+
+#include <cmath>
+#include <limits>
+
+namespace curling::sim {
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kTwoRadii = 2.0 * kStoneRadius;
+// The march stops this close (gap) to contact: well under the contact gap,
+// so that the contact test that follows sees the pair touching.
+constexpr double kTargetGap = 0.01 * kContactGap;
+constexpr int kMaxIterations = 64;
+
+// Largest curvature of a curling path at speeds of at least v.
+double CurvatureBound(double v) {
+  if (!(v > 0.0)) return kInfinity;
+  if (v >= kCurlFadeSpeed) return kCurlCoefficient / (v * v * v);
+  return kCurlCoefficient / (kCurlFadeSpeed * kCurlFadeSpeed * v);
+}
+
+// Arc length within which a gap of `room` above the target, changing at rate
+// `slope` per metre with second derivative >= -curvature, stays positive.
+double SafeArc(double room, double slope, double curvature) {
+  if (!(curvature < kInfinity)) return room;
+  const double disc = std::sqrt(slope * slope + 2.0 * curvature * room);
+  const double arc = slope >= 0.0 ? (slope + disc) / curvature : 2.0 * room / (disc - slope);
+  return arc > room ? arc : room;
+}
+
+double TimeAtSpeed(const FreePath& motion, double v) {
+  return motion.StartTime() + (motion.StartSpeed() - v) / kDeceleration;
+}
+
+// Straight path: the closest approach in closed form.
+double StraightContactTime(const FreePath& motion, double t, Vec2 pos, Vec2 other) {
+  const double v = motion.SpeedAt(t);
+  const double h = motion.HeadingAtSpeed(v);
+  const double tx = std::cos(h);
+  const double ty = std::sin(h);
+  const double rx = other.x - pos.x;
+  const double ry = other.y - pos.y;
+  const double along = rx * tx + ry * ty;  // arc to the closest approach
+  const double reach = kTwoRadii + kTargetGap;
+  const double dist2 = rx * rx + ry * ry;
+  if (along <= 0.0) return kInfinity;    // moving away on a straight line
+  if (dist2 <= reach * reach) return t;  // touching and closing
+  const double across2 = dist2 - along * along;
+  if (across2 >= reach * reach) return kInfinity;
+  const double arc = along - std::sqrt(reach * reach - across2);
+  const double remaining = v * v - 2.0 * kDeceleration * arc;
+  if (remaining <= 0.0) return kInfinity;
+  const double time = TimeAtSpeed(motion, std::sqrt(remaining));
+  return time > t ? time : t;
+}
+
+}  // namespace
+
+double PathContactTime(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent,
+                       double t, Vec2 pos, Vec2 other) {
+  const double margin = kTwoRadii + kContactGap;
+  if (other.x < extent.lo.x - margin || other.x > extent.hi.x + margin ||
+      other.y < extent.lo.y - margin || other.y > extent.hi.y + margin) {
+    return kInfinity;
+  }
+  if (motion.Spin() == 0) return StraightContactTime(motion, t, pos, other);
+
+  double v = motion.SpeedAt(t);
+  if (!(v > 0.0)) return kInfinity;
+  Vec2 p = pos;
+  for (int it = 0; it < kMaxIterations; ++it) {
+    const double rx = p.x - other.x;
+    const double ry = p.y - other.y;
+    const double dist = std::sqrt(rx * rx + ry * ry);
+    const double gap = dist - kTwoRadii;
+    const double h = motion.HeadingAtSpeed(v);
+    // Rate of change of the gap per metre of path.
+    const double slope = dist > 0.0 ? (std::cos(h) * rx + std::sin(h) * ry) / dist : -1.0;
+    double arc;
+    if (gap <= kContactGap) {
+      if (slope < 0.0) return TimeAtSpeed(motion, v);
+      // Touching and moving apart: a short step, or as long as the gap
+      // cannot turn back below its present value.
+      const double curvature = CurvatureBound(v);
+      arc = curvature < kInfinity ? 2.0 * slope / curvature : 0.0;
+      if (arc < kContactGap) arc = kContactGap;
+    } else {
+      const double room = gap - kTargetGap;
+      arc = SafeArc(room, slope, CurvatureBound(v));
+      // The curvature bound holds only down to the step's end speed.
+      const double end2 = v * v - 2.0 * kDeceleration * arc;
+      const double end_curvature = end2 > 0.0 ? CurvatureBound(std::sqrt(end2)) : kInfinity;
+      arc = SafeArc(room, slope, end_curvature);
+    }
+    const double remaining = v * v - 2.0 * kDeceleration * arc;
+    if (remaining <= 0.0) return kInfinity;  // stops first
+    v = std::sqrt(remaining);
+    p = motion.PositionAtSpeed(path, v);
+  }
+  return TimeAtSpeed(motion, v);
+}
+
+}  // namespace curling::sim
