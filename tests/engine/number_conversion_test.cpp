@@ -19,6 +19,7 @@ TEST(ParseCoordinateTest, DecimalForms) {
   EXPECT_EQ(ParseCoordinate(".5"), 0.5f);
   EXPECT_EQ(ParseCoordinate("-.25"), -0.25f);
   EXPECT_EQ(ParseCoordinate("5."), 5.0f);
+  EXPECT_EQ(ParseCoordinate("5.e3"), 5000.0f);
   EXPECT_EQ(ParseCoordinate("1e3"), 1000.0f);
   EXPECT_EQ(ParseCoordinate("2.5E+2"), 250.0f);
   EXPECT_EQ(ParseCoordinate("1.5e-2"), static_cast<float>(0.015));
