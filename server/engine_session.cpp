@@ -9,6 +9,10 @@ namespace {
 // to continue before it is taken as complete.
 constexpr auto kSettleTime = std::chrono::milliseconds(20);
 
+// No well-formed answer comes near this; an engine that floods the pipe
+// (with white space, say) is stopped here instead of filling memory.
+constexpr size_t kMaxPendingBytes = 64 * 1024;
+
 }  // namespace
 
 const char* FaultKindName(FaultKind kind) {
@@ -97,6 +101,9 @@ Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
       if (status == IoStatus::kTimeout) break;
       if (Fault f = FromStatus(status, "waiting for READYOK", FaultKind::kNotReady); f) return f;
       parser_.Append(bytes);
+      if (parser_.pending().size() > kMaxPendingBytes) {
+        return {FaultKind::kProtocol, "more than 64 KiB of text without READYOK"};
+      }
     }
     if (Clock::now() >= deadline) {
       return {FaultKind::kNotReady,
@@ -143,6 +150,9 @@ Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer
     if (Fault f = FromStatus(status, "waiting for BESTSHOT", FaultKind::kTime); f) return f;
     last_byte = Clock::now();
     parser_.Append(bytes);
+    if (parser_.pending().size() > kMaxPendingBytes) {
+      return {FaultKind::kProtocol, "more than 64 KiB of text without a complete BESTSHOT"};
+    }
   }
 }
 

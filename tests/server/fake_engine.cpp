@@ -14,6 +14,7 @@
 //     lineends   adds CR LF after every reply (still valid)
 //     split      writes BESTSHOT a few bytes at a time (still valid)
 //     stall      stops reading its input after the N-th GO
+//     flood      writes white space without end
 //     slow       thinks N milliseconds on every GO (then answers validly)
 //
 // The delivery of shot s is the point (vx, vy) = (2.375 + 0.25 (s mod 5 - 2),
@@ -77,6 +78,11 @@ int main(int argc, char** argv) {
         if (mode == "garbage") {
           Write("I think therefore I curl");
           continue;
+        }
+        if (mode == "flood") {
+          const std::string spaces(4096, ' ');
+          while (true)
+            Write(spaces);
         }
         if (mode == "nonfinite") {
           Write("BESTSHOT nan 1.000000 0");

@@ -178,6 +178,7 @@ TEST_F(GameTest, EachEngineFaultLosesTheGameForThatEngine) {
       {"badcurl", 1, FaultKind::kProtocol, "curl flag"},
       {"hang", 4, FaultKind::kTime, "budget"},
       {"stall", 1, FaultKind::kStalled, "stopped reading"},
+      {"flood", 1, FaultKind::kProtocol, "64 KiB"},
       {"noready", 1, FaultKind::kNotReady, "READYOK"},
   };
   for (const Case& c : cases) {
