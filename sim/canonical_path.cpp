@@ -1,5 +1,7 @@
 #include "sim/canonical_path.h"
 
+#include <cmath>
+
 namespace curling::sim {
 namespace {
 
@@ -39,8 +41,13 @@ CanonicalPath::CanonicalPath() {
       p.x += piece.x;
       p.y += piece.y;
     }
-    const Vec2 slope = CanonicalSlope(NodeSpeed(i));
-    nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep};
+    const double v = NodeSpeed(i);
+    const Vec2 slope = CanonicalSlope(v);
+    const double theta = CanonicalHeading(v);
+    const double turn = CanonicalHeadingSlope(v) * kStep;
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep, c, s, -s * turn, c * turn};
   }
 }
 

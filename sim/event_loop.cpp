@@ -14,6 +14,11 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kRestSpeed = 1e-9;
 // Safety net on the number of time steps of one shot; never reached in play.
 constexpr int kMaxSteps = 200000;
+// Steps of a path search when a pair is first worked out, and per refinement.
+constexpr int kFirstSearchSteps = 2;
+constexpr int kRefineSearchSteps = 2;
+// Refinements between two time steps (a bound on work, not on accuracy).
+constexpr int kMaxRefinements = 1000;
 
 }  // namespace
 
@@ -26,8 +31,8 @@ EventLoop::EventLoop(const CanonicalPath& path, ShotObserver* observer)
 }
 
 void EventLoop::PlaceStone(int stone, Vec2 pos) {
-  in_play_[stone] = true;
-  moving_[stone] = false;
+  SetInPlay(stone, true);
+  SetMoving(stone, false);
   pos_[stone] = pos;
   vel_[stone] = {0.0, 0.0};
   Forget(stone);
@@ -52,7 +57,7 @@ void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
   const double speed = std::hypot(velocity.x, velocity.y);
   if (!(speed > kRestSpeed)) {
     if (moving_[stone]) {
-      moving_[stone] = false;
+      SetMoving(stone, false);
       ++events_;
       Emit(EventKind::kStopped, t_, stone, -1);
     }
@@ -62,7 +67,7 @@ void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
   FreePath& motion = paths_[stone];
   motion.Start(path_, t_, pos_[stone], speed, std::atan2(velocity.y, velocity.x), spin);
   if (!moving_[stone] && observer_ != nullptr) observer_->MotionStarted(stone, t_, pos_[stone]);
-  moving_[stone] = true;
+  SetMoving(stone, true);
   moved_[stone] = true;
   extents_[stone] = FindPathExtent(path_, motion);
   exits_[stone] = FindPathExit(path_, motion, extents_[stone]);
@@ -80,22 +85,24 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
 // shrink by the same distance travelled, so this holds until the next event).
 void EventLoop::RebuildPairs() {
   double reach[kStoneCount];
-  for (int i = 0; i < kStoneCount; ++i) {
-    if (!moving_[i]) {
-      reach[i] = 0.0;
-      continue;
-    }
+  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
     const double v = paths_[i].SpeedAt(t_);
     reach[i] = v * v / (2.0 * kDeceleration);
   }
   pair_count_ = 0;
-  for (int i = 0; i < kStoneCount; ++i) {
-    if (!in_play_[i]) continue;
-    for (int j = i + 1; j < kStoneCount; ++j) {
-      if (!in_play_[j] || (!moving_[i] && !moving_[j])) continue;
+  for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    const bool i_moving = moving_mask_ >> i & 1u;
+    // Partners above i: all in play if i moves, else only moving ones.
+    unsigned partners = in_play_mask_ & ~((2u << i) - 1u);
+    if (!i_moving) partners &= moving_mask_;
+    for (; partners != 0; partners &= partners - 1u) {
+      const int j = __builtin_ctz(partners);
+      const double limit = (i_moving ? reach[i] : 0.0) + (moving_mask_ >> j & 1u ? reach[j] : 0.0) +
+                           kTwoRadii + kContactGap;
       const double dx = pos_[j].x - pos_[i].x;
       const double dy = pos_[j].y - pos_[i].y;
-      const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
       if (dx * dx + dy * dy > limit * limit) continue;
       pair_a_[pair_count_] = static_cast<uint8_t>(i);
       pair_b_[pair_count_] = static_cast<uint8_t>(j);
@@ -192,27 +199,38 @@ double EventLoop::PairTimeBound(int i, int j) const {
   return projected > passing ? projected : passing;
 }
 
-// Absolute time up to which pair (i, j) certainly does not touch. A stone at
-// rest against a moving one: an exact search along the moving stone's path.
-double EventLoop::PairSafeTime(int i, int j) const {
-  double t = -kInfinity;
+// Works out (or refines) the time up to which pair (i, j) certainly does not
+// touch. A stone at rest against a moving one: a search along the moving
+// stone's path, resumed from where it stopped when refining.
+void EventLoop::WorkOutPair(int i, int j, int search_steps) {
+  double& safe = safe_until_[i][j];
+  bool& final = safe_final_[i][j];
   if (moving_[i] != moving_[j]) {
     const int m = moving_[i] ? i : j;
     const int r = moving_[i] ? j : i;
-    t = PathContactTime(path_, paths_[m], extents_[m], t_, pos_[m], pos_[r]);
+    const bool resume = safe > t_;
+    const double from = resume ? safe : t_;
+    const Vec2 at = resume ? paths_[m].PositionAt(path_, from) : pos_[m];
+    const ContactSearch found =
+        PathContactTime(path_, paths_[m], extents_[m], from, at, pos_[r], search_steps);
+    // A contact now that the velocities do not confirm (closing speed
+    // rounding to zero) falls back to the conservative bound below.
+    if (found.time > t_) {
+      safe = found.time;
+      final = found.final;
+      return;
+    }
   }
-  // Both moving, or the search sees a contact that the velocities do not
-  // (closing speed rounding to zero): the conservative bound always advances.
-  if (!(t > t_)) t = t_ + PairTimeBound(i, j);
-  return t;
+  safe = t_ + PairTimeBound(i, j);
+  final = true;
 }
 
 void EventLoop::StopAll() {
   hit_limit_ = true;
   Emit(EventKind::kEventLimit, t_, -1, -1);
-  for (int i = 0; i < kStoneCount; ++i) {
-    if (!moving_[i]) continue;
-    moving_[i] = false;
+  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    SetMoving(i, false);
     vel_[i] = {0.0, 0.0};
     Emit(EventKind::kStopped, t_, i, -1);
   }
@@ -239,8 +257,8 @@ void EventLoop::Run() {
     double next = kInfinity;
     int limiter = -1;
     bool limiter_exits = false;
-    for (int i = 0; i < kStoneCount; ++i) {
-      if (!moving_[i]) continue;
+    for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+      const int i = __builtin_ctz(m);
       const double stop = paths_[i].StopTime();
       if (stop < next) {
         next = stop;
@@ -256,12 +274,27 @@ void EventLoop::Run() {
     for (int p = 0; p < pair_count_; ++p) {
       const int i = pair_a_[p];
       const int j = pair_b_[p];
-      double& safe = safe_until_[i][j];
-      if (safe <= t_) safe = PairSafeTime(i, j);
-      if (safe < next) {
-        next = safe;
-        limiter = -1;
+      if (safe_until_[i][j] <= t_) WorkOutPair(i, j, kFirstSearchSteps);
+    }
+    // Refine the earliest pair until it is final: pairs that a first event
+    // will make moot are never searched far.
+    double stops = next;
+    for (int refinements = 0;; ++refinements) {
+      next = stops;
+      int earliest = -1;
+      for (int p = 0; p < pair_count_; ++p) {
+        const double safe = safe_until_[pair_a_[p]][pair_b_[p]];
+        if (safe < next) {
+          next = safe;
+          earliest = p;
+        }
       }
+      if (earliest < 0) break;
+      limiter = -1;
+      const int i = pair_a_[earliest];
+      const int j = pair_b_[earliest];
+      if (safe_final_[i][j] || refinements >= kMaxRefinements) break;
+      WorkOutPair(i, j, kRefineSearchSteps);
     }
     if (!(next >= t_)) next = t_;
 
@@ -270,8 +303,8 @@ void EventLoop::Run() {
     if (observer_ != nullptr) observer_->Stepped(t_from, t_, paths_, moving_);
 
     bool changed = false;
-    for (int i = 0; i < kStoneCount; ++i) {
-      if (!moving_[i]) continue;
+    for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+      const int i = __builtin_ctz(m);
       FreePath& motion = paths_[i];
       const bool exits = exits_[i].kind != ExitKind::kNone &&
                          ((i == limiter && limiter_exits) || exits_[i].time <= t_);
@@ -280,15 +313,15 @@ void EventLoop::Run() {
         ++events_;
         Emit(exits_[i].kind == ExitKind::kSide ? EventKind::kLeftSide : EventKind::kLeftBack,
              exits_[i].time, i, -1);
-        in_play_[i] = false;
-        moving_[i] = false;
+        SetInPlay(i, false);
+        SetMoving(i, false);
         pos_[i] = {0.0, 0.0};
         vel_[i] = {0.0, 0.0};
         Forget(i);
         changed = true;
       } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
         pos_[i] = motion.RestPosition(path_);
-        moving_[i] = false;
+        SetMoving(i, false);
         vel_[i] = {0.0, 0.0};
         ++events_;
         Emit(EventKind::kStopped, motion.StopTime(), i, -1);

@@ -34,13 +34,21 @@ class EventLoop {
   bool HitEventLimit() const { return hit_limit_; }
 
  private:
+  void SetMoving(int stone, bool moving) {
+    moving_[stone] = moving;
+    moving_mask_ = moving ? (moving_mask_ | 1u << stone) : (moving_mask_ & ~(1u << stone));
+  }
+  void SetInPlay(int stone, bool in_play) {
+    in_play_[stone] = in_play;
+    in_play_mask_ = in_play ? (in_play_mask_ | 1u << stone) : (in_play_mask_ & ~(1u << stone));
+  }
   void StartPath(int stone, Vec2 velocity, int spin);
   void Forget(int stone);
   void RebuildPairs();
   bool TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const;
   bool ResolveFirstContact();
   double PairTimeBound(int i, int j) const;
-  double PairSafeTime(int i, int j) const;
+  void WorkOutPair(int i, int j, int search_steps);
   void StopAll();
   void Emit(EventKind kind, double t, int a, int b);
 
@@ -53,6 +61,8 @@ class EventLoop {
 
   bool in_play_[kStoneCount] = {};
   bool moving_[kStoneCount] = {};
+  unsigned in_play_mask_ = 0;  // bit i: stone i in play
+  unsigned moving_mask_ = 0;   // bit i: stone i moving
   bool touched_[kStoneCount] = {};
   bool moved_[kStoneCount] = {};
   Vec2 pos_[kStoneCount] = {};
@@ -63,11 +73,14 @@ class EventLoop {
 
   // Pairs that can still meet before the next event, in index order, and for
   // each pair (i < j) the time up to which it certainly does not touch
-  // (-inf: to be worked out).
+  // (-inf: to be worked out) and whether that time is final (a contact, or
+  // a bound that only a step in time can improve) or can be refined by
+  // searching further along a path.
   int pair_count_ = 0;
   uint8_t pair_a_[kStoneCount * (kStoneCount - 1) / 2];
   uint8_t pair_b_[kStoneCount * (kStoneCount - 1) / 2];
   double safe_until_[kStoneCount][kStoneCount];
+  bool safe_final_[kStoneCount][kStoneCount];
 };
 
 }  // namespace curling::sim

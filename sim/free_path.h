@@ -10,6 +10,7 @@ namespace curling::sim {
 
 class FreePath {
  public:
+  // Meaningful only after Start.
   FreePath() = default;
 
   // Starts a path at time `t0`. A non-positive speed gives a stone at rest.
@@ -52,6 +53,14 @@ class FreePath {
 
   Vec2 RestPosition(const CanonicalPath& path) const { return PositionAtSpeed(path, 0.0); }
 
+  // Unit heading vector at speed v, from the table (within 1e-10).
+  Vec2 DirectionAtSpeed(const CanonicalPath& path, double v) const {
+    if (spin_ == 0) return {cos_, sin_};
+    Vec2 d = path.Direction(v);
+    if (spin_ < 0) d.y = -d.y;
+    return {cos_ * d.x - sin_ * d.y, sin_ * d.x + cos_ * d.y};
+  }
+
   double HeadingAtSpeed(double v) const {
     return heading0_ + (SpinPathHeading(spin_, v) - canonical_heading0_);
   }
@@ -64,16 +73,16 @@ class FreePath {
   }
 
  private:
-  double t0_ = 0.0;
-  Vec2 start_{0.0, 0.0};
-  int spin_ = 0;
-  double heading0_ = 0.0;
-  double speed0_ = 0.0;
-  double stop_time_ = 0.0;
-  double canonical_heading0_ = 0.0;
-  double cos_ = 1.0;
-  double sin_ = 0.0;
-  Vec2 canonical0_{0.0, 0.0};
+  double t0_;
+  Vec2 start_;
+  int spin_;
+  double heading0_;
+  double speed0_;
+  double stop_time_;
+  double canonical_heading0_;
+  double cos_;
+  double sin_;
+  Vec2 canonical0_;
 };
 
 }  // namespace curling::sim

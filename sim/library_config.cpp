@@ -37,18 +37,30 @@ bool LibraryFreeGuardZone() {
   return g_free_guard_zone.load(std::memory_order_relaxed);
 }
 
+// A multiply-rotate fold over the 32-bit words of the inputs, mixed at the end.
 uint64_t HashSimulationInputs(const GameState& state, const ShotVector& shot, float random_error) {
-  uint64_t h = HashCombine(0, static_cast<uint32_t>(state.ShotNum));
-  h = HashCombine(h, static_cast<uint32_t>(state.CurEnd));
-  h = HashCombine(h, static_cast<uint32_t>(state.LastEnd));
+  uint32_t words[3 + 10 + 1 + 32 + 4];
+  int n = 0;
+  words[n++] = static_cast<uint32_t>(state.ShotNum);
+  words[n++] = static_cast<uint32_t>(state.CurEnd);
+  words[n++] = static_cast<uint32_t>(state.LastEnd);
   for (int32_t score : state.Score)
-    h = HashCombine(h, static_cast<uint32_t>(score));
-  h = HashCombine(h, state.NextSide);
-  for (const StonePosition& s : state.Stones)
-    h = HashCombine(h, FloatBits(s.x) << 32 | FloatBits(s.y));
-  h = HashCombine(h, FloatBits(shot.vx) << 32 | FloatBits(shot.vy));
-  h = HashCombine(h, shot.curl);
-  return HashCombine(h, FloatBits(random_error));
+    words[n++] = static_cast<uint32_t>(score);
+  words[n++] = state.NextSide;
+  for (const StonePosition& s : state.Stones) {
+    words[n++] = static_cast<uint32_t>(FloatBits(s.x));
+    words[n++] = static_cast<uint32_t>(FloatBits(s.y));
+  }
+  words[n++] = static_cast<uint32_t>(FloatBits(shot.vx));
+  words[n++] = static_cast<uint32_t>(FloatBits(shot.vy));
+  words[n++] = shot.curl;
+  words[n++] = static_cast<uint32_t>(FloatBits(random_error));
+  uint64_t h = 0x243f6a8885a308d3ULL;
+  for (int i = 0; i < n; ++i) {
+    h = (h ^ words[i]) * 0x9fb21c651e98df25ULL;
+    h ^= h >> 29;
+  }
+  return MixBits(h ^ static_cast<uint64_t>(n));
 }
 
 uint64_t NextCallKey(uint64_t input_hash) {

@@ -11,7 +11,6 @@ constexpr double kTwoRadii = 2.0 * kStoneRadius;
 // The march stops this close (gap) to contact: well under the contact gap,
 // so that the contact test that follows sees the pair touching.
 constexpr double kTargetGap = 0.01 * kContactGap;
-constexpr int kMaxIterations = 64;
 
 // Largest curvature of a curling path at speeds of at least v.
 double CurvatureBound(double v) {
@@ -34,11 +33,12 @@ double TimeAtSpeed(const FreePath& motion, double v) {
 }
 
 // Straight path: the closest approach in closed form.
-double StraightContactTime(const FreePath& motion, double t, Vec2 pos, Vec2 other) {
+double StraightContactTime(const CanonicalPath& path, const FreePath& motion, double t, Vec2 pos,
+                           Vec2 other) {
   const double v = motion.SpeedAt(t);
-  const double h = motion.HeadingAtSpeed(v);
-  const double tx = std::cos(h);
-  const double ty = std::sin(h);
+  const Vec2 dir = motion.DirectionAtSpeed(path, v);
+  const double tx = dir.x;
+  const double ty = dir.y;
   const double rx = other.x - pos.x;
   const double ry = other.y - pos.y;
   const double along = rx * tx + ry * ty;  // arc to the closest approach
@@ -57,34 +57,36 @@ double StraightContactTime(const FreePath& motion, double t, Vec2 pos, Vec2 othe
 
 }  // namespace
 
-double PathContactTime(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent,
-                       double t, Vec2 pos, Vec2 other) {
+ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
+                              const PathExtent& extent, double t, Vec2 pos, Vec2 other,
+                              int max_steps) {
   const double margin = kTwoRadii + kContactGap;
   if (other.x < extent.lo.x - margin || other.x > extent.hi.x + margin ||
       other.y < extent.lo.y - margin || other.y > extent.hi.y + margin) {
-    return kInfinity;
+    return {kInfinity, true};
   }
-  if (motion.Spin() == 0) return StraightContactTime(motion, t, pos, other);
+  if (motion.Spin() == 0) return {StraightContactTime(path, motion, t, pos, other), true};
 
   double v = motion.SpeedAt(t);
-  if (!(v > 0.0)) return kInfinity;
+  if (!(v > 0.0)) return {kInfinity, true};
   Vec2 p = pos;
-  for (int it = 0; it < kMaxIterations; ++it) {
+  for (int it = 0; it < max_steps; ++it) {
     const double rx = p.x - other.x;
     const double ry = p.y - other.y;
     const double dist = std::sqrt(rx * rx + ry * ry);
     const double gap = dist - kTwoRadii;
-    const double h = motion.HeadingAtSpeed(v);
     // Rate of change of the gap per metre of path.
-    const double slope = dist > 0.0 ? (std::cos(h) * rx + std::sin(h) * ry) / dist : -1.0;
+    const Vec2 dir = motion.DirectionAtSpeed(path, v);
+    const double slope = dist > 0.0 ? (dir.x * rx + dir.y * ry) / dist : -1.0;
     double arc;
     if (gap <= kContactGap) {
-      if (slope < 0.0) return TimeAtSpeed(motion, v);
+      if (slope < 0.0) return {std::fmax(TimeAtSpeed(motion, v), t), true};
       // Touching and moving apart: a short step, or as long as the gap
       // cannot turn back below its present value.
-      const double curvature = CurvatureBound(v);
-      arc = curvature < kInfinity ? 2.0 * slope / curvature : 0.0;
-      if (arc < kContactGap) arc = kContactGap;
+      const double first = 2.0 * slope / CurvatureBound(v);
+      const double end2 = v * v - 2.0 * kDeceleration * first;
+      arc = end2 > 0.0 ? 2.0 * slope / CurvatureBound(std::sqrt(end2)) : 0.0;
+      if (!(arc > kContactGap)) arc = kContactGap;
     } else {
       const double room = gap - kTargetGap;
       arc = SafeArc(room, slope, CurvatureBound(v));
@@ -94,11 +96,12 @@ double PathContactTime(const CanonicalPath& path, const FreePath& motion, const 
       arc = SafeArc(room, slope, end_curvature);
     }
     const double remaining = v * v - 2.0 * kDeceleration * arc;
-    if (remaining <= 0.0) return kInfinity;  // stops first
+    if (remaining <= 0.0) return {kInfinity, true};  // stops first
     v = std::sqrt(remaining);
     p = motion.PositionAtSpeed(path, v);
   }
-  return TimeAtSpeed(motion, v);
+  const double time = TimeAtSpeed(motion, v);
+  return {time > t ? time : t, false};
 }
 
 }  // namespace curling::sim

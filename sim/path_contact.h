@@ -6,16 +6,23 @@
 
 namespace curling::sim {
 
+struct ContactSearch {
+  double time;  // never earlier than the search's start
+  bool final;   // time is the contact (+inf: none); else only a safe time
+};
+
 // From time `t`, when the moving stone is at `pos`: the time at which its gap
 // to the stone at rest at `other` first falls to the contact gap while
-// closing, or an earlier time up to which the gap certainly stays larger; +inf
-// if they never touch before the moving stone stops. Never earlier than t.
+// closing, or +inf if they never touch before the moving stone stops (final);
+// or, after `max_steps` steps of the search, a time up to which the gap
+// certainly stays larger, from which the search can be resumed.
 //
 // Marches along the path in steps that cannot skip a contact: the gap changes
 // at most as fast as the arc length, and its second derivative along the arc
 // is at least minus the path's curvature, which is largest at the lowest
 // speed of the step. Straight paths are solved in closed form.
-double PathContactTime(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent,
-                       double t, Vec2 pos, Vec2 other);
+ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
+                              const PathExtent& extent, double t, Vec2 pos, Vec2 other,
+                              int max_steps);
 
 }  // namespace curling::sim

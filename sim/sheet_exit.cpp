@@ -61,6 +61,10 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
   double best_speed = -1.0;  // the exit at the highest speed comes first
   const double* split = extent.split_speed;
   for (const Boundary& b : kBoundaries) {
+    // Boundaries the box does not reach need no search.
+    const double box_lo = b.axis == 0 ? extent.lo.x : extent.lo.y;
+    const double box_hi = b.axis == 0 ? extent.hi.x : extent.hi.y;
+    if (b.sign > 0.0 ? box_lo > b.bound : box_hi < b.bound) continue;
     double edges[3] = {v0, split[b.axis], 0.0};
     const int count = split[b.axis] > 0.0 ? 3 : 2;
     if (count == 2) edges[1] = 0.0;
