@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "engine/game_state.h"
@@ -119,6 +121,23 @@ TEST(HandleCommandTest, SetStateStoresFieldsUntilAWordIsMissing) {
   Handle("SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1");
   EXPECT_EQ(g_game_state.ShotNum, 7);
   EXPECT_EQ(g_game_state.NextSide, 0);
+}
+
+// Random lines of protocol-like pieces: no crash and no read past the line
+// end (the sanitizer builds watch).
+TEST(HandleCommandTest, ArbitraryLinesAreHandledSafely) {
+  const std::string pieces[] = {
+      "POSITION", "SETSTATE", "NEWGAME",    " ",    "  ",  "\t", "\r",   "\n",  "1",       "-", "+",
+      ".",        "e",        "9999999999", "1e39", "nan", "x",  "\xff", "0.5", "-2.25e-3"};
+  std::mt19937 random(7);
+  for (int i = 0; i < 3000; ++i) {
+    std::string line;
+    const int count = static_cast<int>(random() % 80);
+    for (int k = 0; k < count; ++k)
+      line += pieces[random() % std::size(pieces)];
+    Handle(line);
+  }
+  g_game_state = GameState{};
 }
 
 }  // namespace

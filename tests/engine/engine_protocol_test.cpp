@@ -113,11 +113,13 @@ TEST(EngineProtocolTest, LineCutByAFullReadIsCompleted) {
   // Here the first read ends right before the line end.
   engine.Send(std::string(1016, 'x') + "\nISREADY\n");
   EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
-  // A line far longer than one read is joined across reads as well.
-  engine.Send("ISREADY" + std::string(3000, ' ') + "more\n");
+  // A line longer than three reads, its word cut by the third read's end.
+  engine.Send(std::string(3070, ' ') + "ISREADY\n");
   EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
+  // A full read ending inside a line, then end of input: the line counts.
+  engine.Send(std::string(1016, 'x') + "\nISREADY");
   engine.CloseInput();
-  EXPECT_EQ(engine.ReadAll(), "");
+  EXPECT_EQ(engine.ReadAll(), "READYOK");
   EXPECT_EQ(engine.Wait(), 0);
 }
 
