@@ -98,6 +98,11 @@ GameResult Game::Play() {
   GameState state{};
   int first_seat = 0;
   int end = 0;
+  if (config_.start) {
+    end = config_.start->end;
+    first_seat = config_.start->first_seat;
+    total = config_.start->total;
+  }
   for (;; ++end) {
     const bool regular = end < rules.ends;
     if (!regular && total[0] != total[1]) break;
@@ -105,9 +110,10 @@ GameResult Game::Play() {
 
     state.CurEnd = end;
     state.LastEnd = regular ? rules.ends - 1 : end;
-    for (StonePosition& stone : state.Stones)
-      stone = {0.0f, 0.0f};
-    for (int shot = 0; shot < 16; ++shot) {
+    const bool start_end = config_.start && end == config_.start->end;
+    for (int i = 0; i < 16; ++i)
+      state.Stones[i] = start_end ? config_.start->stones[i] : StonePosition{0.0f, 0.0f};
+    for (int shot = start_end ? config_.start->shot : 0; shot < 16; ++shot) {
       const int seat = shot % 2 == 0 ? first_seat : 1 - first_seat;
       state.ShotNum = shot;
       state.NextSide = static_cast<uint8_t>(seat);

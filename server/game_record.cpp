@@ -89,19 +89,31 @@ json HeaderJson(const GameConfig& config) {
     engines.push_back({{"name", spec.name}, {"command", spec.argv}});
   }
   const GameRules& rules = config.rules;
-  return {{"type", "header"},
-          {"version", CURLING_VERSION},
-          {"started", UtcNow()},
-          {"engines", engines},
-          {"seed", config.seed},
-          {"stream", config.stream},
-          {"rules",
-           {{"ends", rules.ends},
-            {"extra_ends", rules.extra_ends},
-            {"error", FloatAsShortDouble(rules.error)},
-            {"time_budget", rules.time_budget},
-            {"ready_timeout", rules.ready_timeout},
-            {"free_guard_zone", rules.free_guard_zone}}}};
+  json header = {{"type", "header"},
+                 {"version", CURLING_VERSION},
+                 {"started", UtcNow()},
+                 {"engines", engines},
+                 {"seed", config.seed},
+                 {"stream", config.stream},
+                 {"rules",
+                  {{"ends", rules.ends},
+                   {"extra_ends", rules.extra_ends},
+                   {"error", FloatAsShortDouble(rules.error)},
+                   {"time_budget", rules.time_budget},
+                   {"ready_timeout", rules.ready_timeout},
+                   {"free_guard_zone", rules.free_guard_zone}}}};
+  if (config.start) {
+    json stones = json::array();
+    for (const StonePosition& stone : config.start->stones) {
+      stones.push_back(json::array({FloatAsShortDouble(stone.x), FloatAsShortDouble(stone.y)}));
+    }
+    header["start"] = {{"end", config.start->end},
+                       {"shot", config.start->shot},
+                       {"first_seat", config.start->first_seat},
+                       {"total", config.start->total},
+                       {"stones", stones}};
+  }
+  return header;
 }
 
 json ShotJson(const ShotRecord& shot) {

@@ -31,11 +31,23 @@ struct GameRules {
   bool free_guard_zone = true;
 };
 
+// A game that starts part-way: in end `end` (0-based) before shot `shot`,
+// with these stones (stone i thrown as shot i; (0, 0) out of play or not yet
+// thrown), `first_seat` throwing first in that end, and `total` by seat.
+struct GameStart {
+  int end = 0;
+  int shot = 0;
+  int first_seat = 0;
+  std::array<int, 2> total{};
+  std::array<StonePosition, 16> stones{};
+};
+
 struct GameConfig {
   std::array<EngineSpec, 2> engines;  // seat 0 throws first in the first end
   GameRules rules;
   uint64_t seed = 0;
-  uint64_t stream = 0;  // random stream of this game (games in parallel differ here)
+  uint64_t stream = 0;             // random stream of this game (games in parallel differ here)
+  std::optional<GameStart> start;  // a set start position instead of end 1, shot 0
 };
 
 struct ShotRecord {

@@ -3,7 +3,10 @@
 //
 // Exit code: 0 the game was played to a result (win or draw), 1 it ended by
 // an engine's fault, 2 bad options or the output could not be written, 3 it
-// was interrupted. With --check: 0 when every step passed, else 1.
+// was interrupted. With --check: 0 when every step passed, else 1. With
+// --games, --sprt or --scenarios it plays a tournament (server/tournament.h):
+// 0 played to its end or stopped by the test, 2 bad options or output, 3
+// interrupted. Every run that gets a result leaves summary.json.
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,6 +20,9 @@
 #include "server/match_options.h"
 #include "server/replay_page.h"
 #include "server/scoreboard.h"
+#include "server/stats/scenario_file.h"
+#include "server/stats/tournament_tally.h"
+#include "server/tournament.h"
 #include "sim/simulator.h"
 
 namespace fs = std::filesystem;
@@ -65,6 +71,69 @@ int Check(const MatchOptions& options, const std::vector<std::string>& engine) {
   return passed ? kExitCompleted : kExitFault;
 }
 
+constexpr int kDefaultSprtGames = 2000;
+
+ShotPlayer LibraryShotPlayer() {
+  return [](const GameState& state, const ShotVector& shot, float error,
+            curling::sim::RandomStream& stream, const curling::sim::Rules& rules) {
+    return curling::sim::PlayShot(state, shot, error, stream, rules, 0.1f);
+  };
+}
+
+// Exit code: 0 played to its end (or stopped by the SPRT), 2 bad options or
+// the output could not be written, 3 interrupted.
+int Tournament(const MatchOptions& options,
+               const std::array<std::vector<std::string>, 2>& commands) {
+  TournamentPlan plan;
+  plan.rules = RulesFrom(options);
+  plan.seed = options.seed ? *options.seed : std::random_device{}();
+  plan.concurrency = options.concurrency;
+  if (!options.scenarios.empty()) {
+    curling::stats::ScenarioList list = curling::stats::LoadScenarioFile(options.scenarios);
+    if (!list.error.empty()) {
+      std::cerr << "curling-match: --scenarios: " << list.error << '\n';
+      return kExitUsage;
+    }
+    plan.scenarios = std::move(list.scenarios);
+  }
+  if (!options.sprt.empty()) {
+    plan.sprt = curling::stats::SprtParameters{options.sprt[0], options.sprt[1], options.sprt[2],
+                                               options.sprt[3]};
+  }
+  plan.games = options.games             ? *options.games
+               : plan.sprt               ? kDefaultSprtGames
+               : !plan.scenarios.empty() ? 2 * static_cast<int>(plan.scenarios.size())
+                                         : 2;
+  if (std::string why = ValidateTournamentPlan(plan); !why.empty()) {
+    std::cerr << "curling-match: " << why << '\n';
+    return kExitUsage;
+  }
+  const auto names = EngineNames(commands);
+  for (int side = 0; side < 2; ++side)
+    plan.engines[side] = {names[side], commands[side], ""};
+  plan.folder =
+      options.out.empty() ? fs::path(DefaultOutputFolder(plan.seed)) : fs::path(options.out);
+  std::error_code ec;
+  fs::create_directories(plan.folder, ec);
+  if (ec) {
+    std::cerr << "curling-match: cannot create " << plan.folder.string() << ": " << ec.message()
+              << '\n';
+    return kExitUsage;
+  }
+  std::cout << "Tournament: A = " << names[0] << ", B = " << names[1] << ", " << plan.games
+            << " games from seed " << plan.seed << " (pair k on seed " << plan.seed
+            << " + k), output in " << plan.folder.string() << std::endl;
+  const TournamentOutcome outcome = RunTournament(plan, LibraryShotPlayer(), std::cout);
+  std::cout << '\n'
+            << curling::stats::FormatTextReport(outcome.summary)
+            << "Summary: " << (plan.folder / "summary.json").string() << '\n';
+  if (!outcome.error.empty()) {
+    std::cerr << "curling-match: " << outcome.error << '\n';
+    return kExitUsage;
+  }
+  return outcome.interrupted ? kExitInterrupted : kExitCompleted;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +152,9 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.check) return Check(options, (*commands)[0]);
+  if (options.games || !options.sprt.empty() || !options.scenarios.empty()) {
+    return Tournament(options, *commands);
+  }
 
   GameConfig config;
   config.rules = RulesFrom(options);
@@ -110,10 +182,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
-  Game game(config, [](const GameState& state, const ShotVector& shot, float error,
-                       curling::sim::RandomStream& stream, const curling::sim::Rules& rules) {
-    return curling::sim::PlayShot(state, shot, error, stream, rules, 0.1f);
-  });
+  Game game(config, LibraryShotPlayer());
   game.AddObserver(&record);
   game.AddObserver(&scoreboard);
   const GameResult result = game.Play();
@@ -123,6 +192,18 @@ int main(int argc, char** argv) {
     std::cerr << "curling-match: " << error << '\n';
   }
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
+  if (result.outcome != GameOutcome::kInterrupted) {
+    // One game is a tournament of one: the same summary.json, without an Elo.
+    curling::stats::TournamentTally tally;
+    tally.Record(0, ResultForSeat(result, 0));
+    curling::stats::TournamentSummary summary = curling::stats::Summarize(tally.Snapshot(), {});
+    summary.engine_a = names[0];
+    summary.engine_b = names[1];
+    summary.games_planned = 1;
+    if (std::string why = curling::stats::WriteSummaryJson(folder, summary); !why.empty()) {
+      std::cerr << "curling-match: " << why << '\n';
+    }
+  }
   switch (result.outcome) {
     case GameOutcome::kCompleted:
       return kExitCompleted;

@@ -42,6 +42,21 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
                  "Write the replay page of an existing game.jsonl (into --out, or beside it) "
                  "instead of playing")
       ->check(CLI::ExistingFile);
+  app.add_option("--games", options.games,
+                 "Play a tournament of this many games, in pairs on the same seed with the "
+                 "first-end hammer swapped; results, Elo and summary.json in --out")
+      ->check(CLI::Range(1, 1000000));
+  app.add_option("--concurrency", options.concurrency,
+                 "Tournament games played at once (default 1: each engine searches on several "
+                 "threads of its own)")
+      ->check(CLI::Range(1, 64));
+  app.add_option("--sprt", options.sprt,
+                 "Sequential test elo0 elo1 alpha beta: stop the tournament when it decides "
+                 "(--games is then the most games played; default 2000)")
+      ->expected(4);
+  app.add_option("--scenarios", options.scenarios,
+                 "JSON Lines file of start positions, each played as a pair (see "
+                 "server/stats/scenario_file.h); --games defaults to two per position");
   app.get_formatter()->column_width(30);
 }
 

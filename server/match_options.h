@@ -24,6 +24,12 @@ struct MatchOptions {
   bool check = false;
   std::string record_only;
   bool no_free_guard_zone = false;
+  // Tournament (any of these makes one): games in pairs, games at once, SPRT
+  // elo0 elo1 alpha beta, start positions file.
+  std::optional<int> games;
+  int concurrency = 1;
+  std::vector<double> sprt;
+  std::string scenarios;
 };
 
 // Declares every option on `app`, storing into `options`.
