@@ -112,6 +112,16 @@ TEST(BadInput, NonFiniteAndExtremeSpeedsAndErrors) {
                           ShotVector{0.0f, -FLT_MAX, 0, {}}}) {
     EXPECT_TRUE(IsOut(PlayChecked(s, shot), 4));
   }
+  // Whatever the excess, the same path as 12 m/s in that direction: here
+  // into a stone that stops it in play.
+  GameState guard = s;
+  guard.Stones[2] = {2.375f, 35.0f};
+  const GameState at_limit = PlayChecked(guard, ShotVector{0.0f, -12.0f, 1, {}}, 0.0f);
+  EXPECT_FALSE(IsOut(at_limit, 4));
+  for (float vy : {-12.5f, -40.0f, -1e30f}) {
+    const GameState faster = PlayChecked(guard, ShotVector{0.0f, vy, 1, {}}, 0.0f);
+    EXPECT_LT(MaxStoneDistance(faster, at_limit), 1e-5) << vy;
+  }
   // Zero speed, or toward the delivery end: it never crosses the hog line.
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 0.0f, 1, {}}), 4));
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 1.5f, 1, {}}), 4));
