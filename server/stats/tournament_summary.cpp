@@ -115,6 +115,9 @@ std::string FormatTextReport(const TournamentSummary& summary) {
   out += fmt::format("Pairs scoring 0, 1/4, 1/2, 3/4, 1: {} {} {} {} {}\n", c[0], c[1], c[2], c[3],
                      c[4]);
   out += EloLine(e) + "\n";
+  if (e.bound == EloBound::kTwoSided && e.elo_low == e.elo_high && e.pairs > 0) {
+    out += "  (every pair scored the same: the interval has no width and says little yet)\n";
+  }
   if (e.los.has_value()) {
     out += fmt::format("Likelihood of superiority (A): {:.1f}%\n", 100.0 * *e.los);
   }
