@@ -6,7 +6,6 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/game_state.h"
 #include "eval/rink.h"
 
 namespace curling {
@@ -250,20 +249,6 @@ TEST(Corridor, OffTheBandMatchesTheSlopeFormulasExactly) {
   }
   EXPECT_GT(compared, 10000);
   EXPECT_GT(guarded, 500);
-}
-
-TEST(StoneQueries, SharedStateWrappersReadTheSharedState) {
-  const GameState saved = g_game_state;
-  g_game_state = Position(2);
-  g_game_state.Stones[0] = {2.375f, 5.88f};
-  g_game_state.Stones[1] = {2.375f, 4.88f};
-  StonePosition where{};
-  EXPECT_EQ(HasStoneNear(1, 2.375f, 4.9f, 0.1f), 1);
-  EXPECT_EQ(IsGuarded(2.375f, 4.88f), 1);
-  EXPECT_EQ(IsGuarding(1, 2.375f, 5.88f), 1);
-  EXPECT_EQ(NearestStone(0, &where), 1);
-  EXPECT_EQ(where.y, 4.88f);
-  g_game_state = saved;
 }
 
 }  // namespace
