@@ -59,10 +59,10 @@ std::string Scoreboard::Board(const std::array<std::string, 2>& names,
   board += "  Total\n";
   for (int seat = 0; seat < 2; ++seat) {
     board += fmt::format("{:<{}}", names[seat], width);
-    int total = 0;
+    // The running total of the last end also counts a score the game began with.
+    const int total = ends.empty() ? 0 : ends.back().total[seat];
     for (const EndRecord& end : ends) {
       const bool scored = end.scoring_seat == seat;
-      if (scored) total += end.score.points;
       // The hammer (last stone) belongs to the seat that threw second.
       const bool hammer = end.first_seat != seat;
       board += scored ? fmt::format("{:>3}", end.score.points) : (hammer ? "  *" : "  .");
@@ -75,7 +75,8 @@ std::string Scoreboard::Board(const std::array<std::string, 2>& names,
 void Scoreboard::OnResult(const GameResult& result) {
   ClearStatus();
   if (!ends_.empty())
-    out_ << '\n' << Board(names_, ends_) << "(* hammer in an end without score)\n";
+    out_ << '\n'
+         << Board(names_, ends_) << "(* had the hammer and did not score, . did not score)\n";
   out_ << "Result: " << result.reason << '\n';
   out_.flush();
 }

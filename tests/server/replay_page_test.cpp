@@ -59,8 +59,8 @@ TEST(ReplayPage, BrowserShowsTheRecordedStonesAtALaterShot) {
 
   GameConfig config;
   config.engines[0] = {"red engine", {FAKE_ENGINE_PATH, "good"}, (folder / "e1.log").string()};
-  config.engines[1] = {"yellow <b>engine</b>", {FAKE_ENGINE_PATH, "good"},
-                       (folder / "e2.log").string()};
+  config.engines[1] = {
+      "yellow <b>engine</b>", {FAKE_ENGINE_PATH, "good"}, (folder / "e2.log").string()};
   config.rules.ends = 2;
   config.seed = 11;
   const fs::path record = folder / "game.jsonl";
@@ -104,8 +104,8 @@ TEST(ReplayPage, BrowserShowsTheRecordedStonesAtALaterShot) {
       R"re(class="stone seat(\d)" data-stone="(\d+)" data-seat="\d" data-x="([-0-9.e]+)")re");
   std::vector<std::pair<int, double>> shown;
   std::vector<int> seats;
-  for (auto it = std::sregex_iterator(dom.begin(), dom.end(), stone_re); it != std::sregex_iterator();
-       ++it) {
+  for (auto it = std::sregex_iterator(dom.begin(), dom.end(), stone_re);
+       it != std::sregex_iterator(); ++it) {
     shown.emplace_back(std::stoi((*it)[2]), std::stod((*it)[3]));
     seats.push_back(std::stoi((*it)[1]));
   }
