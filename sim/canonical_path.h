@@ -65,6 +65,17 @@ class CanonicalPath {
             b.h00 * n0.cy + b.h10 * n0.dcy + b.h01 * n1.cy + b.h11 * n1.dcy};
   }
 
+  // Both at once (one grid lookup).
+  void PositionAndDirection(double v, Vec2& position, Vec2& direction) const {
+    const Basis b = BasisAt(v);
+    const Node& n0 = nodes_[b.index];
+    const Node& n1 = nodes_[b.index + 1];
+    position = {b.h00 * n0.px + b.h10 * n0.mx + b.h01 * n1.px + b.h11 * n1.mx,
+                b.h00 * n0.py + b.h10 * n0.my + b.h01 * n1.py + b.h11 * n1.my};
+    direction = {b.h00 * n0.cx + b.h10 * n0.dcx + b.h01 * n1.cx + b.h11 * n1.dcx,
+                 b.h00 * n0.cy + b.h10 * n0.dcy + b.h01 * n1.cy + b.h11 * n1.dcy};
+  }
+
   // Node speed i / kNodesPerSpeedUnit.
   static double NodeSpeed(int i) { return static_cast<double>(i) / kNodesPerSpeedUnit; }
 

@@ -15,27 +15,21 @@ constexpr double kRestSpeed = 1e-9;
 // Safety net on the number of time steps of one shot; never reached in play.
 constexpr int kMaxSteps = 200000;
 // Steps of a path search when a pair is first worked out, and per refinement.
-constexpr int kFirstSearchSteps = 2;
-constexpr int kRefineSearchSteps = 2;
+constexpr int kFirstSearchSteps = 1;
+constexpr int kRefineSearchSteps = 4;
 // Refinements between two time steps (a bound on work, not on accuracy).
 constexpr int kMaxRefinements = 1000;
 
 }  // namespace
 
 EventLoop::EventLoop(const CanonicalPath& path, ShotObserver* observer)
-    : path_(path), observer_(observer) {
-  for (auto& row : safe_until_) {
-    for (double& t : row)
-      t = -kInfinity;
-  }
-}
+    : path_(path), observer_(observer) {}
 
 void EventLoop::PlaceStone(int stone, Vec2 pos) {
   SetInPlay(stone, true);
   SetMoving(stone, false);
   pos_[stone] = pos;
   vel_[stone] = {0.0, 0.0};
-  Forget(stone);
 }
 
 void EventLoop::Launch(int stone, double speed, double heading, int spin) {
@@ -44,16 +38,8 @@ void EventLoop::Launch(int stone, double speed, double heading, int spin) {
   StartPath(stone, {v * std::cos(heading), v * std::sin(heading)}, spin);
 }
 
-// Every pair entry of `stone` is to be worked out again.
-void EventLoop::Forget(int stone) {
-  for (int j = 0; j < kStoneCount; ++j) {
-    safe_until_[stone][j] = -kInfinity;
-    safe_until_[j][stone] = -kInfinity;
-  }
-}
-
 void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
-  Forget(stone);
+  changed_mask_ |= 1u << stone;
   const double speed = std::hypot(velocity.x, velocity.y);
   if (!(speed > kRestSpeed)) {
     if (moving_[stone]) {
@@ -85,30 +71,69 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
 // shrink by the same distance travelled, so this holds until the next event).
 void EventLoop::RebuildPairs() {
   double reach[kStoneCount];
-  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+  for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
-    const double v = paths_[i].SpeedAt(t_);
+    const double v = moving_[i] ? paths_[i].SpeedAt(t_) : 0.0;
     reach[i] = v * v / (2.0 * kDeceleration);
   }
+  const int old_count = pair_count_;
+  uint8_t old_a[kMaxPairs];
+  uint8_t old_b[kMaxPairs];
+  double old_safe[kMaxPairs];
+  bool old_final[kMaxPairs];
+  for (int p = 0; p < old_count; ++p) {
+    old_a[p] = pair_a_[p];
+    old_b[p] = pair_b_[p];
+    old_safe[p] = pair_safe_[p];
+    old_final[p] = pair_final_[p];
+  }
+  int old = 0;
   pair_count_ = 0;
   for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
-    const bool i_moving = moving_mask_ >> i & 1u;
     // Partners above i: all in play if i moves, else only moving ones.
     unsigned partners = in_play_mask_ & ~((2u << i) - 1u);
-    if (!i_moving) partners &= moving_mask_;
+    if (!(moving_mask_ >> i & 1u)) partners &= moving_mask_;
     for (; partners != 0; partners &= partners - 1u) {
       const int j = __builtin_ctz(partners);
-      const double limit = (i_moving ? reach[i] : 0.0) + (moving_mask_ >> j & 1u ? reach[j] : 0.0) +
-                           kTwoRadii + kContactGap;
+      const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
       const double dx = pos_[j].x - pos_[i].x;
       const double dy = pos_[j].y - pos_[i].y;
       if (dx * dx + dy * dy > limit * limit) continue;
-      pair_a_[pair_count_] = static_cast<uint8_t>(i);
-      pair_b_[pair_count_] = static_cast<uint8_t>(j);
-      ++pair_count_;
+      const int p = pair_count_++;
+      pair_a_[p] = static_cast<uint8_t>(i);
+      pair_b_[p] = static_cast<uint8_t>(j);
+      pair_safe_[p] = -kInfinity;
+      pair_final_[p] = false;
+      // Both lists are in index order: carry over the entry of an unchanged pair.
+      while (old < old_count && (old_a[old] < i || (old_a[old] == i && old_b[old] < j)))
+        ++old;
+      if (old < old_count && old_a[old] == i && old_b[old] == j &&
+          !((changed_mask_ >> i | changed_mask_ >> j) & 1u)) {
+        pair_safe_[p] = old_safe[old];
+        pair_final_[p] = old_final[old];
+      }
     }
   }
+  changed_mask_ = 0;
+}
+
+// After stops and exits only: pairs with no moving stone left, or a stone out
+// of play, go; pairs of a stone that stopped are worked out again.
+void EventLoop::DropSettledPairs() {
+  int kept = 0;
+  for (int p = 0; p < pair_count_; ++p) {
+    const unsigned pair = 1u << pair_a_[p] | 1u << pair_b_[p];
+    if ((pair & in_play_mask_) != pair || (pair & moving_mask_) == 0) continue;
+    pair_a_[kept] = pair_a_[p];
+    pair_b_[kept] = pair_b_[p];
+    const bool changed = (pair & changed_mask_) != 0;
+    pair_safe_[kept] = changed ? -kInfinity : pair_safe_[p];
+    pair_final_[kept] = changed ? false : pair_final_[p];
+    ++kept;
+  }
+  pair_count_ = kept;
+  changed_mask_ = 0;
 }
 
 // Whether stones i and j touch (gap at most the contact gap) and close in;
@@ -137,9 +162,9 @@ bool EventLoop::TouchingAndClosing(int i, int j, double& nx, double& ny, double&
 // Only pairs whose safe time has come can touch.
 bool EventLoop::ResolveFirstContact() {
   for (int p = 0; p < pair_count_; ++p) {
+    if (pair_safe_[p] > t_) continue;
     const int i = pair_a_[p];
     const int j = pair_b_[p];
-    if (safe_until_[i][j] > t_) continue;
     double nx, ny, approach;
     if (!TouchingAndClosing(i, j, nx, ny, approach)) continue;
     const double impulse = 0.5 * (1.0 + kRestitution) * approach;
@@ -202,9 +227,11 @@ double EventLoop::PairTimeBound(int i, int j) const {
 // Works out (or refines) the time up to which pair (i, j) certainly does not
 // touch. A stone at rest against a moving one: a search along the moving
 // stone's path, resumed from where it stopped when refining.
-void EventLoop::WorkOutPair(int i, int j, int search_steps) {
-  double& safe = safe_until_[i][j];
-  bool& final = safe_final_[i][j];
+void EventLoop::WorkOutPair(int p, int search_steps) {
+  const int i = pair_a_[p];
+  const int j = pair_b_[p];
+  double& safe = pair_safe_[p];
+  bool& final = pair_final_[p];
   if (moving_[i] != moving_[j]) {
     const int m = moving_[i] ? i : j;
     const int r = moving_[i] ? j : i;
@@ -272,9 +299,7 @@ void EventLoop::Run() {
       }
     }
     for (int p = 0; p < pair_count_; ++p) {
-      const int i = pair_a_[p];
-      const int j = pair_b_[p];
-      if (safe_until_[i][j] <= t_) WorkOutPair(i, j, kFirstSearchSteps);
+      if (pair_safe_[p] <= t_) WorkOutPair(p, kFirstSearchSteps);
     }
     // Refine the earliest pair until it is final: pairs that a first event
     // will make moot are never searched far.
@@ -283,18 +308,15 @@ void EventLoop::Run() {
       next = stops;
       int earliest = -1;
       for (int p = 0; p < pair_count_; ++p) {
-        const double safe = safe_until_[pair_a_[p]][pair_b_[p]];
-        if (safe < next) {
-          next = safe;
+        if (pair_safe_[p] < next) {
+          next = pair_safe_[p];
           earliest = p;
         }
       }
       if (earliest < 0) break;
       limiter = -1;
-      const int i = pair_a_[earliest];
-      const int j = pair_b_[earliest];
-      if (safe_final_[i][j] || refinements >= kMaxRefinements) break;
-      WorkOutPair(i, j, kRefineSearchSteps);
+      if (pair_final_[earliest] || refinements >= kMaxRefinements) break;
+      WorkOutPair(earliest, kRefineSearchSteps);
     }
     if (!(next >= t_)) next = t_;
 
@@ -317,7 +339,6 @@ void EventLoop::Run() {
         SetMoving(i, false);
         pos_[i] = {0.0, 0.0};
         vel_[i] = {0.0, 0.0};
-        Forget(i);
         changed = true;
       } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
         pos_[i] = motion.RestPosition(path_);
@@ -325,14 +346,13 @@ void EventLoop::Run() {
         vel_[i] = {0.0, 0.0};
         ++events_;
         Emit(EventKind::kStopped, motion.StopTime(), i, -1);
-        Forget(i);
         changed = true;
       } else {
         pos_[i] = motion.PositionAt(path_, t_);
         vel_[i] = motion.VelocityAt(t_);
       }
     }
-    if (changed) RebuildPairs();
+    if (changed) DropSettledPairs();
   }
 }
 

@@ -35,20 +35,22 @@ class EventLoop {
 
  private:
   void SetMoving(int stone, bool moving) {
+    changed_mask_ |= 1u << stone;
     moving_[stone] = moving;
     moving_mask_ = moving ? (moving_mask_ | 1u << stone) : (moving_mask_ & ~(1u << stone));
   }
   void SetInPlay(int stone, bool in_play) {
+    changed_mask_ |= 1u << stone;
     in_play_[stone] = in_play;
     in_play_mask_ = in_play ? (in_play_mask_ | 1u << stone) : (in_play_mask_ & ~(1u << stone));
   }
   void StartPath(int stone, Vec2 velocity, int spin);
-  void Forget(int stone);
   void RebuildPairs();
+  void DropSettledPairs();
   bool TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const;
   bool ResolveFirstContact();
   double PairTimeBound(int i, int j) const;
-  void WorkOutPair(int i, int j, int search_steps);
+  void WorkOutPair(int p, int search_steps);
   void StopAll();
   void Emit(EventKind kind, double t, int a, int b);
 
@@ -63,6 +65,7 @@ class EventLoop {
   bool moving_[kStoneCount] = {};
   unsigned in_play_mask_ = 0;  // bit i: stone i in play
   unsigned moving_mask_ = 0;   // bit i: stone i moving
+  unsigned changed_mask_ = 0;  // bit i: motion of stone i changed since the pairs were built
   bool touched_[kStoneCount] = {};
   bool moved_[kStoneCount] = {};
   Vec2 pos_[kStoneCount] = {};
@@ -71,16 +74,17 @@ class EventLoop {
   PathExtent extents_[kStoneCount];
   PathExit exits_[kStoneCount];
 
-  // Pairs that can still meet before the next event, in index order, and for
-  // each pair (i < j) the time up to which it certainly does not touch
-  // (-inf: to be worked out) and whether that time is final (a contact, or
-  // a bound that only a step in time can improve) or can be refined by
-  // searching further along a path.
+  // Pairs (a < b) that can still meet before the next event, in index
+  // order, each with the time up to which it certainly does not touch (-inf:
+  // to be worked out) and whether that time is final (a contact, or a bound
+  // that only a step in time can improve) or can be refined by searching
+  // further along a path. Entries of unchanged pairs survive a rebuild.
+  static constexpr int kMaxPairs = kStoneCount * (kStoneCount - 1) / 2;
   int pair_count_ = 0;
-  uint8_t pair_a_[kStoneCount * (kStoneCount - 1) / 2];
-  uint8_t pair_b_[kStoneCount * (kStoneCount - 1) / 2];
-  double safe_until_[kStoneCount][kStoneCount];
-  bool safe_final_[kStoneCount][kStoneCount];
+  uint8_t pair_a_[kMaxPairs];
+  uint8_t pair_b_[kMaxPairs];
+  double pair_safe_[kMaxPairs];
+  bool pair_final_[kMaxPairs];
 };
 
 }  // namespace curling::sim

@@ -53,6 +53,22 @@ class FreePath {
 
   Vec2 RestPosition(const CanonicalPath& path) const { return PositionAtSpeed(path, 0.0); }
 
+  // Position and unit heading vector at speed v (one table lookup; spin != 0).
+  void PositionAndDirectionAtSpeed(const CanonicalPath& path, double v, Vec2& position,
+                                   Vec2& direction) const {
+    Vec2 p;
+    Vec2 d;
+    path.PositionAndDirection(v, p, d);
+    if (spin_ < 0) {
+      p.y = -p.y;
+      d.y = -d.y;
+    }
+    const double dx = p.x - canonical0_.x;
+    const double dy = p.y - canonical0_.y;
+    position = {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
+    direction = {cos_ * d.x - sin_ * d.y, sin_ * d.x + cos_ * d.y};
+  }
+
   // Unit heading vector at speed v, from the table (within 1e-10).
   Vec2 DirectionAtSpeed(const CanonicalPath& path, double v) const {
     if (spin_ == 0) return {cos_, sin_};

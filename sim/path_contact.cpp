@@ -70,13 +70,13 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
   double v = motion.SpeedAt(t);
   if (!(v > 0.0)) return {kInfinity, true};
   Vec2 p = pos;
+  Vec2 dir = motion.DirectionAtSpeed(path, v);
   for (int it = 0; it < max_steps; ++it) {
     const double rx = p.x - other.x;
     const double ry = p.y - other.y;
     const double dist = std::sqrt(rx * rx + ry * ry);
     const double gap = dist - kTwoRadii;
     // Rate of change of the gap per metre of path.
-    const Vec2 dir = motion.DirectionAtSpeed(path, v);
     const double slope = dist > 0.0 ? (dir.x * rx + dir.y * ry) / dist : -1.0;
     double arc;
     if (gap <= kContactGap) {
@@ -98,7 +98,7 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
     const double remaining = v * v - 2.0 * kDeceleration * arc;
     if (remaining <= 0.0) return {kInfinity, true};  // stops first
     v = std::sqrt(remaining);
-    p = motion.PositionAtSpeed(path, v);
+    motion.PositionAndDirectionAtSpeed(path, v, p, dir);
   }
   const double time = TimeAtSpeed(motion, v);
   return {time > t ? time : t, false};

@@ -50,9 +50,12 @@ PathExtent FindPathExtent(const CanonicalPath& path, const FreePath& motion) {
   const Vec2 start = motion.StartPosition();
   e.lo = start;
   e.hi = start;
-  Include(e, motion.RestPosition(path));
-  for (double v : e.split_speed) {
-    if (v > 0.0) Include(e, motion.PositionAtSpeed(path, v));
+  e.rest = motion.RestPosition(path);
+  Include(e, e.rest);
+  for (int axis = 0; axis < 2; ++axis) {
+    const double v = e.split_speed[axis];
+    e.split_pos[axis] = v > 0.0 ? motion.PositionAtSpeed(path, v) : start;
+    if (v > 0.0) Include(e, e.split_pos[axis]);
   }
   return e;
 }

@@ -11,7 +11,9 @@ struct PathExtent {
   // Each coordinate is monotone on either side of it: the heading turns
   // monotonically by less than pi, so it is parallel to an axis at most once.
   double split_speed[2];
-  Vec2 lo;  // bounding box of the path
+  Vec2 split_pos[2];  // positions at those speeds
+  Vec2 rest;          // position at rest
+  Vec2 lo;            // bounding box of the path
   Vec2 hi;
 };
 

@@ -6,32 +6,36 @@
 namespace curling::sim {
 namespace {
 
-double Coordinate(const CanonicalPath& path, const FreePath& motion, int axis, double v) {
-  const Vec2 p = motion.PositionAtSpeed(path, v);
+double Coordinate(Vec2 p, int axis) {
   return axis == 0 ? p.x : p.y;
 }
 
 // Speed in [v_lo, v_hi] where the coordinate crosses `bound`, given that it
 // is monotone there and f(v_hi) > 0 >= f(v_lo) with f = sign * (coord - bound).
+// Newton in the squared speed, in which the arc length is linear, so that the
+// coordinate is nearly linear too; safeguarded by the bracket.
 double CrossingSpeed(const CanonicalPath& path, const FreePath& motion, int axis, double sign,
-                     double bound, double v_lo, double v_hi) {
-  double v = 0.5 * (v_lo + v_hi);
-  for (int it = 0; it < 80; ++it) {
-    const double f = sign * (Coordinate(path, motion, axis, v) - bound);
+                     double bound, double v_lo, double f_lo, double v_hi, double f_hi) {
+  double q_lo = v_lo * v_lo;
+  double q_hi = v_hi * v_hi;
+  double q = q_hi - f_hi * (q_hi - q_lo) / (f_hi - f_lo);
+  for (int it = 0; it < 60; ++it) {
+    if (!(q > q_lo && q < q_hi)) q = 0.5 * (q_lo + q_hi);
+    const double v = std::sqrt(q);
+    const double f = sign * (Coordinate(motion.PositionAtSpeed(path, v), axis) - bound);
+    if (std::fabs(f) < 1e-11) return v;  // on the bound to within 1e-11 m
     if (f > 0.0) {
-      v_hi = v;
+      q_hi = q;
     } else {
-      v_lo = v;
+      q_lo = q;
     }
-    if (std::fabs(f) < 1e-12 || v_hi - v_lo < 1e-15) break;
-    // d(coord)/dv = -(v / a) * (cos or sin of the heading)
-    const double h = motion.HeadingAtSpeed(v);
-    const double slope = -sign * (v / kDeceleration) * (axis == 0 ? std::cos(h) : std::sin(h));
-    double next = slope != 0.0 ? v - f / slope : 0.5 * (v_lo + v_hi);
-    if (!(next > v_lo && next < v_hi)) next = 0.5 * (v_lo + v_hi);
-    v = next;
+    if (q_hi - q_lo < 1e-14) break;
+    // d(coord)/d(v^2) = -(heading component) / (2a)
+    const Vec2 dir = motion.DirectionAtSpeed(path, v);
+    const double slope = -sign * Coordinate(dir, axis) / (2.0 * kDeceleration);
+    q = slope != 0.0 ? q - f / slope : 0.5 * (q_lo + q_hi);
   }
-  return v_hi;  // the side still inside the bound: never later than the crossing
+  return std::sqrt(q_hi);  // the side still inside: never later than the crossing
 }
 
 struct Boundary {
@@ -59,27 +63,29 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
     return best;
   }
   double best_speed = -1.0;  // the exit at the highest speed comes first
-  const double* split = extent.split_speed;
   for (const Boundary& b : kBoundaries) {
     // Boundaries the box does not reach need no search.
     const double box_lo = b.axis == 0 ? extent.lo.x : extent.lo.y;
     const double box_hi = b.axis == 0 ? extent.hi.x : extent.hi.y;
     if (b.sign > 0.0 ? box_lo > b.bound : box_hi < b.bound) continue;
-    double edges[3] = {v0, split[b.axis], 0.0};
-    const int count = split[b.axis] > 0.0 ? 3 : 2;
-    if (count == 2) edges[1] = 0.0;
+    const bool split = extent.split_speed[b.axis] > 0.0;
+    const double edges[3] = {v0, split ? extent.split_speed[b.axis] : 0.0, 0.0};
+    const Vec2 points[3] = {motion.StartPosition(), split ? extent.split_pos[b.axis] : extent.rest,
+                            extent.rest};
+    const int count = split ? 3 : 2;
     double prev_v = edges[0];
-    const double start_f = b.sign * (Coordinate(path, motion, b.axis, prev_v) - b.bound);
-    if (b.kind == ExitKind::kSide ? !(start_f > 0.0) : !(start_f >= 0.0)) {
+    double prev_f = b.sign * (Coordinate(points[0], b.axis) - b.bound);
+    if (b.kind == ExitKind::kSide ? !(prev_f > 0.0) : !(prev_f >= 0.0)) {
       best = {b.kind, motion.StartTime()};
       return best;  // already out at the start
     }
     for (int k = 1; k < count; ++k) {
       const double v = edges[k];
-      const double f = b.sign * (Coordinate(path, motion, b.axis, v) - b.bound);
+      const double f = b.sign * (Coordinate(points[k], b.axis) - b.bound);
       const bool out = b.kind == ExitKind::kSide ? !(f > 0.0) : (f < 0.0);
       if (out) {
-        const double cross = CrossingSpeed(path, motion, b.axis, b.sign, b.bound, v, prev_v);
+        const double cross =
+            CrossingSpeed(path, motion, b.axis, b.sign, b.bound, v, f, prev_v, prev_f);
         if (cross > best_speed) {
           best_speed = cross;
           best.kind = b.kind;
@@ -87,6 +93,7 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
         break;
       }
       prev_v = v;
+      prev_f = f;
     }
   }
   if (best.kind != ExitKind::kNone) {
