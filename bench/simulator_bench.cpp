@@ -67,6 +67,26 @@ void BM_Reference(benchmark::State& state) {
   Label(state);
 }
 
+// The inverse exports, over the aims of the draw and hit scenes.
+void BM_CreateShots(benchmark::State& state) {
+  const bool hits = state.range(0) == 1;
+  const auto scenes_ =
+      scenes::MakeScenes(8, hits ? scenes::ShotKind::kHit : scenes::ShotKind::kDraw, kScenes, 2026);
+  size_t i = 0;
+  for (auto _ : state) {
+    ShotVector out;
+    if (hits) {
+      CreateHitShot(scenes_[i].aim, scenes_[i].power, &out);
+    } else {
+      CreateShot(scenes_[i].aim, &out);
+    }
+    benchmark::DoNotOptimize(out);
+    i = (i + 1) % scenes_.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetLabel(hits ? "CreateHitShot" : "CreateShot");
+}
+
 void SceneArgs(benchmark::internal::Benchmark* b) {
   for (int stones : scenes::kSceneStoneCounts) {
     for (int kind : {0, 1})
@@ -75,6 +95,7 @@ void SceneArgs(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Library)->Apply(SceneArgs);
+BENCHMARK(BM_CreateShots)->Arg(0)->Arg(1);
 BENCHMARK(BM_Box2d)->Apply(SceneArgs)->MinTime(0.5);
 BENCHMARK(BM_Reference)->Apply(SceneArgs)->MinTime(0.5);
 
