@@ -172,12 +172,29 @@ TEST(Collisions, ChainsAndRaisesAgreeWithTheReference) {
     Vec aim;
     double power;
     int min_contacts;
+    bool frozen = false;  // stones left touching
   };
   const Case cases[] = {
       {"chain of three", {{0, {2.375f, 7.0f}}, {1, {2.39f, 6.3f}}}, 2, {2.375, 7.0}, 4.0, 2},
       {"raise into the house", {{0, {2.5f, 9.0f}}}, 5, {2.5, 9.0}, 3.0, 1},
       {"raise onto a house stone", {{0, {2.3f, 8.8f}}, {1, {2.25f, 5.3f}}}, 6, {2.3, 8.8}, 6.0, 2},
       {"double takeout", {{1, {1.9f, 5.0f}}, {3, {2.75f, 4.7f}}}, 4, {2.05, 5.0}, 12.0, 2},
+      // A stone frozen onto two others: its contacts with both arise at the
+      // same instant and are resolved pair by pair in index order.
+      {"frozen triangle",
+       {{0, {2.375f, 6.0f}}, {2, {2.23f, 5.74885f}}, {4, {2.52f, 5.74885f}}},
+       7,
+       {2.375, 6.0},
+       5.0,
+       3,
+       true},
+      {"frozen row",
+       {{0, {2.375f, 6.0f}}, {1, {2.375f, 5.71f}}, {2, {2.375f, 5.42f}}},
+       7,
+       {2.375, 6.0},
+       5.0,
+       3,
+       true},
   };
   for (const Case& c : cases) {
     for (int curl : {0, 1}) {
@@ -193,7 +210,12 @@ TEST(Collisions, ChainsAndRaisesAgreeWithTheReference) {
         contacts += e.kind == sim::EventKind::kCollision;
       EXPECT_GE(contacts, c.min_contacts);
       const reference::ReferenceResult ref = Reference(s, shot);
-      EXPECT_EQ(ref.collisions, contacts);
+      // Frozen stones that come to rest together bump many times at ever
+      // smaller speeds; how many bumps a finite search resolves differs, the
+      // rest points do not.
+      if (!c.frozen) {
+        EXPECT_EQ(ref.collisions, contacts);
+      }
       EXPECT_LT(MaxStoneDistance(out.final_state, ref.final_state), 1e-3);
       // Every stone that took part moved.
       for (const auto& [index, pos] : c.stones) {
