@@ -1,7 +1,7 @@
 // curling-engine: plays one side of a curling game, driven by a server through
-// standard input and output.
-#include "engine/engine_main.h"
+// standard input and output; "curling-engine bench" runs the bench positions.
+#include "engine/bench_command.h"
 
-int main() {
-  return curling::RunEngine();
+int main(int argc, char** argv) {
+  return curling::RunEngineCommandLine(argc, argv);
 }

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
+
 #include "engine/platform.h"
 #include "sim/simulator_exports.h"
 
@@ -11,6 +13,19 @@ namespace {
 SimulationFunction g_simulation = nullptr;
 CreateShotFunction g_create_shot = nullptr;
 CreateHitShotFunction g_create_hit_shot = nullptr;
+using SetRandomSeedFunction = void (*)(uint64_t);
+SetRandomSeedFunction g_set_random_seed = nullptr;  // optional export
+
+// One cache line per counter, apart from the function pointers, so that the
+// workers' increments do not slow down the pointer loads.
+struct alignas(64) CallCounter {
+  std::atomic<uint64_t> count{0};
+  void Add() { count.fetch_add(1, std::memory_order_relaxed); }
+  uint64_t Get() const { return count.load(std::memory_order_relaxed); }
+};
+CallCounter g_simulation_calls;
+CallCounter g_create_shot_calls;
+CallCounter g_create_hit_shot_calls;
 
 }  // namespace
 
@@ -35,6 +50,8 @@ bool LoadSimulator(const std::string& path, std::string& reason) {
   g_simulation = reinterpret_cast<SimulationFunction>(symbols[0]);
   g_create_shot = reinterpret_cast<CreateShotFunction>(symbols[1]);
   g_create_hit_shot = reinterpret_cast<CreateHitShotFunction>(symbols[2]);
+  dlerror();
+  g_set_random_seed = reinterpret_cast<SetRandomSeedFunction>(dlsym(handle, "SetRandomSeed"));
   return true;
 }
 
@@ -53,15 +70,32 @@ bool LoadSimulatorLibrary(std::string& reason) {
 
 int Simulation(GameState* state, ShotVector shot, float random_error, void* reserved,
                int reserved_flag) {
+  g_simulation_calls.Add();
   return g_simulation(state, shot, random_error, reserved, reserved_flag);
 }
 
 int CreateShot(AimPoint aim, ShotVector* out) {
+  g_create_shot_calls.Add();
   return g_create_shot(aim, out);
 }
 
 int CreateHitShot(AimPoint aim, float power, ShotVector* out) {
+  g_create_hit_shot_calls.Add();
   return g_create_hit_shot(aim, power, out);
+}
+
+LibraryCallCounts LibraryCalls() {
+  LibraryCallCounts counts;
+  counts.simulations = g_simulation_calls.Get();
+  counts.create_shots = g_create_shot_calls.Get();
+  counts.create_hit_shots = g_create_hit_shot_calls.Get();
+  return counts;
+}
+
+bool SetLibraryRandomSeed(uint64_t seed) {
+  if (g_set_random_seed == nullptr) return false;
+  g_set_random_seed(seed);
+  return true;
 }
 
 }  // namespace curling

@@ -2,6 +2,7 @@
 // Engine code calls the library only through these three functions.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "sim/records.h"
@@ -28,5 +29,19 @@ int Simulation(GameState* state, ShotVector shot, float random_error, void* rese
                int reserved_flag);
 int CreateShot(AimPoint aim, ShotVector* out);
 int CreateHitShot(AimPoint aim, float power, ShotVector* out);
+
+// Calls made through the three functions above since the process started,
+// from every thread (relaxed counters: read them once the callers are done).
+struct LibraryCallCounts {
+  uint64_t simulations = 0;
+  uint64_t create_shots = 0;
+  uint64_t create_hit_shots = 0;
+  uint64_t Total() const { return simulations + create_shots + create_hit_shots; }
+};
+LibraryCallCounts LibraryCalls();
+
+// Sets the library's random seed through its optional SetRandomSeed export.
+// Returns false, changing nothing, when the bound library has no such export.
+bool SetLibraryRandomSeed(uint64_t seed);
 
 }  // namespace curling

@@ -1,0 +1,216 @@
+#include "engine/bench_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "engine/engine_main.h"
+#include "engine/game_state.h"
+#include "engine/simulator_binding.h"
+#include "search/decision.h"
+
+namespace curling {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: curling-engine          play through the command protocol on standard input\n"
+    "       curling-engine bench    decide a fixed set of positions and report the library\n"
+    "                               calls made: \"bench: N library calls, T ms\"\n";
+
+constexpr StonePosition kOut{0.0f, 0.0f};
+
+GameState Position(int shot, std::initializer_list<StonePosition> stones) {
+  GameState state{};
+  state.ShotNum = shot;
+  state.LastEnd = 10;
+  int k = 0;
+  for (const StonePosition& stone : stones)
+    state.Stones[k++] = stone;
+  return state;
+}
+
+// Stones 0 to 13 in two rows of seven behind the tee, every one below the
+// freeze line (y 4.59): the most candidates a shot-14 search can have.
+GameState CrowdedHouse(int shot) {
+  GameState state = Position(shot, {});
+  for (int k = 0; k < 14; ++k) {
+    state.Stones[k] = {0.6f + 0.55f * static_cast<float>(k % 7), k < 7 ? 3.6f : 4.3f};
+  }
+  if (shot > 14) state.Stones[14] = {2.375f, 5.2f};
+  return state;
+}
+
+std::vector<BenchPosition> MakePositions() {
+  return {
+      {"shot 0, empty sheet", Position(0, {})},
+      {"shot 1, centre guard taken", Position(1, {{2.375f, 7.0f}})},
+      {"shot 3, opponent stone on the tee", Position(3, {{2.40f, 4.95f}, {2.2f, 7.3f}, kOut})},
+      {"shot 5, own stone nearest the tee",
+       Position(5, {{3.1f, 5.6f}, {2.30f, 4.70f}, {1.2f, 7.8f}, kOut, kOut})},
+      {"shot 6, mid-end hit",
+       Position(6, {{2.0f, 5.2f}, {2.6f, 4.3f}, {3.0f, 3.5f}, {1.8f, 7.5f}, {2.375f, 8.0f}, kOut})},
+      {"shot 8, guard on an own stone",
+       Position(8,
+                {{2.5f, 4.6f}, {1.7f, 8.5f}, kOut, kOut, {1.0f, 3.4f}, {3.2f, 9.0f}, kOut, kOut})},
+      {"shot 10, fixed draws behind guards",
+       Position(
+           10,
+           {{2.375f, 7.0f}, {1.8f, 8.0f}, {3.0f, 7.6f}, kOut, kOut, kOut, kOut, kOut, kOut, kOut})},
+      {"shot 12, late hit behind the tee", Position(12, {kOut,
+                                                         {2.2f, 4.1f},
+                                                         {2.375f, 7.2f},
+                                                         {3.5f, 8.0f},
+                                                         kOut,
+                                                         {1.3f, 6.9f},
+                                                         kOut,
+                                                         kOut,
+                                                         {3.4f, 5.5f},
+                                                         kOut,
+                                                         kOut,
+                                                         kOut})},
+      {"shot 14, crowded house", CrowdedHouse(14)},
+      {"shot 15, crowded house", CrowdedHouse(15)},
+      {"shot 15, open house", Position(15, {{2.375f, 7.1f},
+                                            {2.5f, 4.8f},
+                                            kOut,
+                                            {1.9f, 5.4f},
+                                            kOut,
+                                            kOut,
+                                            {3.0f, 8.2f},
+                                            kOut,
+                                            kOut,
+                                            kOut,
+                                            {2.2f, 3.7f},
+                                            kOut,
+                                            kOut,
+                                            kOut,
+                                            kOut})},
+  };
+}
+
+void Print(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+// Sends file descriptor 1 to a temporary file while alive.
+class CapturedStdout {
+ public:
+  CapturedStdout() {
+    std::fflush(stdout);
+    file_ = std::tmpfile();
+    if (file_ == nullptr) return;
+    saved_ = ::dup(STDOUT_FILENO);
+    if (saved_ < 0 || ::dup2(::fileno(file_), STDOUT_FILENO) < 0) Restore();
+  }
+  ~CapturedStdout() {
+    Restore();
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  CapturedStdout(const CapturedStdout&) = delete;
+  CapturedStdout& operator=(const CapturedStdout&) = delete;
+
+  // Restores file descriptor 1 and returns what was written to it.
+  std::string Finish() {
+    Restore();
+    std::string text;
+    if (file_ == nullptr) return text;
+    std::rewind(file_);
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0)
+      text.append(buffer, n);
+    return text;
+  }
+
+ private:
+  void Restore() {
+    if (saved_ < 0) return;
+    ::dup2(saved_, STDOUT_FILENO);
+    ::close(saved_);
+    saved_ = -1;
+  }
+  std::FILE* file_ = nullptr;
+  int saved_ = -1;
+};
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
+EngineMode ParseEngineArguments(int argc, const char* const* argv) {
+  if (argc <= 1) return EngineMode::kProtocol;
+  if (argc == 2 && std::strcmp(argv[1], "bench") == 0) return EngineMode::kBench;
+  return EngineMode::kUsage;
+}
+
+const std::vector<BenchPosition>& BenchPositions() {
+  static const std::vector<BenchPosition> positions = MakePositions();
+  return positions;
+}
+
+std::string DecideCaptured(const GameState& state) {
+  g_game_state = state;
+  CapturedStdout capture;
+  DecideShot();
+  return capture.Finish();
+}
+
+int RunBench() {
+  std::string reason;
+  if (!LoadSimulatorLibrary(reason)) {
+    std::fprintf(stderr, "bench: cannot load %s: %s\n", kSimulatorLibraryName, reason.c_str());
+    return 1;
+  }
+  if (SetLibraryRandomSeed(kBenchSeed)) {
+    Print("library seed " + std::to_string(kBenchSeed) + "\n");
+  } else {
+    Print("library has no SetRandomSeed export: random draws and the call count may vary\n");
+  }
+  const LibraryCallCounts before = LibraryCalls();
+  const auto start = std::chrono::steady_clock::now();
+  char line[512];
+  for (const BenchPosition& position : BenchPositions()) {
+    const uint64_t calls_before = LibraryCalls().Total();
+    const auto position_start = std::chrono::steady_clock::now();
+    const std::string reply = DecideCaptured(position.state);
+    const double ms = MillisecondsSince(position_start);
+    std::snprintf(line, sizeof line, "%-36s %8llu calls %9.1f ms  %s\n", position.name,
+                  static_cast<unsigned long long>(LibraryCalls().Total() - calls_before), ms,
+                  reply.c_str());
+    Print(line);
+  }
+  const double total_ms = MillisecondsSince(start);
+  const LibraryCallCounts after = LibraryCalls();
+  std::snprintf(line, sizeof line,
+                "Simulation %llu, CreateShot %llu, CreateHitShot %llu\n"
+                "bench: %llu library calls, %.0f ms\n",
+                static_cast<unsigned long long>(after.simulations - before.simulations),
+                static_cast<unsigned long long>(after.create_shots - before.create_shots),
+                static_cast<unsigned long long>(after.create_hit_shots - before.create_hit_shots),
+                static_cast<unsigned long long>(after.Total() - before.Total()), total_ms);
+  Print(line);
+  return 0;
+}
+
+int RunEngineCommandLine(int argc, const char* const* argv) {
+  switch (ParseEngineArguments(argc, argv)) {
+    case EngineMode::kProtocol:
+      return RunEngine();
+    case EngineMode::kBench:
+      return RunBench();
+    case EngineMode::kUsage:
+      break;
+  }
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+}  // namespace curling

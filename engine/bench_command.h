@@ -1,0 +1,48 @@
+// The engine's command line and its bench mode. Without arguments the engine
+// is the protocol program; with the single argument "bench" it plays a fixed
+// set of positions through the real decision and reports the library calls
+// made and the time taken, so that a change of behaviour shows as a changed
+// call count.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/records.h"
+
+namespace curling {
+
+enum class EngineMode { kProtocol, kBench, kUsage };
+
+// What the command line asks for: no arguments is the protocol program,
+// exactly "bench" the bench mode, anything else a usage error.
+EngineMode ParseEngineArguments(int argc, const char* const* argv);
+
+// One position of the bench: a game state the decision is run on.
+struct BenchPosition {
+  const char* name;
+  GameState state;
+};
+
+// The bench positions, always in the same order: openings, odd and even
+// stone walks, a late hit, the fixed draws, and crowded shots 14 and 15.
+const std::vector<BenchPosition>& BenchPositions();
+
+// The library seed the bench fixes before its first decision.
+inline constexpr unsigned kBenchSeed = 20260101;
+
+// Runs DecideShot on `state` (copied into the shared game state) with file
+// descriptor 1 sent to a temporary file, and returns what the decision wrote.
+std::string DecideCaptured(const GameState& state);
+
+// Loads the library as the protocol program does, fixes its seed, runs every
+// bench position in order and prints one line per position and, last,
+// "bench: N library calls, T ms". Returns 0, or 1 when the library cannot be
+// loaded (with the engine's usual load-error message).
+int RunBench();
+
+// The whole program: dispatches on the command line. Unknown arguments print
+// the usage to standard error and return 2.
+int RunEngineCommandLine(int argc, const char* const* argv);
+
+}  // namespace curling
