@@ -1,0 +1,150 @@
+// The engine's command line and the bench mode's mechanics, against stand-in
+// libraries: which mode each command line selects, the bench's output shape,
+// a library without SetRandomSeed, and that the binding's call counters see
+// the calls of every thread.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine/bench_command.h"
+#include "engine/simulator_binding.h"
+#include "tests/engine/program_run.h"
+#include "tests/support/recording_simulator.h"
+
+namespace curling::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::regex kBenchLastLine(R"(bench: ([0-9]+) library calls, [0-9]+ ms\n$)");
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// A folder of its own with a copy of curling-engine and, optionally, a
+// library next to it.
+class EngineCopy {
+ public:
+  explicit EngineCopy(const std::string& library = "") {
+    std::string pattern = (fs::temp_directory_path() / "bench-engine-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+    fs::copy_file(CURLING_ENGINE_PATH, dir_ / "curling-engine");
+    if (!library.empty()) fs::copy_file(library, dir_ / "libCurlingSimulator.so");
+  }
+  ~EngineCopy() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::string Engine() const { return (dir_ / "curling-engine").string(); }
+
+ private:
+  fs::path dir_;
+};
+
+TEST(BenchArgumentsTest, CommandLineSelectsTheMode) {
+  const char* none[] = {"curling-engine"};
+  const char* bench[] = {"curling-engine", "bench"};
+  const char* upper[] = {"curling-engine", "BENCH"};
+  const char* extra[] = {"curling-engine", "bench", "1"};
+  const char* empty[] = {"curling-engine", ""};
+  EXPECT_EQ(ParseEngineArguments(1, none), EngineMode::kProtocol);
+  EXPECT_EQ(ParseEngineArguments(0, nullptr), EngineMode::kProtocol);
+  EXPECT_EQ(ParseEngineArguments(2, bench), EngineMode::kBench);
+  EXPECT_EQ(ParseEngineArguments(2, upper), EngineMode::kUsage);
+  EXPECT_EQ(ParseEngineArguments(3, extra), EngineMode::kUsage);
+  EXPECT_EQ(ParseEngineArguments(2, empty), EngineMode::kUsage);
+
+  // Without arguments the program is the protocol engine.
+  const ProgramRun protocol = RunProgram(CURLING_RECORDING_ENGINE_PATH, {}, "ISREADY\n");
+  EXPECT_EQ(protocol.exit_code, 0);
+  EXPECT_EQ(protocol.out, "READYOK");
+  EXPECT_EQ(protocol.errors, "");
+
+  // Anything else: usage on standard error, exit code 2, no input read and
+  // no library needed.
+  EngineCopy alone;
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--help"}, {"bench", "extra"}, {"Bench"}}) {
+    const ProgramRun usage = RunProgram(alone.Engine(), arguments, "ISREADY\n");
+    EXPECT_EQ(usage.exit_code, 2) << arguments[0];
+    EXPECT_EQ(usage.out, "");
+    EXPECT_TRUE(usage.errors.starts_with("usage: curling-engine")) << usage.errors;
+  }
+
+  // The bench without a loadable library says so and fails.
+  const ProgramRun unloadable = RunProgram(alone.Engine(), {"bench"});
+  EXPECT_EQ(unloadable.exit_code, 1);
+  EXPECT_EQ(unloadable.out, "");
+  EXPECT_TRUE(unloadable.errors.starts_with("bench: cannot load libCurlingSimulator.so: "))
+      << unloadable.errors;
+}
+
+TEST(BenchArgumentsTest, BenchRunsWithALibraryWithoutSeedExport) {
+  EngineCopy copy(CURLING_SEEDLESS_LIBRARY);
+  const ProgramRun run = RunProgram(copy.Engine(), {"bench"});
+  ASSERT_EQ(run.exit_code, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  const std::vector<std::string> lines = Lines(run.out);
+  const std::vector<BenchPosition>& positions = BenchPositions();
+  // A note on the seed, one line per position, the call split, the total.
+  ASSERT_EQ(lines.size(), positions.size() + 3) << run.out;
+  EXPECT_NE(lines[0].find("no SetRandomSeed"), std::string::npos) << lines[0];
+
+  // Every position line names its position and carries exactly the one reply
+  // of its decision: nothing of the decision reaches the output elsewhere.
+  unsigned long long sum = 0;
+  const std::regex position_line(R"((.*\S) +([0-9]+) calls +[0-9.]+ ms  (.*))");
+  for (size_t i = 0; i < positions.size(); ++i) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[i + 1], m, position_line)) << lines[i + 1];
+    EXPECT_EQ(m[1].str(), positions[i].name);
+    EXPECT_TRUE(std::regex_match(m[3].str(), std::regex(R"((ShotNum:\d+)?(MeanScore:-?[0-9.]+)?)"
+                                                        R"(BESTSHOT \S+ \S+ [01])")))
+        << m[3];
+    sum += std::stoull(m[2].str());
+  }
+  std::smatch total;
+  ASSERT_TRUE(std::regex_search(run.out, total, kBenchLastLine)) << run.out;
+  EXPECT_EQ(std::stoull(total[1].str()), sum);
+
+  // The stand-in is deterministic, so its runs agree call for call.
+  const ProgramRun again = RunProgram(copy.Engine(), {"bench"});
+  std::smatch again_total;
+  ASSERT_TRUE(std::regex_search(again.out, again_total, kBenchLastLine)) << again.out;
+  EXPECT_EQ(again_total[1].str(), total[1].str());
+}
+
+TEST(BenchArgumentsTest, CallCountersSeeEveryThread) {
+  RecordingSimulator::Load();
+  RecordingSimulator::SetRecording(false);  // count only: the searches are big
+  EXPECT_TRUE(SetLibraryRandomSeed(1));     // the stand-in has the optional export
+  for (const BenchPosition& position : BenchPositions()) {
+    const long long library_before = RecordingSimulator::TotalCalls();
+    const LibraryCallCounts before = LibraryCalls();
+    const std::string reply = DecideCaptured(position.state);
+    const LibraryCallCounts after = LibraryCalls();
+    // The searches at shots 14 and 15 call from eight worker threads.
+    EXPECT_EQ(static_cast<long long>(after.Total() - before.Total()),
+              RecordingSimulator::TotalCalls() - library_before)
+        << position.name;
+    EXPECT_GE(after.create_shots + after.create_hit_shots,
+              before.create_shots + before.create_hit_shots + 1)
+        << position.name;
+    EXPECT_NE(reply.find("BESTSHOT "), std::string::npos) << position.name << ": " << reply;
+  }
+  RecordingSimulator::SetRecording(true);
+}
+
+}  // namespace
+}  // namespace curling::testing
