@@ -121,6 +121,7 @@ def main():
             sys.exit(f"strength_report: {program} is missing; build the release preset first")
 
     started = datetime.datetime.now(datetime.timezone.utc)
+    revision = git_revision()  # of the checkout when the measuring starts
     runs = []
     for k in kinds:
         runs.append((k,) + run_tournament(match, engine, os.path.join(bin_dir, f"baseline-{k}"),
@@ -138,7 +139,7 @@ def main():
             "--concurrency", str(args.concurrency), "--build", relative(args.build)]),
         "```",
         "",
-        f"- Date: {started.strftime('%Y-%m-%d %H:%M UTC')}; revision {git_revision()}",
+        f"- Date: {started.strftime('%Y-%m-%d %H:%M UTC')}; revision {revision}",
         f"- Machine: {cpu_model()}, {os.cpu_count()} logical CPUs (shared with other work "
         "while measuring)",
         f"- Games: {args.games} per opponent, {args.ends} ends, played in pairs on the same seed "

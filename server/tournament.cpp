@@ -130,7 +130,14 @@ TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& pl
       stop = true;
       return;
     }
-    tally.Record(game, ResultForSeat(result, a_seat));
+    stats::GameResult for_a = ResultForSeat(result, a_seat);
+    if (config.start) {
+      // The end score difference counts only what was played on the ice here.
+      for_a.points_a -= config.start->total[a_seat];
+      for_a.points_b -= config.start->total[1 - a_seat];
+      for_a.ends = std::max(0, for_a.ends - config.start->end);
+    }
+    tally.Record(game, for_a);
     const stats::TournamentSummary s = summarize();
     out << fmt::format("game {} (seed {}, A {}): {}\n", game + 1, config.seed,
                        a_seat == 0 ? "first" : "second", result.reason)

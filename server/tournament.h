@@ -10,7 +10,9 @@
 // A sits in seat 0 (throwing first in the first end, B holding the hammer);
 // in game 2k + 1 the seats are swapped. With start positions, pair k plays
 // position k modulo their number, the hammer side (odd stones) being seat 1:
-// B holds the hammer in game 2k and A in game 2k + 1.
+// B holds the hammer in game 2k and A in game 2k + 1. The points given by a
+// start position count for the result but not for the mean end score
+// difference, nor do the ends before it.
 #pragma once
 
 #include <array>

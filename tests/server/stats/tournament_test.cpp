@@ -122,6 +122,23 @@ TEST_F(TournamentTest, StartPositionGameBeginsAtItsShot) {
   const json& result = lines.back();
   EXPECT_EQ(result["type"], "result");
   EXPECT_GE(result["total"][0].get<int>(), 4);
+
+  // The tally counts only the ends played from the position and their points.
+  int ends = 0;
+  int difference = 0;
+  for (int g = 0; g < 2; ++g) {
+    std::vector<json> record;
+    ASSERT_TRUE(
+        ReadGameRecord((folder_ / ("game-000" + std::to_string(g + 1)) / "game.jsonl").string(),
+                       record, skipped, error));
+    const json& r = record.back();
+    const int a_seat = g % 2;
+    ends += r["ends_played"].get<int>() - 1;
+    difference += r["total"][a_seat].get<int>() - r["total"][1 - a_seat].get<int>() -
+                  (a_seat == 0 ? 4 - 1 : 1 - 4);
+  }
+  EXPECT_EQ(outcome.summary.tally.ends, ends);
+  EXPECT_EQ(outcome.summary.tally.end_score_difference, difference);
 }
 
 TEST_F(TournamentTest, EqualEnginesSplitEveryPairAndLeaveAValidSummary) {
