@@ -1,13 +1,17 @@
 // curling-match as a user runs it: options, exit codes, the output folder,
 // the compliance check and the replay of an existing record.
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "server/game_record.h"
 
@@ -136,6 +140,57 @@ TEST_F(MatchProgram, ComplianceCheckReportsEachStep) {
       Match("--check " + Fake("noready") + " --ready-timeout 0.5 --out " + folder_.string());
   EXPECT_EQ(noready.exit_code, 1);
   EXPECT_NE(noready.out.find("FAIL  ISREADY"), std::string::npos) << noready.out;
+}
+
+// True when some process runs with `token` among its arguments.
+bool ProcessWithArgumentExists(const std::string& token) {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline");
+    std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (args.find(token) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(MatchProgram, InterruptStopsTheGameAndLeavesNoEngineBehind) {
+  const std::string token = "interrupt-token-" + std::to_string(getpid());
+  const std::string out = (folder_ / "game").string();
+  const std::string hanging = std::string(FAKE_ENGINE_PATH) + " hang 2 " + token;
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, STDOUT_FILENO);
+    execl(MATCH_PATH, MATCH_PATH, "--engine", FAKE_ENGINE_PATH, "--engine", hanging.c_str(),
+          "--ends", "1", "--out", out.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the hanging engine has answered once and then been asked again.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::vector<nlohmann::json> lines;
+  while (std::chrono::steady_clock::now() < deadline) {
+    int skipped = 0;
+    std::string error;
+    if (curling::server::ReadGameRecord(out + "/game.jsonl", lines, skipped, error) &&
+        lines.size() >= 4) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(ProcessWithArgumentExists(token));
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_FALSE(ProcessWithArgumentExists(token));
+
+  int skipped = 0;
+  std::string error;
+  ASSERT_TRUE(curling::server::ReadGameRecord(out + "/game.jsonl", lines, skipped, error));
+  EXPECT_EQ(lines.back()["type"], "result");
+  EXPECT_EQ(lines.back()["outcome"], "interrupted");
+  EXPECT_TRUE(lines.back()["winner"].is_null());
 }
 
 }  // namespace
