@@ -12,6 +12,7 @@ constexpr double kTwoRadii = 2.0 * kStoneRadius;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Below this speed (m/s) a stone is at rest.
 constexpr double kRestSpeed = 1e-9;
+
 // Safety net on the number of time steps of one shot; never reached in play.
 constexpr int kMaxSteps = 200000;
 // Steps of a path search when a pair is first worked out, and per refinement.
@@ -155,7 +156,7 @@ bool EventLoop::TouchingAndClosing(int i, int j, double& nx, double& ny, double&
     ny = uy / u;
   }
   approach = ux * nx + uy * ny;
-  return approach > 0.0;
+  return approach > kMinClosingSpeed;
 }
 
 // Resolves the first pair, in index order, that touches and closes in.
@@ -202,12 +203,10 @@ double EventLoop::PairTimeBound(int i, int j) const {
   const double wn = dist > 0.0 ? rw / dist : 0.0;
 
   if (gap <= kContactGap) {
-    // Touching but not closing in: allow a relative movement of at most the
-    // contact gap, or as long as the separation cannot turn into approach.
-    const double w = std::sqrt(w2);
-    const double small = 2.0 * kContactGap / (w + std::sqrt(w2 + 2.0 * accel * kContactGap));
-    const double separating = wn > 0.0 ? 2.0 * wn / accel : 0.0;
-    return small > separating ? small : separating;
+    // Touching but not closing in: as long as the gap cannot shrink by more
+    // than the slack (if they close in by then, they collide then).
+    const double disc = std::sqrt(wn * wn + 2.0 * accel * kTouchingSlack);
+    return wn >= 0.0 ? (wn + disc) / accel : 2.0 * kTouchingSlack / (disc - wn);
   }
 
   const double disc = std::sqrt(wn * wn + 2.0 * accel * gap);

@@ -80,13 +80,13 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
     const double slope = dist > 0.0 ? (dir.x * rx + dir.y * ry) / dist : -1.0;
     double arc;
     if (gap <= kContactGap) {
-      if (slope < 0.0) return {std::fmax(TimeAtSpeed(motion, v), t), true};
-      // Touching and moving apart: a short step, or as long as the gap
-      // cannot turn back below its present value.
-      const double first = 2.0 * slope / CurvatureBound(v);
+      if (-slope * v > kMinClosingSpeed) return {std::fmax(TimeAtSpeed(motion, v), t), true};
+      // Touching and not closing in: as long as the gap cannot shrink by
+      // more than the slack (a contact then is found from there).
+      const double first = SafeArc(kTouchingSlack, slope, CurvatureBound(v));
       const double end2 = v * v - 2.0 * kDeceleration * first;
-      arc = end2 > 0.0 ? 2.0 * slope / CurvatureBound(std::sqrt(end2)) : 0.0;
-      if (!(arc > kContactGap)) arc = kContactGap;
+      arc =
+          SafeArc(kTouchingSlack, slope, end2 > 0.0 ? CurvatureBound(std::sqrt(end2)) : kInfinity);
     } else {
       const double room = gap - kTargetGap;
       arc = SafeArc(room, slope, CurvatureBound(v));

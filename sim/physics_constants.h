@@ -33,6 +33,15 @@ inline constexpr double kMaxSpeed = 12.0;
 inline constexpr double kRestitution = 0.9;
 inline constexpr double kContactGap = 1e-5;  // gap at which two stones touch (m)
 inline constexpr int kMaxEvents = 10000;     // per shot; then every stone stops
+// Touching stones closing in more slowly than this (m/s) do not collide, as a
+// stone this slow is at rest: a stone sliding past a touching one would
+// otherwise "collide" with it forever on the rounding error of its heading
+// (each impulse too small to change anything) until the event limit froze
+// every stone.
+inline constexpr double kMinClosingSpeed = 1e-9;
+// Two touching stones that do not close in are next examined after at most
+// this much (m) of possible closing: the precision of a contact found late.
+inline constexpr double kTouchingSlack = 0.01 * kContactGap;
 
 // Free guard zone rule: applies when the shot number before the shot is up to this.
 inline constexpr int kLastGuardedShot = 4;

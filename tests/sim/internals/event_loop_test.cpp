@@ -142,5 +142,57 @@ TEST(EventLoopTest, FrozenChainPassesMomentumWithoutPassingThrough) {
   EXPECT_FALSE(loop.HitEventLimit());
 }
 
+// A stone that starts overlapping another and moves along it, tangentially:
+// its closing speed is pure rounding error and must not count as a collision
+// (which used to repeat without end until the event limit froze every stone).
+TEST(EventLoopTest, TangentialSlideAlongATouchingStoneIsNotACollision) {
+  const CanonicalPath& path = CanonicalPath::Get();
+  for (int spin : {0, 1}) {
+    EventLoop loop(path, nullptr);
+    loop.PlaceStone(0, {2.0, 6.0});
+    loop.PlaceStone(1, {2.0 + 2 * kStoneRadius - 1e-8, 6.0});
+    loop.Launch(0, 0.8, kDown, spin);
+    loop.Run();
+    EXPECT_FALSE(loop.HitEventLimit()) << spin;
+    EXPECT_LT(loop.EventCount(), 5) << spin;
+    EXPECT_LT(loop.Position(0).y, 6.0 - 3.0) << spin;  // ran its course (about 3.9 m)
+  }
+}
+
+// All sixteen stones packed in the house, touching, some slightly overlapped;
+// a firm delivery into them ends in bounded work with no stone inside another.
+TEST(EventLoopTest, PackedHouseStaysBoundedAndSolid) {
+  CounterRandom random(8);
+  int collisions = 0;
+  for (int n = 0; n < 20; ++n) {
+    GameState state{};
+    state.ShotNum = static_cast<int>(random.NextBits() % 16);
+    for (int i = 0; i < 16; ++i) {
+      state.Stones[i] = {static_cast<float>(kTeeX + 2 * kStoneRadius * ((i % 4) - 1.5) +
+                                            2e-6 * (random.NextOpenUnit() - 0.5)),
+                         static_cast<float>(kTeeY + 2 * kStoneRadius * (i / 4 - 1.5))};
+    }
+    const ShotVector shot{static_cast<float>(0.1 * (random.NextOpenUnit() - 0.5)),
+                          static_cast<float>(-2.8 - 1.2 * random.NextOpenUnit()),
+                          static_cast<uint8_t>(n % 2),
+                          {0, 0, 0}};
+    CheckingObserver observer;
+    CounterRandom draws(n);
+    SimulateShot(state, shot, ShotOptions{}, draws, &observer, nullptr);
+    collisions += observer.collisions;
+    EXPECT_EQ(observer.limits, 0) << n;
+    for (int i = 0; i < 16; ++i) {
+      const StonePosition a = state.Stones[i];
+      if (a.x == 0.0f && a.y == 0.0f) continue;
+      for (int j = i + 1; j < 16; ++j) {
+        const StonePosition b = state.Stones[j];
+        if (b.x == 0.0f && b.y == 0.0f) continue;
+        EXPECT_GT(std::hypot(a.x - b.x, a.y - b.y), 2 * kStoneRadius - 1e-4) << n;
+      }
+    }
+  }
+  EXPECT_GT(collisions, 100);
+}
+
 }  // namespace
 }  // namespace curling::sim
