@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "server/interruption.h"
@@ -41,6 +42,10 @@ EngineProcess::~EngineProcess() {
 
 bool EngineProcess::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
                           std::string& error) {
+  // A write to an engine that has gone must fail with EPIPE, not end the
+  // server: whoever starts engines needs SIGPIPE ignored, process-wide.
+  static std::once_flag ignore_sigpipe;
+  std::call_once(ignore_sigpipe, [] { signal(SIGPIPE, SIG_IGN); });
   if (argv.empty() || argv[0].empty()) {
     error = "empty engine command";
     return false;

@@ -121,12 +121,15 @@ Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer
   const auto deadline = start + std::chrono::duration_cast<Clock::duration>(budget);
   auto last_byte = start;
   bool at_end_of_data = false;
+  auto take_answer = [&] {
+    answer.reply = parser_.shot();
+    answer.texts = parser_.last_texts();
+    answer.thinking_seconds = std::chrono::duration<double>(last_byte - start).count();
+  };
   while (true) {
     switch (parser_.ParseShot(at_end_of_data)) {
       case ReplyStatus::kComplete:
-        answer.reply = parser_.shot();
-        answer.texts = parser_.last_texts();
-        answer.thinking_seconds = std::chrono::duration<double>(last_byte - start).count();
+        take_answer();
         return {};
       case ReplyStatus::kFault:
         return {FaultKind::kProtocol, parser_.fault()};
@@ -146,6 +149,14 @@ Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer
       }
       at_end_of_data = true;
       continue;
+    }
+    if (status == IoStatus::kClosed && !parser_.pending().empty()) {
+      // The stream ended: a reply that ends with it is complete (the engine
+      // may have left right after answering; the next write will tell).
+      if (parser_.ParseShot(true) == ReplyStatus::kComplete) {
+        take_answer();
+        return {};
+      }
     }
     if (Fault f = FromStatus(status, "waiting for BESTSHOT", FaultKind::kTime); f) return f;
     last_byte = Clock::now();

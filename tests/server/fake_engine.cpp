@@ -13,6 +13,7 @@
 //     noready    never answers ISREADY (but plays otherwise)
 //     lineends   adds CR LF after every reply (still valid)
 //     split      writes BESTSHOT a few bytes at a time (still valid)
+//     quit       answers the N-th GO, then exits
 //     stall      stops reading its input after the N-th GO
 //     flood      writes white space without end
 //     slow       thinks N milliseconds on every GO (then answers validly)
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
       } else {
         Write(std::string(reply, len) + end);
       }
+      if (mode == "quit" && misbehave) return 0;
       if (mode == "stall" && misbehave) {
         while (true)
           pause();

@@ -179,6 +179,8 @@ TEST_F(GameTest, EachEngineFaultLosesTheGameForThatEngine) {
       {"hang", 4, FaultKind::kTime, "budget"},
       {"stall", 1, FaultKind::kStalled, "stopped reading"},
       {"flood", 1, FaultKind::kProtocol, "64 KiB"},
+      // Gone by the time the server writes to it: the write is its fault.
+      {"quit", 1, FaultKind::kCrash, "sending POSITION"},
       {"noready", 1, FaultKind::kNotReady, "READYOK"},
   };
   for (const Case& c : cases) {
@@ -200,7 +202,8 @@ TEST_F(GameTest, EachEngineFaultLosesTheGameForThatEngine) {
     EXPECT_EQ(lines.back()["fault_seat"], 1);
     // Every shot the faulty engine answered before its fault is recorded.
     const int expected_shots =
-        c.mode == "noready" ? 0 : 2 * (c.at - 1) + 1 + (c.mode == "stall" ? 2 : 0);
+        c.mode == "noready" ? 0
+                            : 2 * (c.at - 1) + 1 + (c.mode == "stall" || c.mode == "quit" ? 2 : 0);
     EXPECT_EQ(Count(lines, "shot"), expected_shots);
   }
 }
