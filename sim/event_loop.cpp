@@ -41,7 +41,7 @@ void EventLoop::Launch(int stone, double speed, double heading, int spin) {
 
 void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
   changed_mask_ |= 1u << stone;
-  const double speed = std::hypot(velocity.x, velocity.y);
+  const double speed = std::sqrt(velocity.x * velocity.x + velocity.y * velocity.y);
   if (!(speed > kRestSpeed)) {
     if (moving_[stone]) {
       SetMoving(stone, false);
@@ -58,7 +58,7 @@ void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
   moved_[stone] = true;
   extents_[stone] = FindPathExtent(path_, motion);
   exits_[stone] = FindPathExit(path_, motion, extents_[stone]);
-  vel_[stone] = motion.VelocityAt(t_);
+  vel_[stone] = motion.VelocityAt(path_, t_);
 }
 
 void EventLoop::Emit(EventKind kind, double t, int a, int b) {
@@ -238,7 +238,7 @@ void EventLoop::WorkOutPair(int p, int search_steps) {
     const double from = resume ? safe : t_;
     const Vec2 at = resume ? paths_[m].PositionAt(path_, from) : pos_[m];
     const ContactSearch found =
-        PathContactTime(path_, paths_[m], extents_[m], from, at, pos_[r], search_steps);
+        PathContactTime(path_, paths_[m], extents_[m], from, at, pos_[r], search_steps, !resume);
     // A contact now that the velocities do not confirm (closing speed
     // rounding to zero) falls back to the conservative bound below.
     if (found.time > t_) {
@@ -348,7 +348,7 @@ void EventLoop::Run() {
         changed = true;
       } else {
         pos_[i] = motion.PositionAt(path_, t_);
-        vel_[i] = motion.VelocityAt(t_);
+        vel_[i] = motion.VelocityAt(path_, t_);
       }
     }
     if (changed) DropSettledPairs();

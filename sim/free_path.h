@@ -81,11 +81,12 @@ class FreePath {
     return heading0_ + (SpinPathHeading(spin_, v) - canonical_heading0_);
   }
 
-  Vec2 VelocityAt(double t) const {
+  // Velocity at time t (heading from the table, within 1e-10 of exact).
+  Vec2 VelocityAt(const CanonicalPath& path, double t) const {
     const double v = SpeedAt(t);
     if (v <= 0.0) return {0.0, 0.0};
-    const double h = HeadingAtSpeed(v);
-    return {v * std::cos(h), v * std::sin(h)};
+    const Vec2 d = DirectionAtSpeed(path, v);
+    return {v * d.x, v * d.y};
   }
 
  private:

@@ -59,7 +59,7 @@ double StraightContactTime(const CanonicalPath& path, const FreePath& motion, do
 
 ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
                               const PathExtent& extent, double t, Vec2 pos, Vec2 other,
-                              int max_steps) {
+                              int max_steps, bool lazy_first_step) {
   const double margin = kTwoRadii + kContactGap;
   if (other.x < extent.lo.x - margin || other.x > extent.hi.x + margin ||
       other.y < extent.lo.y - margin || other.y > extent.hi.y + margin) {
@@ -70,15 +70,24 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
   double v = motion.SpeedAt(t);
   if (!(v > 0.0)) return {kInfinity, true};
   Vec2 p = pos;
-  Vec2 dir = motion.DirectionAtSpeed(path, v);
+  Vec2 dir{0.0, 0.0};
   for (int it = 0; it < max_steps; ++it) {
+    if (it > 0) motion.PositionAndDirectionAtSpeed(path, v, p, dir);
     const double rx = p.x - other.x;
     const double ry = p.y - other.y;
     const double dist = std::sqrt(rx * rx + ry * ry);
     const double gap = dist - kTwoRadii;
+    double arc;
+    if (it == 0 && lazy_first_step && gap > kContactGap) {
+      arc = gap - kTargetGap;  // the gap shrinks at most as fast as the arc grows
+      const double remaining = v * v - 2.0 * kDeceleration * arc;
+      if (remaining <= 0.0) return {kInfinity, true};  // stops first
+      v = std::sqrt(remaining);
+      continue;
+    }
+    if (it == 0) dir = motion.DirectionAtSpeed(path, v);
     // Rate of change of the gap per metre of path.
     const double slope = dist > 0.0 ? (dir.x * rx + dir.y * ry) / dist : -1.0;
-    double arc;
     if (gap <= kContactGap) {
       if (-slope * v > kMinClosingSpeed) return {std::fmax(TimeAtSpeed(motion, v), t), true};
       // Touching and not closing in: as long as the gap cannot shrink by
@@ -98,7 +107,6 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
     const double remaining = v * v - 2.0 * kDeceleration * arc;
     if (remaining <= 0.0) return {kInfinity, true};  // stops first
     v = std::sqrt(remaining);
-    motion.PositionAndDirectionAtSpeed(path, v, p, dir);
   }
   const double time = TimeAtSpeed(motion, v);
   return {time > t ? time : t, false};

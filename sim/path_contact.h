@@ -15,7 +15,8 @@ struct ContactSearch {
 // to the stone at rest at `other` first falls to the contact gap while
 // closing, or +inf if they never touch before the moving stone stops (final);
 // or, after `max_steps` steps of the search, a time up to which the gap
-// certainly stays larger, from which the search can be resumed.
+// certainly stays larger, from which the search can be resumed. A lazy first
+// step only uses the distance (no table lookup): a cheap first bound.
 //
 // Marches along the path in steps that cannot skip a contact: the gap changes
 // at most as fast as the arc length, and its second derivative along the arc
@@ -23,6 +24,6 @@ struct ContactSearch {
 // speed of the step. Straight paths are solved in closed form.
 ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
                               const PathExtent& extent, double t, Vec2 pos, Vec2 other,
-                              int max_steps);
+                              int max_steps, bool lazy_first_step);
 
 }  // namespace curling::sim
