@@ -265,10 +265,7 @@ void EventLoop::StopAll() {
 void EventLoop::Run() {
   RebuildPairs();
   for (;; ++steps_) {
-    bool any_moving = false;
-    for (int i = 0; i < kStoneCount; ++i)
-      any_moving = any_moving || moving_[i];
-    if (!any_moving) return;
+    if (moving_mask_ == 0) return;
     if (events_ >= kMaxEvents || steps_ >= kMaxSteps) {
       StopAll();
       return;
