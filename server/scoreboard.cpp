@@ -20,7 +20,9 @@ void Scoreboard::OnGameStart(const GameConfig& config) {
 void Scoreboard::OnShotStart(int end, int shot, int seat) {
   if (!live_) return;
   ClearStatus();
-  out_ << fmt::format("  end {} shot {:2}/16  {} thinking...", end + 1, shot + 1, names_[seat]);
+  const std::array<int, 2> total = ends_.empty() ? std::array<int, 2>{} : ends_.back().total;
+  out_ << fmt::format("  [{} - {}] end {} shot {:2}/16  {} thinking...", total[0], total[1],
+                      end + 1, shot + 1, names_[seat]);
   out_.flush();
   status_shown_ = true;
 }
