@@ -16,19 +16,25 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
                  "curling-engine next to this program")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  app.add_option("--ends", options.ends, "Number of ends")->check(CLI::Range(1, 100));
+  app.add_option("--ends", options.ends, "Number of ends")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 100));
   app.add_option("--extra-ends", options.extra_ends,
                  "Extra ends played while tied before the game is a draw")
+      ->capture_default_str()
       ->check(CLI::Range(0, 100));
   app.add_option("--seed", options.seed,
                  "Seed of the random delivery error (default: random; printed at the start). "
                  "The same seed and engines replay a game exactly");
   app.add_option("--error", options.error, "Random delivery error, standard deviation in metres")
+      ->capture_default_str()
       ->check(CLI::Range(0.0, 10.0));
   app.add_option("--time", options.time, "Thinking-time budget per engine per game, in seconds")
+      ->capture_default_str()
       ->check(CLI::PositiveNumber);
   app.add_option("--ready-timeout", options.ready_timeout,
                  "Seconds an engine has to answer ISREADY and to read a command")
+      ->capture_default_str()
       ->check(CLI::PositiveNumber);
   app.add_option("--out", options.out,
                  "Output folder for game.jsonl, replay.html and the engine logs "
