@@ -1,0 +1,474 @@
+#!/usr/bin/env python3
+"""Measures the physics library and the engine's decisions in one run and
+writes the performance report (docs/performance.md): simulator throughput
+against the rigid-body (Box2D) baseline, rest-point agreement of both with
+the reference stepper, decision latency on GO, the engine's bench, a profile
+of the hot spots, and each target met or not. Every number in the report
+comes from this run; the hand-written analysis in docs/performance-notes.md
+is appended as it stands.
+
+    scripts/performance_report.py [--build DIR] [--doc FILE] [--notes FILE]
+                                  [--agreement-scenes N] [--min-time S]
+                                  [--no-profile]
+
+Configures and builds the release targets it needs if they are missing or
+out of date (cmake, -j2).
+"""
+
+import argparse
+import datetime
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+TARGETS = ("curling-engine", "CurlingSimulator", "simulator_bench", "simulator_agreement",
+           "decision_latency")
+
+# Targets. Throughput is per core: Google Benchmark's items_per_second is
+# taken over the benchmark thread's CPU time.
+TARGET_DELIVERIES_PER_CORE = 1_000_000
+TARGET_BASELINE_RATIO = 1000
+TARGET_SHOT15_MS = 50.0
+TARGET_SHOT14_MS = 500.0
+
+
+def parse_arguments():
+    p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    p.add_argument("--build", default=os.path.join(ROOT, "build", "release"),
+                   help="release build folder (configured with the release preset's settings "
+                        "when it does not exist)")
+    p.add_argument("--doc", default=os.path.join(ROOT, "docs", "performance.md"))
+    p.add_argument("--notes", default=os.path.join(ROOT, "docs", "performance-notes.md"))
+    p.add_argument("--agreement-scenes", type=int, default=32,
+                   help="scenes per stone count and kind for the agreement tool")
+    p.add_argument("--min-time", type=float, default=0.5,
+                   help="Google Benchmark minimum time per library benchmark (s)")
+    p.add_argument("--no-profile", action="store_true")
+    return p.parse_args()
+
+
+def log(message):
+    print(f"[performance] {message}", file=sys.stderr, flush=True)
+
+
+def run(command, **kwargs):
+    log(" ".join(command))
+    return subprocess.run(command, check=True, text=True, stdout=subprocess.PIPE, **kwargs).stdout
+
+
+def build(folder):
+    if not os.path.exists(os.path.join(folder, "CMakeCache.txt")):
+        run(["cmake", "-S", ROOT, "-B", folder, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+             "-DCURLING_WERROR=ON"])
+    run(["cmake", "--build", folder, "-j2", "--target", *TARGETS])
+    return os.path.join(folder, "bin")
+
+
+# ---------------------------------------------------------------- machine
+
+def machine():
+    model = "unknown"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    commit = subprocess.run(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"], text=True,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.strip()
+    dirty = subprocess.run(["git", "-C", ROOT, "status", "--porcelain", "--untracked-files=no"],
+                           text=True, stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL).stdout.strip()
+    return {
+        "nproc": os.cpu_count(),
+        "model": model,
+        "kernel": os.uname().release,
+        "commit": commit + (" (with uncommitted changes)" if dirty else ""),
+        "started": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+    }
+
+
+def load_average():
+    return "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
+
+
+# ---------------------------------------------------------------- measurements
+
+def benchmark_json(command):
+    out = run(command + ["--benchmark_format=json"])
+    return json.loads(out)["benchmarks"]
+
+
+def simulator_throughput(bin_dir, min_time):
+    """{(engine, stones, kind): deliveries per second per core}"""
+    rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
+                           "--benchmark_filter=BM_Library/|BM_Box2d/",
+                           f"--benchmark_min_time={min_time}"])
+    result = {}
+    for b in rows:
+        m = re.match(r"BM_(Library|Box2d)/(\d+)/(\d+)", b["name"])
+        if not m or "items_per_second" not in b:
+            continue
+        kind = "draws" if m.group(3) == "0" else "hits"
+        result[(m.group(1), int(m.group(2)), kind)] = b["items_per_second"]
+    return result
+
+
+def agreement(bin_dir, scenes):
+    """Rows of the agreement tool: {set: {column: value}}. The tool's own
+    timing columns (deliveries per CPU second on the same scenes) are kept
+    when it prints them."""
+    out = run([os.path.join(bin_dir, "simulator_agreement"), str(scenes)])
+    rows = {}
+    for line in out.splitlines():
+        m = re.match(r"(\d+ draws|\d+ hits|all)\s+([-\d.\s]+)$", line)
+        if not m:
+            continue
+        values = m.group(2).split()
+        if len(values) < 7:
+            continue
+        row = {
+            "stones": int(values[0]),
+            "lib_median": float(values[1]), "lib_p99": float(values[2]),
+            "box_median": float(values[3]), "box_p99": float(values[4]),
+            "lib_miss": int(values[5]), "box_miss": int(values[6]),
+        }
+        if len(values) >= 9:
+            row["lib_rate"] = float(values[7])
+            row["box_rate"] = float(values[8])
+        rows[m.group(1)] = row
+    return rows
+
+
+def decision_latency(bin_dir):
+    rows = benchmark_json([os.path.join(bin_dir, "decision_latency")])
+    result = {}
+    for b in rows:
+        m = re.match(r"BM_Go/(\w+)", b["name"])
+        if not m:
+            continue
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+        result[m.group(1)] = {
+            "label": b.get("label", ""),
+            "wall_ms": b["real_time"] * scale,
+            "cpu_ms": b.get("process_cpu_ms", 0.0),
+            "iterations": b["iterations"],
+            "simulations": b.get("simulations", 0.0),
+            "calls": b.get("library_calls", 0.0),
+            "candidates": int(b.get("candidates", 0)),
+        }
+    return result
+
+
+def engine_bench(bin_dir):
+    start = time.monotonic()
+    out = run([os.path.join(bin_dir, "curling-engine"), "bench"])
+    wall = time.monotonic() - start
+    m = re.search(r"bench: (\d+) library calls, (\d+) ms\s*$", out)
+    return {"output": out.rstrip("\n"), "calls": int(m.group(1)) if m else None,
+            "ms": int(m.group(2)) if m else None, "process_wall_s": wall}
+
+
+# ---------------------------------------------------------------- profile
+
+def perf_usable():
+    """perf with the hardware instruction counter, else with the software clock."""
+    if shutil.which("perf") is None:
+        return None
+    probe = subprocess.run(["perf", "stat", "-x,", "-e", "instructions", "true"], text=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if probe.returncode == 0 and "not supported" not in probe.stderr \
+            and "not counted" not in probe.stderr:
+        return "cycles"
+    probe = subprocess.run(["perf", "record", "-e", "cpu-clock", "-o", os.devnull, "true"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return "cpu-clock" if probe.returncode == 0 else None
+
+
+def perf_profile(event, command, sort, limit):
+    with tempfile.TemporaryDirectory() as tmp:
+        data = os.path.join(tmp, "perf.data")
+        subprocess.run(["perf", "record", "-q", "-e", event, "-o", data, "--", *command],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        report = subprocess.run(["perf", "report", "-i", data, "--no-children", "--stdio",
+                                 "--sort", sort, "--percent-limit", "0.5"],
+                                text=True, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL).stdout
+    rows = []
+    for line in report.splitlines():
+        m = re.match(r"\s*([\d.]+)%\s+(.*)$", line)
+        if m:
+            where = re.sub(r"(\s+-)+\s*$", "", m.group(2))  # perf's empty columns
+            rows.append((float(m.group(1)), re.sub(r"\s+", " ", where).strip()))
+    return rows[:limit]
+
+
+def callgrind_profile(command, limit):
+    with tempfile.TemporaryDirectory() as tmp:
+        out = os.path.join(tmp, "callgrind.out")
+        subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", *command],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        report = subprocess.run(["callgrind_annotate", out], text=True,
+                                stdout=subprocess.PIPE).stdout
+    rows = []
+    total = None
+    for line in report.splitlines():
+        m = re.match(r"\s*([\d,]+)\s+\(\s*([\d.]+)%\)\s+(.*)$", line)
+        if m and total is not None:
+            rows.append((float(m.group(2)), m.group(3).strip()))
+        elif "PROGRAM TOTALS" in line:
+            total = line
+    return rows[:limit]
+
+
+def profiles(bin_dir):
+    tool = perf_usable()
+    eight_stones = [os.path.join(bin_dir, "simulator_bench"),
+                    "--benchmark_filter=BM_Library/8/", "--benchmark_min_time=0.5"]
+    bench = [os.path.join(bin_dir, "curling-engine"), "bench"]
+    if tool is not None:
+        log(f"profiling with perf ({tool})")
+        return {
+            "tool": f"perf record -e {tool} (sampled)",
+            "library": perf_profile(tool, eight_stones, "dso,symbol", 15),
+            "bench_dso": perf_profile(tool, bench, "dso", 6),
+            "bench": perf_profile(tool, bench, "dso,symbol", 15),
+        }
+    if shutil.which("valgrind") is not None:
+        log("profiling with callgrind")
+        small = [os.path.join(bin_dir, "simulator_bench"), "--benchmark_filter=BM_Library/8/",
+                 "--benchmark_min_time=0.01"]
+        return {"tool": "valgrind --tool=callgrind (instructions)",
+                "library": callgrind_profile(small, 15), "bench_dso": [], "bench": []}
+    return {"tool": None}
+
+
+# ---------------------------------------------------------------- report
+
+def fmt_rate(x):
+    return f"{x:,.0f}"
+
+
+def fmt_ms(x):
+    return f"{x:.3f}" if x >= 1 else f"{x:.4g}"
+
+
+def verdict(met, how):
+    return ("**met**" if met else "**not met**") + f" ({how})"
+
+
+def write_report(args, info, load_before, load_after, throughput, agree, latency, bench, prof,
+                 elapsed):
+    lines = []
+    add = lines.append
+    add("# Performance")
+    add("")
+    add("Produced by `scripts/performance_report.py` from one run; every figure below comes from "
+        "that run. Rerun the script to refresh it.")
+    add("")
+    add("## Machine")
+    add("")
+    add("| | |")
+    add("|---|---|")
+    add(f"| run started | {info['started']} |")
+    add(f"| commit | {info['commit']} |")
+    add(f"| CPU | {info['model']} |")
+    add(f"| cores (nproc) | {info['nproc']} |")
+    add(f"| kernel | {info['kernel']} |")
+    add(f"| load average (1, 5, 15 min) before | {load_before} |")
+    add(f"| load average after | {load_after} |")
+    add(f"| run time of the script | {elapsed:.0f} s |")
+    add("")
+    cores = info["nproc"] or 1
+    add("The machine is shared: a load average above the core count means other processes "
+        "competed for the cores during the run. Throughput is measured in CPU time and suffers "
+        "little from that; wall times (decision latency) suffer directly, so the latency table "
+        "also gives each decision's CPU time over all threads and the wall time it could take at "
+        f"best if all {cores} cores were free for it (CPU time / {cores}, perfect sharing).")
+    add("")
+
+    # Targets first.
+    lib8 = {k: throughput.get(("Library", 8, k)) for k in ("draws", "hits")}
+    box8 = {k: throughput.get(("Box2d", 8, k)) for k in ("draws", "hits")}
+    set_rate = None
+    if lib8["draws"] and lib8["hits"]:
+        set_rate = 2.0 / (1.0 / lib8["draws"] + 1.0 / lib8["hits"])
+    box_set = None
+    if box8["draws"] and box8["hits"]:
+        box_set = 2.0 / (1.0 / box8["draws"] + 1.0 / box8["hits"])
+    ratios = {}
+    for (engine, stones, kind), rate in throughput.items():
+        if engine == "Library" and ("Box2d", stones, kind) in throughput:
+            ratios[(stones, kind)] = rate / throughput[("Box2d", stones, kind)]
+    all_row = agree.get("all")
+    better = None
+    if all_row:
+        better = (all_row["lib_median"] <= all_row["box_median"]
+                  and all_row["lib_p99"] <= all_row["box_p99"]
+                  and all_row["lib_miss"] <= all_row["box_miss"])
+
+    add("## Targets")
+    add("")
+    add("| target | measured | verdict |")
+    add("|---|---|---|")
+    if set_rate:
+        add(f"| >= {fmt_rate(TARGET_DELIVERIES_PER_CORE)} deliveries/s/core on the 8-stone set "
+            f"| {fmt_rate(set_rate)} /s/core (draws {fmt_rate(lib8['draws'])}, hits "
+            f"{fmt_rate(lib8['hits'])}) | "
+            + verdict(set_rate >= TARGET_DELIVERIES_PER_CORE,
+                      f"{set_rate / TARGET_DELIVERIES_PER_CORE:.2f}x the target; "
+                      + (f"{TARGET_DELIVERIES_PER_CORE / set_rate:.2f}x short"
+                         if set_rate < TARGET_DELIVERIES_PER_CORE else "")) + " |")
+    if ratios:
+        worst = min(ratios.values())
+        ratio8 = set_rate / box_set if set_rate and box_set else None
+        agreement_text = ("agreement equal or better" if better
+                          else "agreement NOT equal or better") if better is not None else \
+            "agreement not measured"
+        add(f"| >= {TARGET_BASELINE_RATIO:,}x the Box2D baseline at equal or better agreement "
+            f"| 8-stone set {ratio8:,.0f}x; lowest over all sets {worst:,.0f}x; {agreement_text} "
+            "| " + verdict(worst >= TARGET_BASELINE_RATIO and bool(better),
+                           f"lowest ratio {worst / TARGET_BASELINE_RATIO:,.1f}x the target") + " |")
+    for key, limit, name in (("worst_shot15", TARGET_SHOT15_MS, "worst shot-15 decision"),
+                             ("worst_shot14", TARGET_SHOT14_MS, "worst shot-14 decision")):
+        r = latency.get(key)
+        if not r:
+            continue
+        idle = r["cpu_ms"] / cores
+        how = (f"{r['wall_ms'] / limit:.2f}x the limit" if r["wall_ms"] >= limit
+               else f"{limit / r['wall_ms']:.2f}x under the limit")
+        add(f"| {name} < {limit:g} ms | {r['wall_ms']:.1f} ms wall ({r['candidates']} candidates); "
+            f"at best {idle:.1f} ms on {cores} free cores (CPU time / {cores}) | "
+            + verdict(r["wall_ms"] < limit, how + ("; within the limit on free cores at best"
+                                                   if r["wall_ms"] >= limit and idle < limit
+                                                   else "")) + " |")
+    add("")
+
+    add("## Simulator throughput")
+    add("")
+    add("`simulator_bench`: deliveries per second per core (CPU time of the benchmark thread), "
+        "the same seeded scenes for both, random error 0.145, library through its C exports. "
+        "The 8-stone set in the targets is its draws and hits in equal numbers (the harmonic "
+        "mean of the two rates).")
+    add("")
+    add("| stones | shots | library /s/core | Box2D /s/core | ratio |")
+    add("|---:|---|---:|---:|---:|")
+    for stones in sorted({s for (_, s, _) in throughput}):
+        for kind in ("draws", "hits"):
+            lib = throughput.get(("Library", stones, kind))
+            box = throughput.get(("Box2d", stones, kind))
+            if lib is None:
+                continue
+            ratio = f"{lib / box:,.0f}x" if box else "-"
+            box_text = f"{box:,.1f}" if box else "-"
+            add(f"| {stones} | {kind} | {fmt_rate(lib)} | {box_text} | {ratio} |")
+    add("")
+
+    add("## Rest-point agreement with the reference stepper")
+    add("")
+    add(f"`simulator_agreement {args.agreement_scenes}`: distance in millimetres between each "
+        "moved stone's rest point and the reference stepper's, no random error; misses count "
+        "stones in play in one result and out of play in the other.")
+    add("")
+    timed = all("lib_rate" in r for r in agree.values()) and agree
+    add("| scenes | stones compared | library median | library p99 | Box2D median | Box2D p99 "
+        "| library misses | Box2D misses |" + (" library /s | Box2D /s | ratio |" if timed else ""))
+    add("|---|---:|---:|---:|---:|---:|---:|---:|" + ("---:|---:|---:|" if timed else ""))
+    for name, r in agree.items():
+        row = (f"| {name} | {r['stones']} | {r['lib_median']:.4f} | {r['lib_p99']:.4f} | "
+               f"{r['box_median']:.2f} | {r['box_p99']:.2f} | {r['lib_miss']} | {r['box_miss']} |")
+        if timed:
+            row += (f" {fmt_rate(r['lib_rate'])} | {r['box_rate']:,.1f} | "
+                    f"{r['lib_rate'] / r['box_rate']:,.0f}x |")
+        add(row)
+    add("")
+    if timed:
+        add("The last three columns are the agreement tool's own timing (deliveries per CPU "
+            "second, random error 0.145) on the very scenes it compared: the speed ratio at the "
+            "agreement shown in the same row.")
+        add("")
+
+    add("## Decision latency (GO)")
+    add("")
+    add("`decision_latency`: the engine's decision in process against the real library, seed "
+        "fixed, replies written to /dev/null. Wall time per decision (mean over the "
+        "iterations); CPU time summed over all threads of the process.")
+    add("")
+    add(f"| position | candidates | simulations | library calls | wall ms | CPU ms | "
+        f"wall ms at best on {cores} free cores | iterations |")
+    add("|---|---:|---:|---:|---:|---:|---:|---:|")
+    for key in ("shot0", "mid_end", "worst_shot14", "worst_shot15"):
+        r = latency.get(key)
+        if not r:
+            continue
+        add(f"| {r['label']} | {r['candidates'] or '-'} | {r['simulations']:,.0f} | "
+            f"{r['calls']:,.0f} | {fmt_ms(r['wall_ms'])} | {fmt_ms(r['cpu_ms'])} | "
+            f"{fmt_ms(r['cpu_ms'] / cores)} | {r['iterations']} |")
+    add("")
+
+    add("## `curling-engine bench`")
+    add("")
+    add("The fixed bench positions through the real decision, library seed fixed; the call "
+        "count is deterministic and pinned by `tests/engine/bench_command_test.cpp`.")
+    add("")
+    add("```")
+    add(bench["output"])
+    add("```")
+    add("")
+
+    if prof.get("tool"):
+        add("## Profile")
+        add("")
+        add(f"Tool: {prof['tool']}. Share of the samples, by function (self time).")
+        add("")
+        for key, title in (("library", "Library, 8-stone scenes (`simulator_bench`)"),
+                           ("bench_dso", "`curling-engine bench`, by object"),
+                           ("bench", "`curling-engine bench`, by function")):
+            rows = prof.get(key) or []
+            if not rows:
+                continue
+            add(f"**{title}**")
+            add("")
+            add("| share | where |")
+            add("|---:|---|")
+            for share, where in rows:
+                add(f"| {share:.1f}% | `{where}` |")
+            add("")
+
+    if os.path.exists(args.notes):
+        with open(args.notes) as f:
+            notes = f.read().strip()
+        add(notes)
+        add("")
+
+    with open(args.doc, "w") as f:
+        f.write("\n".join(lines))
+    log(f"wrote {args.doc}")
+
+
+def main():
+    args = parse_arguments()
+    started = time.monotonic()
+    info = machine()
+    bin_dir = build(args.build)
+    load_before = load_average()
+    throughput = simulator_throughput(bin_dir, args.min_time)
+    agree = agreement(bin_dir, args.agreement_scenes)
+    latency = decision_latency(bin_dir)
+    bench = engine_bench(bin_dir)
+    load_after = load_average()
+    prof = {"tool": None} if args.no_profile else profiles(bin_dir)
+    write_report(args, info, load_before, load_after, throughput, agree, latency, bench, prof,
+                 time.monotonic() - started)
+
+
+if __name__ == "__main__":
+    main()
