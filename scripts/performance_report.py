@@ -9,7 +9,7 @@ is appended as it stands.
 
     scripts/performance_report.py [--build DIR] [--doc FILE] [--notes FILE]
                                   [--agreement-scenes N] [--min-time S]
-                                  [--no-profile]
+                                  [--no-profile] [--commit-note TEXT]
 
 Configures and builds the release targets it needs if they are missing or
 out of date (cmake, -j2).
@@ -50,6 +50,9 @@ def parse_arguments():
     p.add_argument("--min-time", type=float, default=0.5,
                    help="Google Benchmark minimum time per library benchmark (s)")
     p.add_argument("--no-profile", action="store_true")
+    p.add_argument("--commit-note", default=None,
+                   help="what to report as the commit measured, when the build folder's sources "
+                        "are not this checkout as it stands (e.g. an export of a commit)")
     return p.parse_args()
 
 
@@ -72,7 +75,7 @@ def build(folder):
 
 # ---------------------------------------------------------------- machine
 
-def machine():
+def machine(commit_note):
     model = "unknown"
     try:
         with open("/proc/cpuinfo") as f:
@@ -91,7 +94,7 @@ def machine():
         "nproc": os.cpu_count(),
         "model": model,
         "kernel": os.uname().release,
-        "commit": commit + (" (with uncommitted changes)" if dirty else ""),
+        "commit": commit_note or (commit + (" (with uncommitted changes)" if dirty else "")),
         "started": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
     }
 
@@ -457,7 +460,7 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
 def main():
     args = parse_arguments()
     started = time.monotonic()
-    info = machine()
+    info = machine(args.commit_note)
     bin_dir = build(args.build)
     load_before = load_average()
     throughput = simulator_throughput(bin_dir, args.min_time)
