@@ -419,8 +419,16 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
 
     add("## `curling-engine bench`")
     add("")
-    add("The fixed bench positions through the real decision, library seed fixed; the call "
-        "count is deterministic and pinned by `tests/engine/bench_command_test.cpp`.")
+    add("`curling-engine bench` loads the library as the engine always does, fixes its random "
+        "seed through the optional `SetRandomSeed` export (and says so when the library has "
+        "none), runs the fixed bench positions in order through the real decision with the "
+        "decision's replies captured, and prints per position the library calls, the wall time "
+        "and the reply; then the calls by export and, last, `bench: N library calls, T ms`. "
+        "With the seed fixed the count is deterministic (every worker thread starts its own "
+        "count of random draws afresh, and the positions run in a fixed order on the main "
+        "thread), so a changed count means changed behaviour; "
+        "`tests/engine/bench_command_test.cpp` pins it. Without arguments the engine is the "
+        "protocol program; any other argument prints the usage and exits with code 2.")
     add("")
     add("```")
     add(bench["output"])
