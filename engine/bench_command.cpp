@@ -21,20 +21,27 @@ constexpr char kUsage[] =
     "       curling-engine bench    decide a fixed set of positions and report the library\n"
     "                               calls made: \"bench: N library calls, T ms\"\n";
 
-constexpr StonePosition kOut{0.0f, 0.0f};
+// A stone in play: its number (the shot that threw it) and where it lies.
+struct PlacedStone {
+  int number;
+  float x;
+  float y;
+};
 
-GameState Position(int shot, std::initializer_list<StonePosition> stones) {
+// Stones not listed are out of play, at (0, 0).
+GameState Position(int shot, std::initializer_list<PlacedStone> stones) {
   GameState state{};
   state.ShotNum = shot;
   state.LastEnd = 10;
-  int k = 0;
-  for (const StonePosition& stone : stones)
-    state.Stones[k++] = stone;
+  for (const PlacedStone& stone : stones) {
+    if (stone.number >= 0 && stone.number < 16) state.Stones[stone.number] = {stone.x, stone.y};
+  }
   return state;
 }
 
 // Stones 0 to 13 in two rows of seven behind the tee, every one below the
-// freeze line (y 4.59): the most candidates a shot-14 search can have.
+// freeze line (y 4.59): the most candidates a shot-14 search can have. At
+// shot 15 stone 14 lies in the house in front of them.
 GameState CrowdedHouse(int shot) {
   GameState state = Position(shot, {});
   for (int k = 0; k < 14; ++k) {
@@ -44,51 +51,35 @@ GameState CrowdedHouse(int shot) {
   return state;
 }
 
+// Stone k belongs to side k % 2; the side to throw is ShotNum % 2.
 std::vector<BenchPosition> MakePositions() {
   return {
       {"shot 0, empty sheet", Position(0, {})},
-      {"shot 1, centre guard taken", Position(1, {{2.375f, 7.0f}})},
-      {"shot 3, opponent stone on the tee", Position(3, {{2.40f, 4.95f}, {2.2f, 7.3f}, kOut})},
+      {"shot 1, centre guard taken", Position(1, {{0, 2.375f, 7.0f}})},
+      {"shot 3, opponent stone on the tee", Position(3, {{0, 2.40f, 4.95f}, {1, 2.2f, 7.3f}})},
       {"shot 5, own stone nearest the tee",
-       Position(5, {{3.1f, 5.6f}, {2.30f, 4.70f}, {1.2f, 7.8f}, kOut, kOut})},
-      {"shot 6, mid-end hit",
-       Position(6, {{2.0f, 5.2f}, {2.6f, 4.3f}, {3.0f, 3.5f}, {1.8f, 7.5f}, {2.375f, 8.0f}, kOut})},
+       Position(5, {{0, 3.1f, 5.6f}, {1, 2.30f, 4.70f}, {2, 1.2f, 7.8f}})},
+      {"shot 6, mid-end hit", Position(6, {{0, 2.0f, 5.2f},
+                                           {1, 2.6f, 4.3f},
+                                           {2, 3.0f, 3.5f},
+                                           {3, 1.8f, 7.5f},
+                                           {4, 2.375f, 8.0f}})},
       {"shot 8, guard on an own stone",
-       Position(8,
-                {{2.5f, 4.6f}, {1.7f, 8.5f}, kOut, kOut, {1.0f, 3.4f}, {3.2f, 9.0f}, kOut, kOut})},
+       Position(8, {{0, 2.5f, 4.6f}, {1, 1.7f, 8.5f}, {4, 1.0f, 3.4f}, {5, 3.2f, 9.0f}})},
       {"shot 10, fixed draws behind guards",
-       Position(
-           10,
-           {{2.375f, 7.0f}, {1.8f, 8.0f}, {3.0f, 7.6f}, kOut, kOut, kOut, kOut, kOut, kOut, kOut})},
-      {"shot 12, late hit behind the tee", Position(12, {kOut,
-                                                         {2.2f, 4.1f},
-                                                         {2.375f, 7.2f},
-                                                         {3.5f, 8.0f},
-                                                         kOut,
-                                                         {1.3f, 6.9f},
-                                                         kOut,
-                                                         kOut,
-                                                         {3.4f, 5.5f},
-                                                         kOut,
-                                                         kOut,
-                                                         kOut})},
+       Position(10, {{0, 2.375f, 7.0f}, {1, 1.8f, 8.0f}, {2, 3.0f, 7.6f}})},
+      {"shot 12, late hit behind the tee", Position(12, {{1, 2.2f, 4.1f},
+                                                         {2, 2.375f, 7.2f},
+                                                         {3, 3.5f, 8.0f},
+                                                         {5, 1.3f, 6.9f},
+                                                         {8, 3.4f, 5.5f}})},
       {"shot 14, crowded house", CrowdedHouse(14)},
       {"shot 15, crowded house", CrowdedHouse(15)},
-      {"shot 15, open house", Position(15, {{2.375f, 7.1f},
-                                            {2.5f, 4.8f},
-                                            kOut,
-                                            {1.9f, 5.4f},
-                                            kOut,
-                                            kOut,
-                                            {3.0f, 8.2f},
-                                            kOut,
-                                            kOut,
-                                            kOut,
-                                            {2.2f, 3.7f},
-                                            kOut,
-                                            kOut,
-                                            kOut,
-                                            kOut})},
+      {"shot 15, open house", Position(15, {{0, 2.375f, 7.1f},
+                                            {1, 2.5f, 4.8f},
+                                            {3, 1.9f, 5.4f},
+                                            {6, 3.0f, 8.2f},
+                                            {10, 2.2f, 3.7f}})},
   };
 }
 
