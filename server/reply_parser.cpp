@@ -186,7 +186,12 @@ ReplyStatus ReplyParser::ParseShot(bool at_end_of_data) {
           ++at;
         if (at == text.size()) return ReplyStatus::kIncomplete;
         const NumberToken token = TakeNumberToken(text, at);
-        if (!token.complete && (i < 2 || !at_end_of_data)) return ReplyStatus::kIncomplete;
+        // A curl flag of 0 or 1 is whole: any digit after it would make the
+        // reply malformed anyway, so a sound reply completes without delay.
+        const bool whole_flag = i == 2 && (token.text == "0" || token.text == "1");
+        if (!token.complete && (i < 2 || !(at_end_of_data || whole_flag))) {
+          return ReplyStatus::kIncomplete;
+        }
         if (token.text.empty()) return Fail("malformed BESTSHOT text " + Quote(rest));
         tokens[i] = token.text;
         at += token.text.size();

@@ -34,9 +34,10 @@ class ReplyParser {
   ReplyStatus ParseReady();
 
   // Looks for "BESTSHOT x y c", recording "ShotNum:"/"MeanScore:" texts that
-  // come first. `at_end_of_data` says no more bytes follow for now: only then
-  // is a reply whose last digit ends the buffer taken as complete (the curl
-  // flag might otherwise continue). On completion the reply is consumed.
+  // come first. A reply ending in the curl flag 0 or 1 is complete at once;
+  // one that ends in anything that could still go on ("-", "1e") only when
+  // `at_end_of_data` says no more bytes follow for now. On completion the
+  // reply is consumed.
   ReplyStatus ParseShot(bool at_end_of_data);
 
   const ShotReply& shot() const { return shot_; }

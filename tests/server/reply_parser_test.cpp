@@ -40,17 +40,26 @@ TEST(ReplyParser, ReadsTextsSideBySideWithoutLineEnds) {
 
 TEST(ReplyParser, WaitsForTextsCutAnywhere) {
   const std::string reply = "ShotNum:12MeanScore:0.500000BESTSHOT 1.000000 -2.000000 1";
-  // Fed a byte at a time, the reply completes only at its very end, and only
-  // once no more bytes follow (the curl flag could go on).
+  // Fed a byte at a time, the reply completes only at its very end.
   ReplyParser parser;
   for (size_t i = 0; i + 1 < reply.size(); ++i) {
     parser.Append(reply.substr(i, 1));
     ASSERT_EQ(parser.ParseShot(false), ReplyStatus::kIncomplete) << "after " << i + 1 << " bytes";
   }
   parser.Append(reply.substr(reply.size() - 1));
-  EXPECT_EQ(parser.ParseShot(false), ReplyStatus::kIncomplete);
-  EXPECT_EQ(parser.ParseShot(true), ReplyStatus::kComplete);
+  EXPECT_EQ(parser.ParseShot(false), ReplyStatus::kComplete);
   EXPECT_EQ(parser.shot().shot_num, 12);
+  // A digit that arrives after the flag is stray text at the next reply.
+  parser.Append("0BESTSHOT 1 2 0");
+  EXPECT_EQ(parser.ParseShot(false), ReplyStatus::kFault);
+
+  // A flag that may still go on waits for the end of the data.
+  ReplyParser open_flag;
+  open_flag.Append("BESTSHOT 1 2 -");
+  EXPECT_EQ(open_flag.ParseShot(false), ReplyStatus::kIncomplete);
+  open_flag.Append("1");
+  EXPECT_EQ(open_flag.ParseShot(false), ReplyStatus::kIncomplete);
+  EXPECT_EQ(open_flag.ParseShot(true), ReplyStatus::kFault);
 
   // A missing curl flag is never completed, even at the end of the data.
   for (const std::string cut : {"BESTSHOT 1.0 2.0 ", "BESTSHOT 1.0 2.", "BESTSHOT", "SHOTNUM:1"}) {
