@@ -44,10 +44,9 @@ CanonicalPath::CanonicalPath() {
     const double v = NodeSpeed(i);
     const Vec2 slope = CanonicalSlope(v);
     const double theta = CanonicalHeading(v);
-    const double turn = CanonicalHeadingSlope(v) * kStep;
     const double c = std::cos(theta);
     const double s = std::sin(theta);
-    nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep, c, s, -s * turn, c * turn};
+    nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep, c, s, theta, 0.0};
   }
 }
 

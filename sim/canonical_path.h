@@ -55,25 +55,24 @@ class CanonicalPath {
             b.h00 * n0.py + b.h10 * n0.my + b.h01 * n1.py + b.h11 * n1.my};
   }
 
-  // (cos Theta(v), sin Theta(v)) for spin +1, interpolated the same way
-  // (within 1e-10 of the exact values; not normalised).
+  // (cos Theta(v), sin Theta(v)) for spin +1, to rounding error: the node's
+  // values turned by the small remaining angle (at most 0.01 rad), whose
+  // cosine and sine are short Taylor series. No library trigonometry.
   Vec2 Direction(double v) const {
-    const Basis b = BasisAt(v);
-    const Node& n0 = nodes_[b.index];
-    const Node& n1 = nodes_[b.index + 1];
-    return {b.h00 * n0.cx + b.h10 * n0.dcx + b.h01 * n1.cx + b.h11 * n1.dcx,
-            b.h00 * n0.cy + b.h10 * n0.dcy + b.h01 * n1.cy + b.h11 * n1.dcy};
+    if (!(v > 0.0)) v = 0.0;
+    if (v > kMaxSpeed) v = kMaxSpeed;
+    const Node& n = nodes_[static_cast<int>(v * kNodesPerSpeedUnit + 0.5)];
+    const double d = CanonicalHeading(v) - n.theta;
+    const double d2 = d * d;
+    const double sin_d = d * (1.0 - d2 * (1.0 / 6.0) * (1.0 - d2 * (1.0 / 20.0)));
+    const double cos_d = 1.0 - d2 * 0.5 * (1.0 - d2 * (1.0 / 12.0) * (1.0 - d2 * (1.0 / 30.0)));
+    return {n.cx * cos_d - n.cy * sin_d, n.cy * cos_d + n.cx * sin_d};
   }
 
-  // Both at once (one grid lookup).
+  // Both at once.
   void PositionAndDirection(double v, Vec2& position, Vec2& direction) const {
-    const Basis b = BasisAt(v);
-    const Node& n0 = nodes_[b.index];
-    const Node& n1 = nodes_[b.index + 1];
-    position = {b.h00 * n0.px + b.h10 * n0.mx + b.h01 * n1.px + b.h11 * n1.mx,
-                b.h00 * n0.py + b.h10 * n0.my + b.h01 * n1.py + b.h11 * n1.my};
-    direction = {b.h00 * n0.cx + b.h10 * n0.dcx + b.h01 * n1.cx + b.h11 * n1.dcx,
-                 b.h00 * n0.cy + b.h10 * n0.dcy + b.h01 * n1.cy + b.h11 * n1.dcy};
+    position = Position(v);
+    direction = Direction(v);
   }
 
   // Node speed i / kNodesPerSpeedUnit.
@@ -83,10 +82,11 @@ class CanonicalPath {
   CanonicalPath();
 
   struct alignas(64) Node {
-    double px, py;    // P at the node
-    double mx, my;    // its slope times the grid step
-    double cx, cy;    // cos and sin of Theta at the node
-    double dcx, dcy;  // their slopes times the grid step
+    double px, py;  // P at the node
+    double mx, my;  // its slope times the grid step
+    double cx, cy;  // cos and sin of Theta at the node
+    double theta;   // Theta at the node
+    double unused;
   };
   struct Basis {
     int index;

@@ -53,7 +53,7 @@ class FreePath {
 
   Vec2 RestPosition(const CanonicalPath& path) const { return PositionAtSpeed(path, 0.0); }
 
-  // Position and unit heading vector at speed v (one table lookup; spin != 0).
+  // Position and unit heading vector at speed v (spin != 0).
   void PositionAndDirectionAtSpeed(const CanonicalPath& path, double v, Vec2& position,
                                    Vec2& direction) const {
     Vec2 p;
@@ -69,7 +69,7 @@ class FreePath {
     direction = {cos_ * d.x - sin_ * d.y, sin_ * d.x + cos_ * d.y};
   }
 
-  // Unit heading vector at speed v, from the table (within 1e-10).
+  // Unit heading vector at speed v, from the table (exact to rounding).
   Vec2 DirectionAtSpeed(const CanonicalPath& path, double v) const {
     if (spin_ == 0) return {cos_, sin_};
     Vec2 d = path.Direction(v);
@@ -81,7 +81,7 @@ class FreePath {
     return heading0_ + (SpinPathHeading(spin_, v) - canonical_heading0_);
   }
 
-  // Velocity at time t (heading from the table, within 1e-10 of exact).
+  // Velocity at time t (heading from the table, exact to rounding).
   Vec2 VelocityAt(const CanonicalPath& path, double t) const {
     const double v = SpeedAt(t);
     if (v <= 0.0) return {0.0, 0.0};

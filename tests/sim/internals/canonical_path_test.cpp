@@ -52,10 +52,24 @@ TEST(CanonicalPathTest, InterpolationAgreesWithFineIntegrationEverywhere) {
   }
   EXPECT_LT(worst, 1e-6);  // the contract is 1e-5 m
 
+  // Headings from the table are exact to rounding, also just above the
+  // fade speed where the heading turns fastest.
+  double worst_direction = 0.0;
+  for (int k = 0; k <= 4000; ++k) {
+    const double v = k % 2 == 0 ? kMaxSpeed * (k + 0.61) / 4001.0 : kCurlFadeSpeed + 1e-5 * k;
+    const Vec2 d = path.Direction(v);
+    const double theta = CanonicalHeading(v);
+    worst_direction =
+        std::fmax(worst_direction, std::hypot(d.x - std::cos(theta), d.y - std::sin(theta)));
+  }
+  EXPECT_LT(worst_direction, 1e-14);
+
   // Out-of-range speeds clamp to the table ends instead of reading past them.
   EXPECT_EQ(path.Position(-1.0).x, path.Position(0.0).x);
   EXPECT_EQ(path.Position(1e9).x, path.Position(kMaxSpeed).x);
   EXPECT_EQ(path.Position(std::nan("")).y, path.Position(0.0).y);
+  EXPECT_EQ(path.Direction(1e9).x, path.Direction(kMaxSpeed).x);
+  EXPECT_EQ(path.Direction(std::nan("")).y, path.Direction(0.0).y);
 }
 
 TEST(CanonicalPathTest, HeadingIsContinuousAndTurnsAsTheCurlLawSays) {
