@@ -37,30 +37,25 @@ bool LibraryFreeGuardZone() {
   return g_free_guard_zone.load(std::memory_order_relaxed);
 }
 
-// A multiply-rotate fold over the 32-bit words of the inputs, mixed at the end.
+// A multiply-xorshift fold over 64-bit words of the inputs, mixed at the end.
 uint64_t HashSimulationInputs(const GameState& state, const ShotVector& shot, float random_error) {
-  uint32_t words[3 + 10 + 1 + 32 + 4];
-  int n = 0;
-  words[n++] = static_cast<uint32_t>(state.ShotNum);
-  words[n++] = static_cast<uint32_t>(state.CurEnd);
-  words[n++] = static_cast<uint32_t>(state.LastEnd);
-  for (int32_t score : state.Score)
-    words[n++] = static_cast<uint32_t>(score);
-  words[n++] = state.NextSide;
-  for (const StonePosition& s : state.Stones) {
-    words[n++] = static_cast<uint32_t>(FloatBits(s.x));
-    words[n++] = static_cast<uint32_t>(FloatBits(s.y));
-  }
-  words[n++] = static_cast<uint32_t>(FloatBits(shot.vx));
-  words[n++] = static_cast<uint32_t>(FloatBits(shot.vy));
-  words[n++] = shot.curl;
-  words[n++] = static_cast<uint32_t>(FloatBits(random_error));
+  auto pack = [](uint32_t high, uint32_t low) { return static_cast<uint64_t>(high) << 32 | low; };
   uint64_t h = 0x243f6a8885a308d3ULL;
-  for (int i = 0; i < n; ++i) {
-    h = (h ^ words[i]) * 0x9fb21c651e98df25ULL;
+  auto fold = [&h](uint64_t word) {
+    h = (h ^ word) * 0x9fb21c651e98df25ULL;
     h ^= h >> 29;
+  };
+  fold(pack(static_cast<uint32_t>(state.ShotNum), static_cast<uint32_t>(state.CurEnd)));
+  fold(pack(static_cast<uint32_t>(state.LastEnd), state.NextSide));
+  for (int i = 0; i < 10; i += 2) {
+    fold(pack(static_cast<uint32_t>(state.Score[i]), static_cast<uint32_t>(state.Score[i + 1])));
   }
-  return MixBits(h ^ static_cast<uint64_t>(n));
+  for (const StonePosition& s : state.Stones) {
+    fold(pack(static_cast<uint32_t>(FloatBits(s.x)), static_cast<uint32_t>(FloatBits(s.y))));
+  }
+  fold(pack(static_cast<uint32_t>(FloatBits(shot.vx)), static_cast<uint32_t>(FloatBits(shot.vy))));
+  fold(pack(shot.curl, static_cast<uint32_t>(FloatBits(random_error))));
+  return MixBits(h);
 }
 
 uint64_t NextCallKey(uint64_t input_hash) {
