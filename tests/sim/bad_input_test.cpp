@@ -125,12 +125,17 @@ TEST(BadInput, NonFiniteAndExtremeSpeedsAndErrors) {
   // Zero speed, or toward the delivery end: it never crosses the hog line.
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 0.0f, 1, {}}), 4));
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 1.5f, 1, {}}), 4));
-  // A non-finite or huge random error: the call still returns a valid
-  // position (what the stone does is unspecified).
-  for (float error : {kNaN, kInf, -kInf, 1e30f, -0.145f}) {
+  // A non-finite random error plays the delivery without error; a huge or
+  // negative one still gives a valid position.
+  const ShotVector draw = Draw(2.375, 4.88, 1);
+  const GameState exact = PlayChecked(s, draw, 0.0f);
+  for (float error : {kNaN, kInf, -kInf}) {
     SCOPED_TRACE(testing::Message() << "error " << error);
-    PlayChecked(s, Draw(2.375, 4.88, 1), error);
+    const GameState out = PlayChecked(s, draw, error);
+    EXPECT_EQ(0, std::memcmp(&out, &exact, sizeof(GameState)));
   }
+  for (float error : {1e30f, -0.145f})
+    PlayChecked(s, draw, error);
 }
 
 TEST(BadInput, ShotNumOutsideTheEndDeliversNothing) {
