@@ -120,6 +120,37 @@ TEST(ReplayPage, BrowserShowsTheRecordedStonesAtALaterShot) {
   EXPECT_NE(dom.find("yellow &lt;b&gt;engine&lt;/b&gt;"), std::string::npos);
   EXPECT_NE(dom.find("class=\"path\""), std::string::npos);
 
+  // Keys and buttons, driven from a page that holds the replay in a frame.
+  const fs::path driver = folder / "drive-keys.html";
+  std::ofstream(driver) << R"html(<html><body><pre id="out">not run</pre>
+<iframe id="f" src="replay.html#shot=0" width="1000" height="800"></iframe>
+<script>
+const f = document.getElementById("f");
+f.onload = () => {
+  const d = f.contentDocument, w = f.contentWindow, log = [];
+  const key = k => d.dispatchEvent(new w.KeyboardEvent("keydown", {key: k, bubbles: true}));
+  const step = () => d.getElementById("status").dataset.step;
+  key("ArrowRight"); key("ArrowRight"); log.push("right2=" + step());
+  key("ArrowDown"); log.push("down=" + step());
+  key("ArrowUp"); log.push("up=" + step());
+  key("End"); key("ArrowLeft"); log.push("endleft=" + step());
+  d.getElementById("first").click(); log.push("first=" + step());
+  d.getElementById("next").click(); d.getElementById("nextEnd").click(); log.push("nextEnd=" + step());
+  d.getElementById("prev").click(); log.push("prev=" + step());
+  document.getElementById("out").textContent = log.join(" ");
+};
+</script></body></html>)html";
+  int shots_played = 0;
+  for (const json& line : lines)
+    shots_played += line["type"] == "shot";
+  const std::string keys =
+      RunChromium(folder, "--allow-file-access-from-files --virtual-time-budget=5000 --dump-dom",
+                  "file://" + fs::absolute(driver).string());
+  EXPECT_NE(keys.find("right2=2 down=17 up=1 endleft=" + std::to_string(shots_played - 1) +
+                      " first=0 nextEnd=17 prev=16"),
+            std::string::npos)
+      << keys.substr(0, 300);
+
   const fs::path screenshot = folder / "replay-shot11.png";
   RunChromium(folder, "--screenshot='" + screenshot.string() + "'", url);
   ASSERT_TRUE(fs::exists(screenshot));
