@@ -187,6 +187,13 @@ int main(int argc, char** argv) {
   game.AddObserver(&scoreboard);
   const GameResult result = game.Play();
 
+  if (!record.ok()) {
+    // A game whose record was cut short (a full disk, say) is not reported as a
+    // clean result: the record is what the result stands on.
+    std::cerr << "curling-match: writing " << record_path.string()
+              << " failed; the record is incomplete\n";
+    return kExitUsage;
+  }
   const fs::path page = folder / "replay.html";
   if (!WriteReplayPage(record_path.string(), page.string(), error)) {
     std::cerr << "curling-match: " << error << '\n';

@@ -96,6 +96,15 @@ TEST_F(MatchProgram, GameLeavesRecordPageAndLogsAndExitCodeTellsTheOutcome) {
   EXPECT_EQ(lines.back()["fault_seat"], 1);
   EXPECT_TRUE(fs::exists(folder_ / "crash" / "replay.html"));
 
+  // A record that cannot be written (a full disk) is not a clean result.
+  const fs::path full = folder_ / "full";
+  fs::create_directories(full);
+  fs::create_symlink("/dev/full", full / "game.jsonl");
+  const ProgramRun no_space =
+      Match(Fake("good") + " " + Fake("good") + " --ends 1 --out " + full.string());
+  EXPECT_EQ(no_space.exit_code, 2) << no_space.out;
+  EXPECT_NE(no_space.out.find("record is incomplete"), std::string::npos) << no_space.out;
+
   // --record-only rebuilds the page from the record, into another folder.
   const fs::path again = folder_ / "again";
   const ProgramRun replay =
