@@ -117,6 +117,17 @@ TEST_F(MatchProgram, GameLeavesRecordPageAndLogsAndExitCodeTellsTheOutcome) {
   b << rebuilt.rdbuf();
   EXPECT_EQ(a.str(), b.str());
 
+  // A record cut short by a crash (no result, half a last line) still replays.
+  {
+    std::ifstream in(game / "game.jsonl");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t result_line = text.rfind("{\"");
+    std::ofstream(folder_ / "cut.jsonl") << text.substr(0, result_line - 200);
+  }
+  const ProgramRun cut = Match("--record-only " + (folder_ / "cut.jsonl").string());
+  EXPECT_EQ(cut.exit_code, 0) << cut.out;
+  EXPECT_TRUE(fs::exists(folder_ / "replay.html"));
+
   // A file that is not a record is refused.
   std::ofstream(folder_ / "not-a-record.jsonl") << "hello\n";
   EXPECT_EQ(Match("--record-only " + (folder_ / "not-a-record.jsonl").string()).exit_code, 2);
