@@ -129,6 +129,15 @@ class CapturedStdout {
   int saved_ = -1;
 };
 
+// FNV-1a, 64 bits: a fingerprint of the replies in order.
+uint64_t Fingerprint(uint64_t hash, const std::string& text) {
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
       .count();
@@ -168,11 +177,13 @@ int RunBench() {
   const LibraryCallCounts before = LibraryCalls();
   const auto start = std::chrono::steady_clock::now();
   char line[512];
+  uint64_t replies = 0xcbf29ce484222325ULL;
   for (const BenchPosition& position : BenchPositions()) {
     const uint64_t calls_before = LibraryCalls().Total();
     const auto position_start = std::chrono::steady_clock::now();
     const std::string reply = DecideCaptured(position.state);
     const double ms = MillisecondsSince(position_start);
+    replies = Fingerprint(replies, reply + "\n");
     std::snprintf(line, sizeof line, "%-36s %8llu calls %9.1f ms  %s\n", position.name,
                   static_cast<unsigned long long>(LibraryCalls().Total() - calls_before), ms,
                   reply.c_str());
@@ -182,10 +193,12 @@ int RunBench() {
   const LibraryCallCounts after = LibraryCalls();
   std::snprintf(line, sizeof line,
                 "Simulation %llu, CreateShot %llu, CreateHitShot %llu\n"
+                "replies %016llx\n"
                 "bench: %llu library calls, %.0f ms\n",
                 static_cast<unsigned long long>(after.simulations - before.simulations),
                 static_cast<unsigned long long>(after.create_shots - before.create_shots),
                 static_cast<unsigned long long>(after.create_hit_shots - before.create_hit_shots),
+                static_cast<unsigned long long>(replies),
                 static_cast<unsigned long long>(after.Total() - before.Total()), total_ms);
   Print(line);
   return 0;

@@ -36,9 +36,10 @@ inline constexpr unsigned kBenchSeed = 20260101;
 std::string DecideCaptured(const GameState& state);
 
 // Loads the library as the protocol program does, fixes its seed, runs every
-// bench position in order and prints one line per position and, last,
-// "bench: N library calls, T ms". Returns 0, or 1 when the library cannot be
-// loaded (with the engine's usual load-error message).
+// bench position in order and prints one line per position (calls, time,
+// reply), the calls by export, a fingerprint of all replies ("replies" and
+// 16 hex digits) and, last, "bench: N library calls, T ms". Returns 0, or 1 when the library cannot
+// be loaded (with the engine's usual load-error message).
 int RunBench();
 
 // The whole program: dispatches on the command line. Unknown arguments print

@@ -97,8 +97,9 @@ TEST(BenchArgumentsTest, BenchRunsWithALibraryWithoutSeedExport) {
   EXPECT_EQ(run.errors, "");
   const std::vector<std::string> lines = Lines(run.out);
   const std::vector<BenchPosition>& positions = BenchPositions();
-  // A note on the seed, one line per position, the call split, the total.
-  ASSERT_EQ(lines.size(), positions.size() + 3) << run.out;
+  // A note on the seed, one line per position, the call split, the replies'
+  // fingerprint, the total.
+  ASSERT_EQ(lines.size(), positions.size() + 4) << run.out;
   EXPECT_NE(lines[0].find("no SetRandomSeed"), std::string::npos) << lines[0];
 
   // Every position line names its position and carries exactly the one reply
@@ -114,6 +115,8 @@ TEST(BenchArgumentsTest, BenchRunsWithALibraryWithoutSeedExport) {
         << m[3];
     sum += std::stoull(m[2].str());
   }
+  EXPECT_TRUE(std::regex_match(lines[positions.size() + 2], std::regex("replies [0-9a-f]{16}")))
+      << lines[positions.size() + 2];
   std::smatch total;
   ASSERT_TRUE(std::regex_search(run.out, total, kBenchLastLine)) << run.out;
   EXPECT_EQ(std::stoull(total[1].str()), sum);

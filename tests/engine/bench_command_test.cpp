@@ -1,13 +1,17 @@
 // The real `curling-engine bench` against the real physics library: with the
-// library's seed fixed, the count of library calls is a fingerprint of the
-// engine's behaviour over the bench positions, and it is pinned here.
+// library's seed fixed, the count of library calls and the fingerprint of the
+// replies are deterministic, and both are pinned here. The count follows the
+// decisions' control flow (which candidates were built and simulated, and how
+// many replies the look-ahead tried); the fingerprint also catches a change
+// of the chosen shots that leaves the count alone.
 //
-// Updating the pin: when a change is meant to alter what the engine decides
-// (or the physics library's outcomes change, which alters the searches' and
-// ratings' control flow), run `build/release/bin/curling-engine bench` twice,
-// check that both runs print the same "bench: N library calls" line, and set
-// kPinnedLibraryCalls to that N in the same commit as the change, saying why
-// in the commit message. A change of the count that nobody meant is a fault.
+// Updating the pins: when a change is meant to alter what the engine decides,
+// or the physics library's outcomes change (the look-ahead's work and the
+// chosen shots depend on them), run `build/release/bin/curling-engine bench`
+// twice, check that both runs print the same "replies" and "bench: N library
+// calls" lines, and set kPinnedLibraryCalls and kPinnedReplies to them in the
+// same commit as the change, saying why in the commit message. A change that
+// nobody meant is a fault.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -18,9 +22,10 @@
 namespace curling::testing {
 namespace {
 
-constexpr unsigned long long kPinnedLibraryCalls = 166486;
+constexpr unsigned long long kPinnedLibraryCalls = 166570;
+constexpr char kPinnedReplies[] = "525abddf4334b44b";
 
-TEST(BenchCommandTest, LibraryCallCountIsPinned) {
+TEST(BenchCommandTest, CallCountAndRepliesArePinned) {
   const ProgramRun run = RunProgram(CURLING_ENGINE_PATH, {"bench"});
   ASSERT_EQ(run.exit_code, 0) << run.errors;
   EXPECT_EQ(run.errors, "");
@@ -32,6 +37,9 @@ TEST(BenchCommandTest, LibraryCallCountIsPinned) {
       << run.out;
   EXPECT_EQ(std::stoull(m[1].str()), kPinnedLibraryCalls)
       << "the engine's behaviour over the bench positions changed; see the top of this file";
+  ASSERT_TRUE(std::regex_search(run.out, m, std::regex(R"(\nreplies ([0-9a-f]{16})\n)")));
+  EXPECT_EQ(m[1].str(), kPinnedReplies)
+      << "the engine's replies on the bench positions changed; see the top of this file";
 }
 
 }  // namespace
