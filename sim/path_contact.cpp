@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "sim/min_max.h"
+
 namespace curling::sim {
 namespace {
 
@@ -89,7 +91,7 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
     // Rate of change of the gap per metre of path.
     const double slope = dist > 0.0 ? (dir.x * rx + dir.y * ry) / dist : -1.0;
     if (gap <= kContactGap) {
-      if (-slope * v > kMinClosingSpeed) return {std::fmax(TimeAtSpeed(motion, v), t), true};
+      if (-slope * v > kMinClosingSpeed) return {MaxOf(TimeAtSpeed(motion, v), t), true};
       // Touching and not closing in: as long as the gap cannot shrink by
       // more than the slack (a contact then is found from there).
       const double first = SafeArc(kTouchingSlack, slope, CurvatureBound(v));
