@@ -337,7 +337,7 @@ void EventLoop::Run() {
         vel_[i] = {0.0, 0.0};
         changed = true;
       } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
-        pos_[i] = motion.RestPosition(path_);
+        pos_[i] = extents_[i].rest;  // the path's rest position, worked out at its start
         SetMoving(i, false);
         vel_[i] = {0.0, 0.0};
         ++events_;
