@@ -10,6 +10,10 @@ namespace {
 
 constexpr double kTwoRadii = 2.0 * kStoneRadius;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Squared centre distance beyond which two stones certainly do not touch:
+// the contact distance with a margin far above the rounding of the distance.
+constexpr double kApartSquared =
+    (kTwoRadii + kContactGap + 1e-9) * (kTwoRadii + kContactGap + 1e-9);
 // Below this speed (m/s) a stone is at rest.
 constexpr double kRestSpeed = 1e-9;
 
@@ -142,7 +146,9 @@ void EventLoop::DropSettledPairs() {
 bool EventLoop::TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const {
   const double rx = pos_[j].x - pos_[i].x;
   const double ry = pos_[j].y - pos_[i].y;
-  const double dist = std::sqrt(rx * rx + ry * ry);
+  const double dist2 = rx * rx + ry * ry;
+  if (dist2 > kApartSquared) return false;  // no square root for stones apart
+  const double dist = std::sqrt(dist2);
   if (dist - kTwoRadii > kContactGap) return false;
   const double ux = vel_[i].x - vel_[j].x;
   const double uy = vel_[i].y - vel_[j].y;

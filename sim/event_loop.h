@@ -47,7 +47,8 @@ class EventLoop {
   void StartPath(int stone, Vec2 velocity, int spin);
   void RebuildPairs();
   void DropSettledPairs();
-  bool TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const;
+  [[gnu::always_inline]] inline bool TouchingAndClosing(int i, int j, double& nx, double& ny,
+                                                        double& approach) const;
   bool ResolveFirstContact();
   double PairTimeBound(int i, int j) const;
   void WorkOutPair(int p, int search_steps);
