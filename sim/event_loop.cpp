@@ -75,11 +75,20 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
 // their gap no larger than the sum of the paths they have left to run (both
 // shrink by the same distance travelled, so this holds until the next event).
 void EventLoop::RebuildPairs() {
+  // reach: the path a stone has left to run (0 at rest). A pair with a stone
+  // at rest has the limit of its moving stone alone, worked out once.
   double reach[kStoneCount];
+  double limit_at_rest[kStoneCount];  // squared, for the moving stones
   for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
-    const double v = moving_[i] ? paths_[i].SpeedAt(t_) : 0.0;
+    if (!moving_[i]) {
+      reach[i] = 0.0;
+      continue;
+    }
+    const double v = paths_[i].SpeedAt(t_);
     reach[i] = v * v / (2.0 * kDeceleration);
+    const double limit = reach[i] + kTwoRadii + kContactGap;
+    limit_at_rest[i] = limit * limit;
   }
   const int old_count = pair_count_;
   uint8_t old_a[kMaxPairs];
@@ -98,23 +107,30 @@ void EventLoop::RebuildPairs() {
     const int i = __builtin_ctz(m);
     // Partners above i: all in play if i moves, else only moving ones.
     unsigned partners = in_play_mask_ & ~((2u << i) - 1u);
-    if (!(moving_mask_ >> i & 1u)) partners &= moving_mask_;
+    const bool i_moves = moving_mask_ >> i & 1u;
+    if (!i_moves) partners &= moving_mask_;
     for (; partners != 0; partners &= partners - 1u) {
       const int j = __builtin_ctz(partners);
-      const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
+      double limit2;
+      if (i_moves) {
+        const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
+        limit2 = limit * limit;
+      } else {
+        limit2 = limit_at_rest[j];
+      }
       const double dx = pos_[j].x - pos_[i].x;
       const double dy = pos_[j].y - pos_[i].y;
-      if (dx * dx + dy * dy > limit * limit) continue;
+      if (dx * dx + dy * dy > limit2) continue;
       const int p = pair_count_++;
       pair_a_[p] = static_cast<uint8_t>(i);
       pair_b_[p] = static_cast<uint8_t>(j);
       pair_safe_[p] = -kInfinity;
       pair_final_[p] = false;
+      if ((changed_mask_ >> i | changed_mask_ >> j) & 1u) continue;
       // Both lists are in index order: carry over the entry of an unchanged pair.
       while (old < old_count && (old_a[old] < i || (old_a[old] == i && old_b[old] < j)))
         ++old;
-      if (old < old_count && old_a[old] == i && old_b[old] == j &&
-          !((changed_mask_ >> i | changed_mask_ >> j) & 1u)) {
+      if (old < old_count && old_a[old] == i && old_b[old] == j) {
         pair_safe_[p] = old_safe[old];
         pair_final_[p] = old_final[old];
       }
