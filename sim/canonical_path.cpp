@@ -48,6 +48,7 @@ CanonicalPath::CanonicalPath() {
     const double s = std::sin(theta);
     nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep, c, s, theta, 0.0};
   }
+  rest_ = Position(0.0);
 }
 
 const CanonicalPath& CanonicalPath::Get() {

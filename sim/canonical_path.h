@@ -75,6 +75,9 @@ class CanonicalPath {
     direction = Direction(v);
   }
 
+  // P(0), where every path of spin +1 ends: the value of Position(0.0), kept.
+  Vec2 RestPoint() const { return rest_; }
+
   // Node speed i / kNodesPerSpeedUnit.
   static double NodeSpeed(int i) { return static_cast<double>(i) / kNodesPerSpeedUnit; }
 
@@ -107,6 +110,7 @@ class CanonicalPath {
   }
 
   Node nodes_[kIntervals + 1];
+  Vec2 rest_;
 };
 
 // Position and heading of the canonical path for spin s in {-1, 0, +1}: the
@@ -116,6 +120,14 @@ inline Vec2 SpinPathPosition(const CanonicalPath& path, int spin, double v) {
     return {(kMaxSpeed * kMaxSpeed - v * v) / (2.0 * kDeceleration), 0.0};
   }
   Vec2 p = path.Position(v);
+  if (spin < 0) p.y = -p.y;
+  return p;
+}
+
+// SpinPathPosition(path, spin, 0.0), with the table's end point kept.
+inline Vec2 SpinPathRestPosition(const CanonicalPath& path, int spin) {
+  if (spin == 0) return SpinPathPosition(path, 0, 0.0);
+  Vec2 p = path.RestPoint();
   if (spin < 0) p.y = -p.y;
   return p;
 }

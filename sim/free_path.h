@@ -41,17 +41,17 @@ class FreePath {
   }
 
   Vec2 PositionAtSpeed(const CanonicalPath& path, double v) const {
-    const Vec2 p = SpinPathPosition(path, spin_, v);
-    const double dx = p.x - canonical0_.x;
-    const double dy = p.y - canonical0_.y;
-    return {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
+    return FromCanonical(SpinPathPosition(path, spin_, v));
   }
 
   Vec2 PositionAt(const CanonicalPath& path, double t) const {
     return PositionAtSpeed(path, SpeedAt(t));
   }
 
-  Vec2 RestPosition(const CanonicalPath& path) const { return PositionAtSpeed(path, 0.0); }
+  // PositionAtSpeed(path, 0.0), from the table's kept end point.
+  Vec2 RestPosition(const CanonicalPath& path) const {
+    return FromCanonical(SpinPathRestPosition(path, spin_));
+  }
 
   // Position and unit heading vector at speed v (spin != 0).
   void PositionAndDirectionAtSpeed(const CanonicalPath& path, double v, Vec2& position,
@@ -90,6 +90,13 @@ class FreePath {
   }
 
  private:
+  // A point of the canonical path for this spin, turned and moved onto this path.
+  Vec2 FromCanonical(Vec2 p) const {
+    const double dx = p.x - canonical0_.x;
+    const double dy = p.y - canonical0_.y;
+    return {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
+  }
+
   double t0_;
   Vec2 start_;
   int spin_;

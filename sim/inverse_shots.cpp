@@ -9,7 +9,8 @@ constexpr int kMaxIterations = 100;
 constexpr double kDistanceTolerance = 1e-9;  // metres, well under the required 1e-7
 
 Vec2 ChordVector(const CanonicalPath& path, double v0, double v_end, int spin) {
-  const Vec2 end = SpinPathPosition(path, spin, v_end);
+  const Vec2 end =
+      v_end == 0.0 ? SpinPathRestPosition(path, spin) : SpinPathPosition(path, spin, v_end);
   const Vec2 start = SpinPathPosition(path, spin, v0);
   return {end.x - start.x, end.y - start.y};
 }
