@@ -132,9 +132,14 @@ IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadlin
     if (Clock::now() >= deadline) return IoStatus::kTimeout;
     std::this_thread::sleep_for(kPollStep);
   }
+  // One line per command: engines that read whole lines get their line end,
+  // engines that take each read as one command see it end the line.
+  std::string line;
+  line.reserve(command.size() + 1);
+  line.append(command).push_back('\n');
   size_t written = 0;
-  while (written < command.size()) {
-    const ssize_t n = write(stdin_fd_, command.data() + written, command.size() - written);
+  while (written < line.size()) {
+    const ssize_t n = write(stdin_fd_, line.data() + written, line.size() - written);
     if (n > 0) {
       written += static_cast<size_t>(n);
       continue;

@@ -33,9 +33,9 @@ class EngineProcess {
   bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
              std::string& error);
 
-  // Writes `command` in one write once the engine has read everything sent
-  // before (the pipe holds no bytes), so that each read of the engine sees
-  // exactly one command.
+  // Writes `command` and a line feed in one write once the engine has read
+  // everything sent before (the pipe holds no bytes), so that each read of
+  // the engine sees exactly one command line.
   IoStatus Send(std::string_view command, Clock::time_point deadline);
 
   // Waits until bytes arrive or the deadline passes and appends what came.
