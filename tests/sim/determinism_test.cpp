@@ -14,9 +14,10 @@
 namespace curling::simtest {
 namespace {
 
-// Pinned once the library's physics was final; a change of this value is a
+// Pinned once the library's physics was final (the same in the release,
+// debug, address- and thread-sanitizer builds). A change of this value is a
 // change of every result the engine computes and must be deliberate.
-constexpr uint64_t kGoldenHash = 0;
+constexpr uint64_t kGoldenHash = 0x21AA27A2AA70983Eull;
 
 constexpr uint64_t kLibrarySeed = 20261206;
 constexpr int kScenesPerSet = 128;  // x 4 stone counts x 2 kinds = 1,024 shots
