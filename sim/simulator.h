@@ -60,7 +60,10 @@ struct ShotOutcome {
   GameState final_state;
   std::vector<StoneTrajectory> trajectories;
   std::vector<ShotEvent> events;
-  ShotVector played;  // the delivery after random error was applied
+  // The delivery after random error, rounded to single precision; the shot
+  // itself was played from the unrounded values, so replaying `played` with no
+  // error can land a few micrometres away from final_state.
+  ShotVector played;
 };
 
 // Plays `shot` on `state` as stone state.ShotNum, drawing its random error from
