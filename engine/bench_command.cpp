@@ -11,6 +11,7 @@
 #include "engine/engine_main.h"
 #include "engine/game_state.h"
 #include "engine/simulator_binding.h"
+#include "engine/stdout_capture.h"
 #include "search/decision.h"
 
 namespace curling {
@@ -88,47 +89,6 @@ void Print(const std::string& line) {
   std::fflush(stdout);
 }
 
-// Sends file descriptor 1 to a temporary file while alive.
-class CapturedStdout {
- public:
-  CapturedStdout() {
-    std::fflush(stdout);
-    file_ = std::tmpfile();
-    if (file_ == nullptr) return;
-    saved_ = ::dup(STDOUT_FILENO);
-    if (saved_ < 0 || ::dup2(::fileno(file_), STDOUT_FILENO) < 0) Restore();
-  }
-  ~CapturedStdout() {
-    Restore();
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  CapturedStdout(const CapturedStdout&) = delete;
-  CapturedStdout& operator=(const CapturedStdout&) = delete;
-
-  // Restores file descriptor 1 and returns what was written to it.
-  std::string Finish() {
-    Restore();
-    std::string text;
-    if (file_ == nullptr) return text;
-    std::rewind(file_);
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0)
-      text.append(buffer, n);
-    return text;
-  }
-
- private:
-  void Restore() {
-    if (saved_ < 0) return;
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  std::FILE* file_ = nullptr;
-  int saved_ = -1;
-};
-
 // FNV-1a, 64 bits: a fingerprint of the replies in order.
 uint64_t Fingerprint(uint64_t hash, const std::string& text) {
   for (unsigned char c : text) {
@@ -158,7 +118,7 @@ const std::vector<BenchPosition>& BenchPositions() {
 
 std::string DecideCaptured(const GameState& state) {
   g_game_state = state;
-  CapturedStdout capture;
+  StdoutCapture capture;
   DecideShot();
   return capture.Finish();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/game_state.h"
+#include "engine/stdout_capture.h"
 #include "search/decision.h"
 #include "tests/support/recording_simulator.h"
 
@@ -51,23 +52,9 @@ class DecisionTest : public ::testing::Test {
 
   // Runs one decision and returns everything it wrote to standard output.
   std::string Go() {
-    std::fflush(stdout);
-    std::FILE* file = std::tmpfile();
-    EXPECT_NE(file, nullptr);
-    if (file == nullptr) return {};
-    const int saved_stdout = dup(STDOUT_FILENO);
-    dup2(fileno(file), STDOUT_FILENO);
+    StdoutCapture capture;
     DecideShot();
-    dup2(saved_stdout, STDOUT_FILENO);
-    close(saved_stdout);
-    std::string text;
-    std::rewind(file);
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-      text.append(buffer, n);
-    std::fclose(file);
-    return text;
+    return capture.Finish();
   }
 
   static std::vector<RecordedCall> CallsOf(RecordedCallKind kind) {
