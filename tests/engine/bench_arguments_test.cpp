@@ -12,6 +12,7 @@
 
 #include "engine/bench_command.h"
 #include "engine/simulator_binding.h"
+#include "tests/engine/engine_copy.h"
 #include "tests/engine/program_run.h"
 #include "tests/support/recording_simulator.h"
 
@@ -30,27 +31,6 @@ std::vector<std::string> Lines(const std::string& text) {
   }
   return lines;
 }
-
-// A folder of its own with a copy of curling-engine and, optionally, a
-// library next to it.
-class EngineCopy {
- public:
-  explicit EngineCopy(const std::string& library = "") {
-    std::string pattern = (fs::temp_directory_path() / "bench-engine-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-    fs::copy_file(CURLING_ENGINE_PATH, dir_ / "curling-engine");
-    if (!library.empty()) fs::copy_file(library, dir_ / "libCurlingSimulator.so");
-  }
-  ~EngineCopy() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string Engine() const { return (dir_ / "curling-engine").string(); }
-
- private:
-  fs::path dir_;
-};
 
 TEST(BenchArgumentsTest, CommandLineSelectsTheMode) {
   const char* none[] = {"curling-engine"};

@@ -6,6 +6,7 @@
 #include <regex>
 #include <string>
 
+#include "tests/engine/engine_copy.h"
 #include "tests/engine/engine_process.h"
 
 namespace curling::testing {
@@ -18,27 +19,6 @@ const std::string kBestShot = R"(BESTSHOT -?[0-9]+\.[0-9]{6} -?[0-9]+\.[0-9]{6} 
 bool Matches(const std::string& text, const std::string& pattern) {
   return std::regex_match(text, std::regex(pattern));
 }
-
-// A folder of its own holding a copy of curling-engine and, optionally, a
-// library copied next to it. Removed at the end of the test.
-class EngineCopy {
- public:
-  explicit EngineCopy(const std::string& library = "") {
-    std::string pattern = (fs::temp_directory_path() / "curling-engine-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-    fs::copy_file(CURLING_ENGINE_PATH, dir_ / "curling-engine");
-    if (!library.empty()) fs::copy_file(library, dir_ / "libCurlingSimulator.so");
-  }
-  ~EngineCopy() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string Engine() const { return (dir_ / "curling-engine").string(); }
-
- private:
-  fs::path dir_;
-};
 
 const char kLoadError[] = "エラー: libCurlingSimulator.so の読み込みに失敗しました\n";
 
