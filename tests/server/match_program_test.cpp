@@ -14,45 +14,20 @@
 #include <thread>
 
 #include "server/game_record.h"
+#include "tests/server/match_program_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using curling::testing::ProgramRun;
 
-struct ProgramRun {
-  int exit_code;
-  std::string out;
-};
-
-class MatchProgram : public ::testing::Test {
+class MatchProgram : public curling::testing::MatchProgramFixture {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("server-match-test-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(folder_);
-  }
-
-  ProgramRun Match(const std::string& arguments) {
-    const fs::path out = folder_ / "stdout.txt";
-    const std::string command =
-        std::string(MATCH_PATH) + " " + arguments + " > '" + out.string() + "' 2>&1 < /dev/null";
-    const int status = std::system(command.c_str());
-    std::ifstream in(out);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
-  }
+  ProgramRun Match(const std::string& arguments) { return RunMatch(arguments); }
 
   static std::string Fake(const std::string& mode, int at = 1) {
     return "--engine '" FAKE_ENGINE_PATH " " + mode + " " + std::to_string(at) + "'";
   }
-
-  fs::path folder_;
 };
 
 TEST_F(MatchProgram, HelpListsEveryOptionAndBadOptionsAreRejected) {

@@ -12,47 +12,26 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/server/match_program_fixture.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using curling::testing::ProgramRun;
 
-struct ProgramRun {
-  int exit_code;
-  std::string out;
-};
-
-class TournamentProgram : public ::testing::Test {
+class TournamentProgram : public curling::testing::MatchProgramFixture {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tournament-program-test-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(folder_);
-  }
-
+  // A one-end game per pair between the greedy and the draw baselines.
   ProgramRun Match(const std::string& arguments) {
-    const fs::path out = folder_ / "stdout.txt";
-    const std::string command = std::string(MATCH_PATH) +
-                                " --engine " BASELINE_GREEDY_PATH " --engine '" BASELINE_DRAW_PATH
-                                " --seed 3' --ends 1 " +
-                                arguments + " > '" + out.string() + "' 2>&1 < /dev/null";
-    const int status = std::system(command.c_str());
-    std::ifstream in(out);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+    return RunMatch("--engine " BASELINE_GREEDY_PATH " --engine '" BASELINE_DRAW_PATH
+                    " --seed 3' --ends 1 " +
+                    arguments);
   }
 
   nlohmann::json Summary(const fs::path& dir) {
     std::ifstream in(dir / "summary.json");
     return nlohmann::json::parse(in);
   }
-
-  fs::path folder_;
 };
 
 TEST_F(TournamentProgram, ShortTournamentCompletesAndWritesAValidSummary) {
