@@ -43,6 +43,13 @@ inline constexpr double kMinClosingSpeed = 1e-9;
 // this much (m) of possible closing: the precision of a contact found late.
 inline constexpr double kTouchingSlack = 0.01 * kContactGap;
 
+// Input stones that overlap an earlier stone by more than this (m) cannot
+// have come from play (stones left touching overlap by micrometres at most):
+// the later one is out of play before the shot. Without this, a pile of
+// stones on one spot turns every shot into the event limit's worth of
+// bounces.
+inline constexpr double kDeepOverlap = 0.001;
+
 // Free guard zone rule: applies when the shot number before the shot is up to this.
 inline constexpr int kLastGuardedShot = 4;
 

@@ -16,6 +16,19 @@ void Report(ShotObserver* observer, EventKind kind, double t, int stone, Vec2 po
   if (observer != nullptr) observer->EventOccurred(kind, t, stone, -1, pos, {0.0, 0.0});
 }
 
+// Whether stone `s` overlaps one of the stones placed so far (before[0..i),
+// (0, 0) where none) by more than kDeepOverlap.
+bool OverlapsDeeply(const StonePosition* before, int i, StonePosition s) {
+  constexpr double kLimit = 2.0 * kStoneRadius - kDeepOverlap;
+  for (int j = 0; j < i; ++j) {
+    if (IsOutOfPlayMarker(before[j].x, before[j].y)) continue;
+    const double dx = static_cast<double>(s.x) - before[j].x;
+    const double dy = static_cast<double>(s.y) - before[j].y;
+    if (dx * dx + dy * dy < kLimit * kLimit) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& options,
@@ -33,7 +46,7 @@ void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& o
     const StonePosition s = state.Stones[i];
     before[i] = {0.0f, 0.0f};
     if (i == delivered || IsOutOfPlayMarker(s.x, s.y)) continue;
-    if (!IsPlayablePosition(s.x, s.y)) {
+    if (!IsPlayablePosition(s.x, s.y) || OverlapsDeeply(before, i, s)) {
       Report(observer, EventKind::kOutOfPlayBefore, 0.0, i, {s.x, s.y});
       continue;
     }

@@ -163,22 +163,33 @@ TEST(BadInput, ShotNumOutsideTheEndDeliversNothing) {
 }
 
 TEST(BadInput, OverlappingAndTouchingStones) {
-  // Two stones on the same spot and a pair overlapping by 10 cm: a pair that
-  // is not approaching exerts nothing, so a draw elsewhere leaves them as
-  // they are.
+  // Two stones on the same spot and a pair overlapping by 10 cm cannot come
+  // from play: the later stone of each is out of play before the shot, the
+  // earlier one stays where it was.
   GameState s = Patterned(6);
   s.Stones[0] = {2.0f, 6.0f};
   s.Stones[1] = {2.0f, 6.0f};
   s.Stones[2] = {3.0f, 8.0f};
   s.Stones[3] = {3.0f, 8.19f};
   GameState out = PlayChecked(s, Draw(1.2, 4.0, 1), 0.0f);
-  for (int i = 0; i < 4; ++i) {
+  for (int i : {0, 2}) {
     EXPECT_EQ(out.Stones[i].x, s.Stones[i].x);
     EXPECT_EQ(out.Stones[i].y, s.Stones[i].y);
   }
-  // Driven into the coincident pair and the overlapping pair: bounded, valid.
+  EXPECT_TRUE(IsOut(out, 1));
+  EXPECT_TRUE(IsOut(out, 3));
+  // Driven into what is left of them: bounded, valid.
   PlayChecked(s, Hit(2.0, 6.0, 0, 12.0));
   PlayChecked(s, Hit(3.0, 8.19, 1, 3.0));
+
+  // A pile of fifteen stones on the tee, struck at takeout weight: one stone
+  // is left of the pile, so the shot is as quick as any other.
+  GameState pile = Patterned(15);
+  for (int i = 0; i < 15; ++i)
+    pile.Stones[i] = {2.375f, 4.88f};
+  const GameState struck = PlayChecked(pile, Hit(2.375, 4.88, 0, 12.0));
+  for (int i = 1; i < 15; ++i)
+    EXPECT_TRUE(IsOut(struck, i)) << i;
 
   // Frozen stones, left touching with the rounding of single precision (up
   // to a few micrometres overlapped): struck from behind, the front stone
