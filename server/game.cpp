@@ -83,8 +83,8 @@ GameResult Game::Play() {
   };
 
   for (int seat = 0; seat < 2; ++seat) {
-    const EngineSpec& spec = config_.engines[seat];
-    if (Fault f = sessions[seat]->Start(spec.argv, spec.stderr_log); f) return fail(seat, f, 0);
+    const EngineSpec& engine = config_.engines[seat];
+    if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) return fail(seat, f, 0);
   }
   for (int seat = 0; seat < 2; ++seat) {
     if (Fault f = sessions[seat]->Send("NEWGAME", stall_limit); f) return fail(seat, f, 0);

@@ -85,8 +85,8 @@ json SeatOrNull(int seat) {
 
 json HeaderJson(const GameConfig& config) {
   json engines = json::array();
-  for (const EngineSpec& spec : config.engines) {
-    engines.push_back({{"name", spec.name}, {"command", spec.argv}});
+  for (const EngineSpec& engine : config.engines) {
+    engines.push_back({{"name", engine.name}, {"command", engine.argv}});
   }
   const GameRules& rules = config.rules;
   json header = {{"type", "header"},
