@@ -1,6 +1,6 @@
-// Bad input to Simulation: every call returns, leaves every stone at rest on
-// the sheet or at (0, 0), advances ShotNum and changes no other byte of the
-// record (nor any byte around it).
+// Bad input to Simulation: every call returns, leaves every stone on the
+// sheet or at (0, 0), advances ShotNum and changes no other byte in or around
+// the record.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -20,8 +20,6 @@ using reference::kStoneRadius;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-// The record sits between guard bytes; the carried fields and the padding
-// hold a pattern that must come back unchanged.
 struct Guarded {
   unsigned char before[64];
   GameState state;
@@ -39,7 +37,6 @@ GameState Patterned(int shot_num) {
   return s;
 }
 
-// Plays the shot and checks the invariants every call keeps; returns the result.
 GameState PlayChecked(const GameState& in, ShotVector shot, float error = 0.145f) {
   Guarded g;
   std::memset(&g, 0x5A, sizeof g);
@@ -67,17 +64,10 @@ GameState PlayChecked(const GameState& in, ShotVector shot, float error = 0.145f
   return out;
 }
 
-bool IsOut(const GameState& s, int i) {
-  return s.Stones[i].x == 0.0f && s.Stones[i].y == 0.0f;
-}
-
 TEST(BadInput, StonesOutOfPlayBeforeTheShotAreTakenOff) {
-  // Non-finite, huge, off-sheet, within a radius of a side line, wholly
-  // beyond the back line, beyond the delivery point: each goes to (0, 0);
-  // the valid stones and the delivered draw are unaffected.
-  const StonePosition bad[] = {{kNaN, 5.0f},  {2.0f, kNaN},   {kInf, 5.0f},  {2.0f, -kInf},
-                               {1e30f, 5.0f}, {2.0f, -1e30f}, {-1.0f, 6.0f}, {4.7f, 6.0f},
-                               {0.1f, 6.0f},  {2.0f, 2.8f},   {2.0f, 41.5f}, {-0.0f, 7.0f}};
+  // Each goes to (0, 0); the valid stone and the draw are unaffected.
+  const StonePosition bad[] = {{kNaN, 5.0f}, {2.0f, -kInf}, {1e30f, 5.0f}, {-1.0f, 6.0f},
+                               {0.1f, 6.0f}, {2.0f, 2.8f},  {2.0f, 41.5f}, {-0.0f, 7.0f}};
   for (const StonePosition& p : bad) {
     SCOPED_TRACE(testing::Message() << "stone at " << p.x << ", " << p.y);
     GameState s = Patterned(9);
@@ -99,40 +89,31 @@ TEST(BadInput, NonFiniteAndExtremeSpeedsAndErrors) {
   GameState s = Patterned(4);
   s.Stones[0] = {1.2f, 5.0f};
   // NaN or infinite speed: a stone that never entered play.
-  for (ShotVector shot : {ShotVector{kNaN, -2.0f, 1, {}}, ShotVector{0.0f, kNaN, 0, {}},
-                          ShotVector{kInf, -2.0f, 1, {}}, ShotVector{0.0f, -kInf, 0, {}}}) {
-    SCOPED_TRACE(testing::Message() << "shot " << shot.vx << ", " << shot.vy);
+  for (ShotVector shot : {ShotVector{kNaN, -2.0f, 1, {}}, ShotVector{0.0f, -kInf, 0, {}}}) {
     const GameState out = PlayChecked(s, shot);
     EXPECT_TRUE(IsOut(out, 4));
     EXPECT_EQ(out.Stones[0].x, 1.2f);
   }
-  // Huge speeds are played at 12 m/s: straight through, out over the back
-  // line (or the side), never a hang.
-  for (ShotVector shot : {ShotVector{0.0f, -1e30f, 1, {}}, ShotVector{1e20f, -1e30f, 0, {}},
-                          ShotVector{0.0f, -FLT_MAX, 0, {}}}) {
-    EXPECT_TRUE(IsOut(PlayChecked(s, shot), 4));
-  }
-  // Whatever the excess, the same path as 12 m/s in that direction: here
-  // into a stone that stops it in play.
+  // Huge speeds play as 12 m/s in that direction (here into a stone that
+  // stops the delivered one in play), never a hang.
   GameState guard = s;
   guard.Stones[2] = {2.375f, 35.0f};
   const GameState at_limit = PlayChecked(guard, ShotVector{0.0f, -12.0f, 1, {}}, 0.0f);
   EXPECT_FALSE(IsOut(at_limit, 4));
-  for (float vy : {-12.5f, -40.0f, -1e30f}) {
+  for (float vy : {-12.5f, -1e30f, -FLT_MAX}) {
     const GameState faster = PlayChecked(guard, ShotVector{0.0f, vy, 1, {}}, 0.0f);
     EXPECT_LT(MaxStoneDistance(faster, at_limit), 1e-5) << vy;
   }
   // Zero speed, or toward the delivery end: it never crosses the hog line.
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 0.0f, 1, {}}), 4));
   EXPECT_TRUE(IsOut(PlayChecked(s, ShotVector{0.0f, 1.5f, 1, {}}), 4));
-  // A non-finite random error plays the delivery without error; a huge or
-  // negative one still gives a valid position.
+  // A non-finite random error plays without error; a huge or negative one
+  // still gives a valid position.
   const ShotVector draw = Draw(2.375, 4.88, 1);
   const GameState exact = PlayChecked(s, draw, 0.0f);
-  for (float error : {kNaN, kInf, -kInf}) {
-    SCOPED_TRACE(testing::Message() << "error " << error);
+  for (float error : {kNaN, -kInf}) {
     const GameState out = PlayChecked(s, draw, error);
-    EXPECT_EQ(0, std::memcmp(&out, &exact, sizeof(GameState)));
+    EXPECT_EQ(0, std::memcmp(&out, &exact, sizeof(GameState))) << error;
   }
   for (float error : {1e30f, -0.145f})
     PlayChecked(s, draw, error);
@@ -140,7 +121,7 @@ TEST(BadInput, NonFiniteAndExtremeSpeedsAndErrors) {
 
 TEST(BadInput, ShotNumOutsideTheEndDeliversNothing) {
   // The stones stay (invalid ones are still taken off) and ShotNum advances.
-  for (int32_t shot : {-1, 16, 17, 1000, INT_MIN}) {
+  for (int32_t shot : {-1, 16, INT_MIN}) {
     SCOPED_TRACE(testing::Message() << "ShotNum " << shot);
     GameState s = Patterned(shot);
     for (int i = 0; i < 16; ++i) {
@@ -154,18 +135,15 @@ TEST(BadInput, ShotNumOutsideTheEndDeliversNothing) {
     }
     EXPECT_TRUE(IsOut(out, 15));
   }
-  // At the largest int32 the count cannot advance without overflow; the
-  // library wraps it to the smallest (two's complement), checked in
-  // PlayChecked, with no stone delivered.
+  // The largest int32 wraps to the smallest (checked in PlayChecked).
   GameState s = Patterned(INT_MAX);
   s.Stones[2] = {2.0f, 6.0f};
   EXPECT_EQ(PlayChecked(s, Draw(2.375, 4.88, 0)).Stones[2].x, 2.0f);
 }
 
 TEST(BadInput, OverlappingAndTouchingStones) {
-  // Two stones on the same spot and a pair overlapping by 10 cm cannot come
-  // from play: the later stone of each is out of play before the shot, the
-  // earlier one stays where it was.
+  // Stones overlapping by more than play allows: the later of each pair is
+  // out of play before the shot, the earlier one stays.
   GameState s = Patterned(6);
   s.Stones[0] = {2.0f, 6.0f};
   s.Stones[1] = {2.0f, 6.0f};
@@ -182,8 +160,7 @@ TEST(BadInput, OverlappingAndTouchingStones) {
   PlayChecked(s, Hit(2.0, 6.0, 0, 12.0));
   PlayChecked(s, Hit(3.0, 8.19, 1, 3.0));
 
-  // A pile of fifteen stones on the tee, struck at takeout weight: one stone
-  // is left of the pile, so the shot is as quick as any other.
+  // A pile of fifteen stones on the tee: one is left of it.
   GameState pile = Patterned(15);
   for (int i = 0; i < 15; ++i)
     pile.Stones[i] = {2.375f, 4.88f};
@@ -191,9 +168,8 @@ TEST(BadInput, OverlappingAndTouchingStones) {
   for (int i = 1; i < 15; ++i)
     EXPECT_TRUE(IsOut(struck, i)) << i;
 
-  // Frozen stones, left touching with the rounding of single precision (up
-  // to a few micrometres overlapped): struck from behind, the front stone
-  // moves off and the struck one never passes through it.
+  // Frozen stones (touching to within single-precision rounding) struck
+  // from behind: the front one moves off, nothing passes through.
   for (float overlap : {0.0f, 3e-6f, -4e-6f}) {
     SCOPED_TRACE(testing::Message() << "overlap " << overlap);
     GameState f = Patterned(6);
@@ -208,9 +184,8 @@ TEST(BadInput, OverlappingAndTouchingStones) {
 }
 
 TEST(BadInput, AllSixteenStonesPackedIntoTheHouse) {
-  // Fifteen stones packed edge to edge in and around the house and the
-  // last stone driven in at full takeout weight: the cascade ends in bounded
-  // time with every stone valid and no two stones overlapping.
+  // Fifteen stones packed edge to edge, the last driven in: the cascade ends
+  // with every stone valid and no two overlapping.
   GameState s = Patterned(15);
   int k = 0;
   for (int row = 0; row < 4 && k < 15; ++row) {
@@ -221,15 +196,13 @@ TEST(BadInput, AllSixteenStonesPackedIntoTheHouse) {
   }
   for (int curl : {0, 1}) {
     for (double power : {2.0, 12.0}) {
-      for (float error : {0.0f, 0.145f}) {
-        const GameState out = PlayChecked(s, Hit(2.375, 4.88, curl, power), error);
-        for (int i = 0; i < 16; ++i) {
-          for (int j = i + 1; j < 16; ++j) {
-            if (IsOut(out, i) || IsOut(out, j)) continue;
-            const double d =
-                std::hypot(out.Stones[i].x - out.Stones[j].x, out.Stones[i].y - out.Stones[j].y);
-            EXPECT_GT(d, 2 * kStoneRadius - 1e-4) << i << " and " << j;
-          }
+      const GameState out = PlayChecked(s, Hit(2.375, 4.88, curl, power));
+      for (int i = 0; i < 16; ++i) {
+        for (int j = i + 1; j < 16; ++j) {
+          if (IsOut(out, i) || IsOut(out, j)) continue;
+          const double d =
+              std::hypot(out.Stones[i].x - out.Stones[j].x, out.Stones[i].y - out.Stones[j].y);
+          EXPECT_GT(d, 2 * kStoneRadius - 1e-4) << i << " and " << j;
         }
       }
     }

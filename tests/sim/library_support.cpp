@@ -77,6 +77,42 @@ bool TrajectoryAt(const sim::StoneTrajectory& tr, double t, double& x, double& y
   return true;
 }
 
+bool IsOut(const GameState& s, int i) {
+  return s.Stones[i].x == 0.0f && s.Stones[i].y == 0.0f;
+}
+
+bool HasEvent(const sim::ShotOutcome& out, sim::EventKind kind, int stone) {
+  for (const auto& e : out.events) {
+    if (e.kind == kind && e.a == stone) return true;
+  }
+  return false;
+}
+
+const sim::StoneTrajectory* FindTrajectory(const sim::ShotOutcome& out, int stone) {
+  for (const auto& tr : out.trajectories) {
+    if (tr.stone == stone) return &tr;
+  }
+  return nullptr;
+}
+
+sim::ShotOutcome PlayExact(const GameState& s, const ShotVector& shot, bool free_guard_zone,
+                           float sample_interval) {
+  sim::RandomStream stream;
+  sim::Rules rules;
+  rules.free_guard_zone = free_guard_zone;
+  return sim::PlayShot(s, shot, 0.0f, stream, rules, sample_interval);
+}
+
+ShotVector SceneShot(const scenes::Scene& sc) {
+  ShotVector shot{};
+  if (sc.kind == scenes::ShotKind::kDraw) {
+    CreateShot(sc.aim, &shot);
+  } else {
+    CreateHitShot(sc.aim, sc.power, &shot);
+  }
+  return shot;
+}
+
 uint64_t HashBytes(uint64_t hash, const void* data, size_t size) {
   const auto* p = static_cast<const unsigned char*>(data);
   for (size_t i = 0; i < size; ++i) {

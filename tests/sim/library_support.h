@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reference_stepper.h"
+#include "scenes.h"
 #include "sim/records.h"
 #include "sim/simulator.h"
 #include "sim/simulator_exports.h"
@@ -42,6 +43,22 @@ double MaxStoneDistance(const GameState& a, const GameState& b);
 
 // Where a PlayShot trajectory is at time t (linear between samples).
 bool TrajectoryAt(const sim::StoneTrajectory& tr, double t, double& x, double& y);
+
+// A stone at (0, 0) is out of play.
+bool IsOut(const GameState& s, int i);
+
+// Whether PlayShot reported an event of `kind` for stone `stone`.
+bool HasEvent(const sim::ShotOutcome& out, sim::EventKind kind, int stone);
+
+// The trajectory of `stone`, or nullptr.
+const sim::StoneTrajectory* FindTrajectory(const sim::ShotOutcome& out, int stone);
+
+// PlayShot with error 0 on a fresh stream.
+sim::ShotOutcome PlayExact(const GameState& s, const ShotVector& shot, bool free_guard_zone = true,
+                           float sample_interval = 0.05f);
+
+// The delivery of a scene (CreateShot or CreateHitShot).
+ShotVector SceneShot(const scenes::Scene& sc);
 
 // FNV-1a over the bytes of a record.
 uint64_t HashBytes(uint64_t hash, const void* data, size_t size);

@@ -6,16 +6,9 @@
 #include <cstring>
 
 #include "library_support.h"
-#include "scenes.h"
 
 namespace curling::simtest {
 namespace {
-
-constexpr double kReplayTolerance = 5e-4;
-
-bool IsOut(const StonePosition& p) {
-  return p.x == 0.0f && p.y == 0.0f;
-}
 
 TEST(PlayShotRecord, TrajectoriesEventsAndReplayAgreeWithTheFinalState) {
   sim::RandomStream stream{31, 2, 0};
@@ -24,28 +17,17 @@ TEST(PlayShotRecord, TrajectoriesEventsAndReplayAgreeWithTheFinalState) {
     for (auto kind : {scenes::ShotKind::kDraw, scenes::ShotKind::kHit}) {
       for (const scenes::Scene& sc : scenes::MakeScenes(stones, kind, kReduced ? 4 : 16, 5)) {
         SCOPED_TRACE(testing::Message() << stones << " stones, shot " << shots);
-        ShotVector shot{};
-        if (kind == scenes::ShotKind::kDraw) {
-          CreateShot(sc.aim, &shot);
-        } else {
-          CreateHitShot(sc.aim, sc.power, &shot);
-        }
+        const ShotVector shot = SceneShot(sc);
         const sim::ShotOutcome out = sim::PlayShot(sc.state, shot, 0.145f, stream);
         ++shots;
         // Replaying the played delivery without error lands where the shot
-        // did, through PlayShot and through the C export. (Not bit for bit:
-        // the error is applied in double precision and `played` is its
-        // single-precision rounding, micrometres apart at rest.)
-        sim::RandomStream replay_stream;
-        const sim::ShotOutcome replay = sim::PlayShot(sc.state, out.played, 0.0f, replay_stream);
-        EXPECT_LT(MaxStoneDistance(replay.final_state, out.final_state), kReplayTolerance);
+        // did (within the rounding of `played` to single precision).
+        const sim::ShotOutcome replay = PlayExact(sc.state, out.played);
+        EXPECT_LT(MaxStoneDistance(replay.final_state, out.final_state), 5e-4);
         const GameState c_replay = Simulate(sc.state, out.played, 0.0f);
         EXPECT_EQ(0, std::memcmp(&c_replay, &replay.final_state, sizeof(GameState)));
 
-        bool restored = false;
-        for (const sim::ShotEvent& e : out.events) {
-          restored |= e.kind == sim::EventKind::kFreeGuardZone;
-        }
+        const bool restored = HasEvent(out, sim::EventKind::kFreeGuardZone, sc.state.ShotNum);
         // Every stone that moved has one trajectory, from where it was to
         // where it rests (or where it left play); the others did not move.
         std::vector<bool> has_trajectory(16, false);
@@ -63,7 +45,7 @@ TEST(PlayShotRecord, TrajectoriesEventsAndReplayAgreeWithTheFinalState) {
           EXPECT_EQ(tr.samples.front().x, start.x) << "stone " << tr.stone;
           EXPECT_EQ(tr.samples.front().y, start.y) << "stone " << tr.stone;
           const StonePosition end = out.final_state.Stones[tr.stone];
-          if (!IsOut(end) && !restored) {
+          if (!IsOut(out.final_state, tr.stone) && !restored) {
             EXPECT_EQ(tr.samples.back().x, end.x) << "stone " << tr.stone;
             EXPECT_EQ(tr.samples.back().y, end.y) << "stone " << tr.stone;
           }

@@ -59,17 +59,5 @@ TEST(InverseSolverTest, RejectsUnreachableAndNonFiniteTargets) {
   EXPECT_LE(d.speed, kMaxSpeed);
 }
 
-TEST(InverseSolverTest, ChordGrowsWithStartSpeed) {
-  const CanonicalPath& path = CanonicalPath::Get();
-  for (double v_end : {0.0, 0.6, 1.3}) {
-    double previous = 0.0;
-    for (double v = v_end + 0.01; v <= kMaxSpeed; v += 0.01) {
-      const double chord = PathChord(path, v, v_end, 1);
-      ASSERT_GT(chord, previous) << v;
-      previous = chord;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace curling::sim
