@@ -51,9 +51,8 @@ bool ReadInto(int fd, std::string& out, size_t size, Clock::time_point deadline)
 }
 
 // Everything `fd` delivers until end of file (or the deadline).
-std::string ReadToEnd(int fd) {
+std::string ReadToEnd(int fd, Clock::time_point deadline) {
   std::string out;
-  const auto deadline = Clock::now() + EngineProcess::kDeadline;
   while (ReadInto(fd, out, out.size() + 1, deadline) && MillisecondsLeft(deadline) > 0) {
   }
   return out;
@@ -61,7 +60,10 @@ std::string ReadToEnd(int fd) {
 
 }  // namespace
 
-EngineProcess::EngineProcess(const std::string& executable, const std::string& library_path) {
+EngineProcess::EngineProcess(const std::string& executable, const std::string& library_path,
+                             const std::vector<std::string>& arguments,
+                             std::chrono::milliseconds deadline)
+    : deadline_(deadline) {
   int in[2], out[2], err[2];
   MakePipe(in);
   MakePipe(out);
@@ -82,9 +84,14 @@ EngineProcess::EngineProcess(const std::string& executable, const std::string& l
   posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  std::string program = executable;
-  char* argv[] = {program.data(), nullptr};
-  const int rc = ::posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv, envp.data());
+  std::vector<std::string> words = {executable};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (auto& w : words)
+    argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int rc =
+      ::posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
@@ -124,13 +131,13 @@ void EngineProcess::CloseOutput() {
 
 std::string EngineProcess::Read(size_t size) {
   std::string out;
-  ReadInto(output_, out, size, Clock::now() + kDeadline);
+  ReadInto(output_, out, size, Clock::now() + deadline_);
   return out;
 }
 
 std::string EngineProcess::ReadUntil(const std::string& suffix) {
   std::string out;
-  const auto deadline = Clock::now() + kDeadline;
+  const auto deadline = Clock::now() + deadline_;
   while (!out.ends_with(suffix) && MillisecondsLeft(deadline) > 0 &&
          ReadInto(output_, out, out.size() + 1, deadline)) {
   }
@@ -138,15 +145,15 @@ std::string EngineProcess::ReadUntil(const std::string& suffix) {
 }
 
 std::string EngineProcess::ReadAll() {
-  return ReadToEnd(output_);
+  return ReadToEnd(output_, Clock::now() + deadline_);
 }
 
 std::string EngineProcess::ReadAllErrors() {
-  return ReadToEnd(errors_);
+  return ReadToEnd(errors_, Clock::now() + deadline_);
 }
 
 int EngineProcess::Wait() {
-  const auto deadline = Clock::now() + kDeadline;
+  const auto deadline = Clock::now() + deadline_;
   for (;;) {
     int status = 0;
     const pid_t done = ::waitpid(pid_, &status, WNOHANG);

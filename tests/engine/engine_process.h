@@ -7,16 +7,17 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace curling::testing {
 
 class EngineProcess {
  public:
-  static constexpr std::chrono::milliseconds kDeadline{10000};
-
-  // Starts `executable` without arguments. LD_LIBRARY_PATH is removed from
+  // Starts `executable` with `arguments`. LD_LIBRARY_PATH is removed from
   // the environment, or set to `library_path` when that is not empty.
-  explicit EngineProcess(const std::string& executable, const std::string& library_path = "");
+  explicit EngineProcess(const std::string& executable, const std::string& library_path = "",
+                         const std::vector<std::string>& arguments = {},
+                         std::chrono::milliseconds deadline = std::chrono::seconds(10));
   ~EngineProcess();
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
@@ -45,6 +46,7 @@ class EngineProcess {
   int UnreadInput() const;
 
  private:
+  std::chrono::milliseconds deadline_;
   pid_t pid_ = -1;
   int input_ = -1;
   int input_read_end_ = -1;

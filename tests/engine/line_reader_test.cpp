@@ -49,39 +49,6 @@ TEST(LineReaderTest, ShortLineSplitAcrossTwoShortReadsIsTwoLines) {
   EXPECT_EQ(c.Feed("ADY\n"), Lines{"ADY"});
 }
 
-TEST(LineReaderTest, LineCutByAFullReadIsCompletedByTheNextRead) {
-  Collector c(1024);
-  const std::string pad(1013, 'x');
-  const std::string first = pad + "\nSETSTATE 1";  // exactly 1024 bytes
-  ASSERT_EQ(first.size(), 1024u);
-  EXPECT_EQ(c.Feed(first), Lines{pad});
-  EXPECT_EQ(c.reader().PendingSize(), 10u);
-  EXPECT_EQ(c.Feed("4 0 10 1\nGO"), (Lines{"SETSTATE 14 0 10 1", "GO"}));
-  EXPECT_EQ(c.reader().PendingSize(), 0u);
-
-  // A full read that ends on a line end carries nothing.
-  const std::string exact = std::string(1023, 'y') + "\n";
-  EXPECT_EQ(c.Feed(exact), Lines{std::string(1023, 'y')});
-  EXPECT_EQ(c.Feed("GO"), Lines{"GO"});
-}
-
-TEST(LineReaderTest, LineLongerThanSeveralReadsIsJoined) {
-  Collector c(8);
-  EXPECT_EQ(c.Feed("POSITION"), Lines{});
-  EXPECT_EQ(c.Feed(" 1.25 -2"), Lines{});
-  EXPECT_EQ(c.Feed(" 3e1"), Lines{"POSITION 1.25 -2 3e1"});  // short read: line ends
-  EXPECT_EQ(c.Feed("GO\nNEWGA"), Lines{"GO"});
-  EXPECT_EQ(c.Feed("ME\n"), Lines{"NEWGAME"});
-}
-
-TEST(LineReaderTest, EndOfInputHandsOverTheCarriedLine) {
-  Collector c(4);
-  EXPECT_EQ(c.Feed("GO\nN"), Lines{"GO"});
-  EXPECT_EQ(c.Feed("EWGA"), Lines{});
-  EXPECT_EQ(c.Finish(), Lines{"NEWGA"});
-  EXPECT_EQ(c.Finish(), Lines{});
-}
-
 TEST(LineReaderTest, OverlongLineIsDroppedWholeAndMemoryStaysBounded) {
   Collector c(1024);
   const std::string block(1024, 'a');

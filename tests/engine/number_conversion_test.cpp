@@ -12,29 +12,19 @@ namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-TEST(ParseCoordinateTest, DecimalForms) {
-  EXPECT_EQ(ParseCoordinate("1"), 1.0f);
+TEST(ParseCoordinateTest, DecimalFormsAndLongestValidLeadingPart) {
   EXPECT_EQ(ParseCoordinate("-2.5"), -2.5f);
   EXPECT_EQ(ParseCoordinate("+3"), 3.0f);
   EXPECT_EQ(ParseCoordinate(".5"), 0.5f);
-  EXPECT_EQ(ParseCoordinate("-.25"), -0.25f);
   EXPECT_EQ(ParseCoordinate("5."), 5.0f);
   EXPECT_EQ(ParseCoordinate("5.e3"), 5000.0f);
-  EXPECT_EQ(ParseCoordinate("1e3"), 1000.0f);
   EXPECT_EQ(ParseCoordinate("2.5E+2"), 250.0f);
   EXPECT_EQ(ParseCoordinate("1.5e-2"), static_cast<float>(0.015));
   EXPECT_EQ(ParseCoordinate("4.88"), 4.88f);
-  EXPECT_EQ(ParseCoordinate("0.1"), 0.1f);
   EXPECT_TRUE(std::signbit(ParseCoordinate("-0")));
-}
-
-TEST(ParseCoordinateTest, LongestValidLeadingPart) {
   EXPECT_EQ(ParseCoordinate("2.375x"), 2.375f);
-  EXPECT_EQ(ParseCoordinate("1e"), 1.0f);
   EXPECT_EQ(ParseCoordinate("1e+"), 1.0f);
-  EXPECT_EQ(ParseCoordinate("1.5e-x"), 1.5f);
   EXPECT_EQ(ParseCoordinate("1.2.3"), 1.2f);
-  EXPECT_EQ(ParseCoordinate("5\t"), 5.0f);
   EXPECT_EQ(ParseCoordinate("0x10"), 0.0f);
   EXPECT_EQ(ParseCoordinate("3,5"), 3.0f);  // the decimal point is always '.'
 }
@@ -59,11 +49,8 @@ TEST(ParseCoordinateTest, RangeLimits) {
   // Beyond double range as well, including absurd exponents.
   EXPECT_EQ(ParseCoordinate("1e400"), kInf);
   EXPECT_EQ(ParseCoordinate("-1e99999999999999999999"), -kInf);
-  EXPECT_EQ(ParseCoordinate("1" + std::string(400, '0')), kInf);
-  EXPECT_EQ(ParseCoordinate("1e-400"), 0.0f);
   EXPECT_EQ(ParseCoordinate("1e-99999999999999999999"), 0.0f);
   EXPECT_EQ(ParseCoordinate("0." + std::string(2000, '0') + "1"), 0.0f);
-  EXPECT_EQ(ParseCoordinate("0e99999"), 0.0f);
   EXPECT_EQ(ParseCoordinate("0." + std::string(500, '0') + "1e510"), 1e9f);
   EXPECT_EQ(ParseCoordinate("1e-45"), static_cast<float>(1e-45));  // smallest subnormal
   EXPECT_EQ(ParseCoordinate("123456789012345678901234567890"),
@@ -71,10 +58,8 @@ TEST(ParseCoordinateTest, RangeLimits) {
 }
 
 TEST(ParseIntegerTest, SignAndDigits) {
-  EXPECT_EQ(ParseInteger("42"), 42);
   EXPECT_EQ(ParseInteger("-7"), -7);
-  EXPECT_EQ(ParseInteger("+8"), 8);
-  EXPECT_EQ(ParseInteger("007"), 7);
+  EXPECT_EQ(ParseInteger("+008"), 8);
   EXPECT_EQ(ParseInteger("12abc"), 12);
   EXPECT_EQ(ParseInteger("1.9"), 1);
   EXPECT_EQ(ParseInteger("1e3"), 1);

@@ -173,18 +173,5 @@ TEST_F(Walks, ShotNumbersOutOfRangeStillReplyOnce) {
   EXPECT_EQ(CallsOf(kRecordedCreateShot).size(), 12u);
 }
 
-TEST_F(Walks, GoTwiceDecidesFromTheSameState) {
-  SetShot(9);
-  Place(0, 2.2f, 4.7f);
-  Place(3, 2.6f, 5.3f);
-  Place(4, 1.9f, 9.0f);
-  const GameState before = g_game_state;
-  const std::string first = Go();
-  EXPECT_EQ(std::memcmp(&g_game_state, &before, sizeof before), 0);
-  const std::string second = Go();
-  EXPECT_EQ(std::memcmp(&g_game_state, &before, sizeof before), 0);
-  EXPECT_EQ(first, second) << "the recording library plays without error";
-}
-
 }  // namespace
 }  // namespace curling::testing

@@ -6,16 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/stdout_capture.h"
 #include "search/parallel_evaluation.h"
 #include "search/search_best_shot.h"
-#include "tests/search/stdout_capture.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling {
 namespace {
 
 using ::curling::testing::RecordingSimulator;
-using ::curling::testing::StdoutCapture;
 
 // Replies (simulations from shot 15): curl 1 leaves two side-1 stones on the
 // tee (side 1 scores 2), curl 0 one side-0 stone (side 1 scores -1).

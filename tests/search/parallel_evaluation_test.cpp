@@ -10,15 +10,14 @@
 #include <string>
 #include <system_error>
 
+#include "engine/stdout_capture.h"
 #include "search/search_best_shot.h"
-#include "tests/search/stdout_capture.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling {
 namespace {
 
 using ::curling::testing::RecordingSimulator;
-using ::curling::testing::StdoutCapture;
 
 std::atomic<long> g_from_shot[17];
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/stdout_capture.h"
 #include "search/search_best_shot.h"
-#include "tests/search/stdout_capture.h"
 #include "tests/support/recording_simulator.h"
 
 namespace {
@@ -55,7 +55,6 @@ namespace curling {
 namespace {
 
 using ::curling::testing::RecordingSimulator;
-using ::curling::testing::StdoutCapture;
 
 const ShotVector kSentinel{3.5f, -1.25f, 1, {0, 0, 0}};
 

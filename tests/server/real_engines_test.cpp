@@ -1,55 +1,36 @@
 // Whole games between two real curling-engines through curling-match.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "server/game_record.h"
+#include "tests/server/match_program_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-std::vector<json> PlayGame(const fs::path& folder, const std::string& options, int& exit_code) {
-  const std::string command = std::string(MATCH_PATH) + " " + options + " --out '" +
-                              folder.string() + "' > '" + (folder.string() + ".out") +
-                              "' 2>&1 < /dev/null";
-  const int status = std::system(command.c_str());
-  exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::vector<json> lines;
-  int skipped = 0;
-  std::string error;
-  EXPECT_TRUE(
-      curling::server::ReadGameRecord((folder / "game.jsonl").string(), lines, skipped, error))
-      << error;
-  EXPECT_EQ(skipped, 0);
-  return lines;
-}
-
-// The record without what may differ between two runs (clock and timing).
-std::vector<json> WithoutTimes(std::vector<json> lines) {
-  for (json& line : lines) {
-    line.erase("started");
-    line.erase("thinking");
-    line.erase("budget_left");
+class RealEngines : public curling::testing::MatchProgramFixture {
+ protected:
+  // The record of one two-end game, without what may differ between two runs
+  // (clock and timing).
+  std::vector<json> Play(const std::string& name) {
+    const auto run = RunMatch("--ends 2 --seed 2024 --out '" + (folder_ / name).string() + "'");
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    std::vector<json> lines;
+    int skipped = 0;
+    std::string error;
+    EXPECT_TRUE(curling::server::ReadGameRecord((folder_ / name / "game.jsonl").string(), lines,
+                                                skipped, error))
+        << error;
+    EXPECT_EQ(skipped, 0);
+    for (json& line : lines) {
+      for (const char* key : {"started", "thinking", "budget_left"})
+        line.erase(key);
+    }
+    return lines;
   }
-  return lines;
-}
+};
 
-TEST(RealEngines, TwoEndGameCompletesAndTheSameSeedReplaysIt) {
-  const fs::path folder = fs::temp_directory_path() / ("server-real-" + std::to_string(getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  int first_code = -1;
-  int second_code = -1;
-  const auto first = PlayGame(folder / "a", "--ends 2 --seed 2024", first_code);
-  const auto second = PlayGame(folder / "b", "--ends 2 --seed 2024", second_code);
-  ASSERT_EQ(first_code, 0);
-  ASSERT_EQ(second_code, 0);
-
+TEST_F(RealEngines, TwoEndGameCompletesAndTheSameSeedReplaysIt) {
+  const auto first = Play("a");
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first.back()["type"], "result");
   EXPECT_EQ(first.back()["outcome"], "completed");
@@ -58,16 +39,12 @@ TEST(RealEngines, TwoEndGameCompletesAndTheSameSeedReplaysIt) {
     if (line["type"] != "shot") continue;
     ++shots;
     // Real engines answer the last two stones with the search's texts.
-    if (line["shot"].get<int>() >= 14) {
-      EXPECT_FALSE(line["shot_num"].is_null());
-    }
-    // Every delivered stone that moved has a trajectory.
+    EXPECT_EQ(line["shot_num"].is_null(), line["shot"].get<int>() < 14);
     EXPECT_FALSE(line["trajectories"].empty());
   }
   EXPECT_EQ(shots, 16 * first.back()["ends_played"].get<int>());
-  EXPECT_EQ(WithoutTimes(first), WithoutTimes(second));
-  EXPECT_TRUE(fs::exists(folder / "a" / "replay.html"));
-  fs::remove_all(folder);
+  EXPECT_EQ(Play("b"), first);
+  EXPECT_TRUE(fs::exists(folder_ / "a" / "replay.html"));
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "server/stats/elo_estimate.h"
+#include "server/stats/pair_counts.h"
 #include "server/stats/sprt.h"
-#include "server/stats/tournament_tally.h"
 
 namespace curling::stats {
 namespace {
@@ -147,43 +147,6 @@ TEST(Sprt, RejectsParametersThatMakeNoTest) {
   EXPECT_NE(ValidateSprtParameters({0, 10, 0.05, 1.0}), "");
   EXPECT_NE(ValidateSprtParameters({0, 10, 0.6, 0.5}), "");
   EXPECT_NE(ValidateSprtParameters({0, NAN, 0.05, 0.05}), "");
-}
-
-// Feeds a repeating cycle of pair outcomes through a tally until the test decides.
-int PairsUntilDecision(const std::vector<std::pair<GameOutcome, GameOutcome>>& cycle,
-                       const SprtParameters& p, SprtDecision* decision) {
-  TournamentTally tally;
-  for (int pair = 0; pair < 5000; ++pair) {
-    const auto& [first, second] = cycle[pair % cycle.size()];
-    tally.Record(2 * pair + 1, GameResult{second, 0, 0, 8});  // second game may finish first
-    tally.Record(2 * pair, GameResult{first, 0, 0, 8});
-    const SprtStatus s = EvaluateSprt(tally.Snapshot().pairs, p);
-    if (s.decision != SprtDecision::kContinue) {
-      *decision = s.decision;
-      return pair + 1;
-    }
-  }
-  *decision = SprtDecision::kContinue;
-  return 5000;
-}
-
-TEST(Sprt, SyntheticStreamsStopOnTheRightSide) {
-  using enum GameOutcome;
-  SprtDecision d;
-  // A scores 3/4 per pair on average: far above elo1 = 10, decided quickly.
-  const int strong = PairsUntilDecision({{kWin, kWin}, {kWin, kDraw}, {kWin, kLoss}, {kWin, kDraw}},
-                                        {0, 10, 0.05, 0.05}, &d);
-  EXPECT_EQ(d, SprtDecision::kAcceptH1);
-  EXPECT_LT(strong, 60);
-
-  // Equal engines (mean pair score 1/2, variance about 0.104) against
-  // H0 = +20, H1 = +40: about -0.0119 per pair, so H0 near 250 pairs.
-  const int equal = PairsUntilDecision(
-      {{kLoss, kLoss}, {kWin, kLoss}, {kWin, kWin}, {kDraw, kDraw}, {kLoss, kDraw}, {kWin, kDraw}},
-      {20, 40, 0.05, 0.05}, &d);
-  EXPECT_EQ(d, SprtDecision::kAcceptH0);
-  EXPECT_GT(equal, 150);
-  EXPECT_LT(equal, 400);
 }
 
 }  // namespace
