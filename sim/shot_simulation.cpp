@@ -23,6 +23,7 @@ bool OverlapsDeeply(const StonePosition* before, int i, StonePosition s) {
   for (int j = 0; j < i; ++j) {
     if (IsOutOfPlayMarker(before[j].x, before[j].y)) continue;
     const double dx = static_cast<double>(s.x) - before[j].x;
+    if (dx >= kLimit || dx <= -kLimit) continue;  // most pairs: no multiply needed
     const double dy = static_cast<double>(s.y) - before[j].y;
     if (dx * dx + dy * dy < kLimit * kLimit) return true;
   }
