@@ -351,8 +351,10 @@ void EventLoop::Run() {
       if (exits) {
         pos_[i] = motion.PositionAt(path_, exits_[i].time);
         ++events_;
-        Emit(exits_[i].kind == ExitKind::kSide ? EventKind::kLeftSide : EventKind::kLeftBack,
-             exits_[i].time, i, -1);
+        const EventKind kind = exits_[i].kind == ExitKind::kSide   ? EventKind::kLeftSide
+                               : exits_[i].kind == ExitKind::kBack ? EventKind::kLeftBack
+                                                                   : EventKind::kLeftDeliveryEnd;
+        Emit(kind, exits_[i].time, i, -1);
         SetInPlay(i, false);
         SetMoving(i, false);
         pos_[i] = {0.0, 0.0};

@@ -1,5 +1,6 @@
 // When a free path leaves play: its centre comes within a radius of a side
-// line, or passes wholly beyond the back line.
+// line, passes wholly beyond the back line, or passes beyond the delivery
+// point (a stone knocked back up the sheet, or delivered backwards).
 #pragma once
 
 #include "sim/free_path.h"
@@ -7,7 +8,7 @@
 
 namespace curling::sim {
 
-enum class ExitKind { kNone, kSide, kBack };
+enum class ExitKind { kNone, kSide, kBack, kDeliveryEnd };
 
 struct PathExit {
   ExitKind kind = ExitKind::kNone;
