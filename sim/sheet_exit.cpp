@@ -75,9 +75,11 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
     const double box_lo = b.axis == 0 ? extent.lo.x : extent.lo.y;
     const double box_hi = b.axis == 0 ? extent.hi.x : extent.hi.y;
     if (b.sign > 0.0 ? box_lo > b.bound : box_hi < b.bound) continue;
-    const bool split = extent.split_speed[b.axis] > 0.0;
-    const double edges[3] = {v0, split ? extent.split_speed[b.axis] : 0.0, 0.0};
-    const Vec2 points[3] = {motion.StartPosition(), split ? extent.split_pos[b.axis] : extent.rest,
+    const double split_speed = SplitSpeed(path, motion, b.axis);
+    const bool split = split_speed > 0.0;
+    const double edges[3] = {v0, split ? split_speed : 0.0, 0.0};
+    const Vec2 points[3] = {motion.StartPosition(),
+                            split ? motion.PositionAtSpeed(path, split_speed) : extent.rest,
                             extent.rest};
     const int count = split ? 3 : 2;
     double prev_v = edges[0];
@@ -90,8 +92,8 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
       const double v = edges[k];
       const double f = b.sign * (Coordinate(points[k], b.axis) - b.bound);
       if (IsOut(b.kind, f)) {
-        // From exactly on the line (a delivery heading up the sheet from the
-        // delivery point), out at once.
+        // From exactly on the line (a delivery from the delivery point), out
+        // at once.
         const double cross = prev_f == 0.0 ? prev_v
                                            : CrossingSpeed(path, motion, b.axis, b.sign, b.bound, v,
                                                            f, prev_v, prev_f);

@@ -17,7 +17,7 @@ struct PathExit {
 
 // The first exit along the whole remaining path (from its start to rest).
 // Exact up to root-finding tolerance: each coordinate is monotone on either
-// side of its split speed in `extent` (which must be that of `motion`).
+// side of its split speed. `extent` must be that of `motion`.
 PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const PathExtent& extent);
 
 }  // namespace curling::sim

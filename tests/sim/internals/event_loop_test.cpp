@@ -13,7 +13,7 @@ TEST(EventLoopTest, TangentialSlideAlongATouchingStoneIsNotACollision) {
     EventLoop loop(CanonicalPath::Get(), nullptr);
     loop.PlaceStone(0, {2.0, 6.0});
     loop.PlaceStone(1, {2.0 + 2 * kStoneRadius - 1e-8, 6.0});
-    loop.Launch(0, 0.8, -1.5707963267948966, spin);
+    loop.Launch(0, {0.0, -1.0}, 0.8, spin);
     loop.Run();
     EXPECT_FALSE(loop.HitEventLimit()) << spin;
     EXPECT_LT(loop.EventCount(), 5) << spin;
