@@ -67,7 +67,7 @@ bool EventLoop::LookAtDuePairs() {
     for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
       const int j = __builtin_ctz(m);
       ++work_;
-      if (safe_[Slot(i, j)] > t_) continue;
+      if (!(fresh_[i] >> j & 1u) && safe_[Slot(i, j)] > t_) continue;
       // A stone at rest beside the whole path of the other never meets it.
       if (IsMoving(i) != IsMoving(j)) {
         const int mover = IsMoving(i) ? i : j;
@@ -118,10 +118,11 @@ double EventLoop::NextEventTime() {
     double earliest_time = stops;
     double second_time = stops;
     int earliest = -1;
+    long visited = 0;
     for (unsigned rows = in_play_mask_; rows != 0; rows &= rows - 1u) {
       const int i = __builtin_ctz(rows);
       for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
-        ++work_;
+        ++visited;
         const int slot = Slot(i, __builtin_ctz(m));
         const double safe = safe_[slot];
         if (safe < second_time) {
@@ -135,6 +136,7 @@ double EventLoop::NextEventTime() {
         }
       }
     }
+    work_ += visited;
     if (earliest < 0) return stops;
     const int a = earliest / kStoneCount;
     const int b = earliest % kStoneCount;
@@ -272,16 +274,14 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
 void EventLoop::ForgetPairsOf(int stone) {
   const unsigned others = in_play_mask_ & ~(1u << stone);
   const unsigned meet = IsMoving(stone) ? others : others & moving_mask_;
-  for (unsigned m = others; m != 0; m &= m - 1u) {
-    const int other = __builtin_ctz(m);
-    const int a = MinOf(stone, other);
-    const int b = MaxOf(stone, other);
-    if (meet >> other & 1u) {
-      live_[a] |= 1u << b;
-      safe_[Slot(a, b)] = -kInfinity;
-    } else {
-      live_[a] &= ~(1u << b);
-    }
+  const unsigned below = (1u << stone) - 1u;
+  live_[stone] = meet & ~below;
+  fresh_[stone] = meet & ~below;
+  for (unsigned m = others & below; m != 0; m &= m - 1u) {
+    const int a = __builtin_ctz(m);
+    const unsigned bit = (meet >> a & 1u) << stone;
+    live_[a] = (live_[a] & ~(1u << stone)) | bit;
+    fresh_[a] = (fresh_[a] & ~(1u << stone)) | bit;
   }
 }
 
@@ -296,6 +296,7 @@ void EventLoop::SetSafe(int a, int b, ContactSearch found) {
   assert(a < b && (live_[a] >> b & 1u));
   safe_[Slot(a, b)] = found.time;
   final_[Slot(a, b)] = found.final;
+  fresh_[a] &= ~(1u << b);
   if (found.time == kInfinity) live_[a] &= ~(1u << b);
 }
 

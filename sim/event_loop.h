@@ -86,13 +86,15 @@ class EventLoop {
   PathExit exits_[kStoneCount];
 
   // For every pair (a < b, at Slot(a, b)) that can meet (both in play, at
-  // least one moving), the time up to which it certainly does not touch
-  // (-inf: to be worked out) and whether that time is final (the contact, or
-  // +inf) or can be refined; bit b of live_[a] marks the pairs that can meet
-  // and may still touch (not yet found never to). A pair can meet only once
-  // one of its stones starts moving, which forgets the pair's entry: the
-  // entries of other pairs are never read and need no initial value.
+  // least one moving), the time up to which it certainly does not touch and
+  // whether that time is final (the contact, or +inf) or can be refined.
+  // Bit b of live_[a] marks the pairs that can meet and may still touch (not
+  // yet found never to), bit b of fresh_[a] those to be worked out afresh
+  // (their entries are not read). A pair can meet only once one of its
+  // stones starts moving, which makes the pair fresh: the entries need no
+  // initial value.
   unsigned live_[kStoneCount] = {};
+  unsigned fresh_[kStoneCount] = {};
   double safe_[kStoneCount * kStoneCount];
   bool final_[kStoneCount * kStoneCount];
 };

@@ -70,16 +70,24 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
     return best;
   }
   double best_speed = -1.0;  // the exit at the highest speed comes first
+  // Where each coordinate is extreme, worked out once for both boundaries
+  // of its axis (0: not yet).
+  double split_speed[2] = {0.0, 0.0};
+  Vec2 split_pos[2];
   for (const Boundary& b : kBoundaries) {
     // Boundaries the box does not reach need no search.
     const double box_lo = b.axis == 0 ? extent.lo.x : extent.lo.y;
     const double box_hi = b.axis == 0 ? extent.hi.x : extent.hi.y;
     if (b.sign > 0.0 ? box_lo > b.bound : box_hi < b.bound) continue;
-    const double split_speed = SplitSpeed(path, motion, b.axis);
-    const bool split = split_speed > 0.0;
-    const double edges[3] = {v0, split ? split_speed : 0.0, 0.0};
-    const Vec2 points[3] = {motion.StartPosition(),
-                            split ? motion.PositionAtSpeed(path, split_speed) : extent.rest,
+    if (split_speed[b.axis] == 0.0) {
+      split_speed[b.axis] = SplitSpeed(path, motion, b.axis);
+      if (split_speed[b.axis] > 0.0) {
+        split_pos[b.axis] = motion.PositionAtSpeed(path, split_speed[b.axis]);
+      }
+    }
+    const bool split = split_speed[b.axis] > 0.0;
+    const double edges[3] = {v0, split ? split_speed[b.axis] : 0.0, 0.0};
+    const Vec2 points[3] = {motion.StartPosition(), split ? split_pos[b.axis] : extent.rest,
                             extent.rest};
     const int count = split ? 3 : 2;
     double prev_v = edges[0];

@@ -30,18 +30,18 @@ unsigned StonesGiven(const GameState& state) {
   return given;
 }
 
-// Whether stone `s` overlaps one of the stones `placed` by more than
-// kDeepOverlap.
-bool OverlapsDeeply(const GameState& state, unsigned placed, StonePosition s) {
+// Whether stone `s` overlaps one of the stones placed so far (their
+// coordinates in xs, ys; far away for the others) by more than kDeepOverlap.
+// A loop without branches over a fixed count, which the compiler vectorises.
+bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition s) {
   constexpr double kLimit = 2.0 * kStoneRadius - kDeepOverlap;
-  for (unsigned m = placed; m != 0; m &= m - 1u) {
-    const StonePosition other = state.Stones[__builtin_ctz(m)];
-    const double dx = static_cast<double>(s.x) - other.x;
-    if (dx >= kLimit || dx <= -kLimit) continue;  // most pairs: no multiply needed
-    const double dy = static_cast<double>(s.y) - other.y;
-    if (dx * dx + dy * dy < kLimit * kLimit) return true;
+  bool overlaps = false;
+  for (int j = 0; j < count; ++j) {
+    const double dx = static_cast<double>(s.x) - xs[j];
+    const double dy = static_cast<double>(s.y) - ys[j];
+    overlaps |= dx * dx + dy * dy < kLimit * kLimit;
   }
-  return false;
+  return overlaps;
 }
 
 // The stones of the input that are in play go into the loop; returns them
@@ -50,14 +50,23 @@ unsigned PlaceInputStones(const GameState& state, int delivered, EventLoop& loop
                           ShotObserver* observer) {
   unsigned given = StonesGiven(state);
   if (delivered >= 0) given &= ~(1u << delivered);
+  constexpr double kFar = 1e9;
+  double xs[kStoneCount];
+  double ys[kStoneCount];
+  for (int i = 0; i < kStoneCount; ++i) {
+    xs[i] = kFar;
+    ys[i] = kFar;
+  }
   unsigned placed = 0;
   for (unsigned m = given; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
     const StonePosition s = state.Stones[i];
-    if (!IsPlayablePosition(s.x, s.y) || OverlapsDeeply(state, placed, s)) {
+    if (!IsPlayablePosition(s.x, s.y) || OverlapsDeeply(xs, ys, i, s)) {
       Report(observer, EventKind::kOutOfPlayBefore, 0.0, i, {s.x, s.y});
       continue;
     }
+    xs[i] = s.x;
+    ys[i] = s.y;
     placed |= 1u << i;
     loop.PlaceStone(i, {s.x, s.y});
   }
