@@ -171,7 +171,6 @@ void EventLoop::SettleStonesDue() {
 }
 
 void EventLoop::StopAll() {
-  hit_limit_ = true;
   Emit(EventKind::kEventLimit, t_, -1, -1);
   for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);

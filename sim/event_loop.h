@@ -31,10 +31,7 @@ class EventLoop {
   // Meaningful for stones in play.
   Vec2 Position(int stone) const { return pos_[stone]; }
   bool Touched(int stone) const { return touched_mask_ >> stone & 1u; }
-  bool Moved(int stone) const { return moved_mask_ >> stone & 1u; }
-  int EventCount() const { return events_; }
   double Time() const { return t_; }
-  bool HitEventLimit() const { return hit_limit_; }
 
  private:
   // The steps of Run.
@@ -70,7 +67,6 @@ class EventLoop {
   int events_ = 0;
   // Work done, in units of about one look at a pair: bounded per shot.
   long work_ = 0;
-  bool hit_limit_ = false;
 
   // Bit i: stone i in play, moving, touched another, moved at all, and (for
   // a moving stone) has its position in pos_ as of the present time.
