@@ -20,9 +20,9 @@
 #include <optional>
 #include <sstream>
 
+#include "curling_simulator/simulator.h"
 #include "server/game.h"
 #include "server/game_record.h"
-#include "sim/simulator.h"
 
 namespace curling::server {
 namespace {
