@@ -1,12 +1,11 @@
 #include "eval/scoring.h"
 
-#include "engine/game_state.h"
-#include "eval/rink.h"
+#include "game/rink.h"
 
 namespace curling {
 namespace {
 
-constexpr float kLimitSquared = ScoringLimit * ScoringLimit;
+constexpr float kLimitSquared = kScoringLimit * kScoringLimit;
 
 }  // namespace
 
@@ -40,10 +39,6 @@ int ScorePosition(const GameState& position, int side) {
     }
   }
   return score;
-}
-
-int ScoreForShooter(const GameState& position) {
-  return ScorePosition(position, SideToThrow(g_game_state.ShotNum));
 }
 
 }  // namespace curling

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "eval/rink.h"
+#include "game/rink.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling {
