@@ -83,7 +83,7 @@ GameResult Game::Play() {
   };
 
   for (int seat = 0; seat < 2; ++seat) {
-    const EngineSpec& engine = config_.engines[seat];
+    const EngineCommand& engine = config_.engines[seat];
     if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) return fail(seat, f, 0);
   }
   for (int seat = 0; seat < 2; ++seat) {
@@ -153,7 +153,7 @@ GameResult Game::Play() {
     EndRecord end_record;
     end_record.end = end;
     end_record.first_seat = first_seat;
-    end_record.score = ScoreEnd(state.Stones);
+    end_record.score = ScoreEnd(state);
     if (end_record.score.side >= 0) {
       end_record.scoring_seat = end_record.score.side == 0 ? first_seat : 1 - first_seat;
       total[end_record.scoring_seat] += end_record.score.points;

@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
   if (!options.record_only.empty()) return RecordOnly(options);
 
   std::string error;
-  const auto commands = EngineCommands(options, DefaultEngine(), error);
+  const auto commands = EngineCommandLines(options, DefaultEngine(), error);
   if (!commands) {
     std::cerr << "curling-match: " << error << '\n';
     return kExitUsage;

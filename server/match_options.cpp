@@ -66,7 +66,7 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
   app.get_formatter()->column_width(30);
 }
 
-std::optional<std::array<std::vector<std::string>, 2>> EngineCommands(
+std::optional<std::array<std::vector<std::string>, 2>> EngineCommandLines(
     const MatchOptions& options, const std::string& default_engine, std::string& error) {
   if (options.engines.size() > 2) {
     error = "--engine is given more than twice";
@@ -106,7 +106,7 @@ GameRules RulesFrom(const MatchOptions& options) {
   GameRules rules;
   rules.ends = options.ends;
   rules.extra_ends = options.extra_ends;
-  rules.error = static_cast<float>(options.error);
+  rules.error = options.error;
   rules.time_budget = options.time;
   rules.ready_timeout = options.ready_timeout;
   rules.free_guard_zone = !options.no_free_guard_zone;

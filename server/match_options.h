@@ -17,7 +17,7 @@ struct MatchOptions {
   int ends = 8;
   int extra_ends = 4;
   std::optional<uint64_t> seed;
-  double error = 0.145;
+  float error = sim::kMatchRandomError;
   double time = 1800;  // seconds of thinking time per engine per game
   double ready_timeout = 10;
   std::string out;  // output folder; default games/<date>-<time>-seed<seed>/
@@ -37,7 +37,7 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options);
 
 // The engine command of each seat, split into words. A seat without --engine
 // plays the curling-engine found next to this program.
-std::optional<std::array<std::vector<std::string>, 2>> EngineCommands(
+std::optional<std::array<std::vector<std::string>, 2>> EngineCommandLines(
     const MatchOptions& options, const std::string& default_engine, std::string& error);
 
 // Names for the scoreboard: the program's file name, numbered when both are alike.
