@@ -11,7 +11,7 @@
 #include "engine/bench_command.h"
 #include "game/simulator_binding.h"
 #include "tests/engine/engine_copy.h"
-#include "tests/engine/program_run.h"
+#include "tests/support/child_program.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling::testing {

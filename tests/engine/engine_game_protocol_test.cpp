@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-#include "tests/engine/engine_process.h"
+#include "tests/support/child_program.h"
 
 namespace curling::testing {
 namespace {
@@ -31,7 +31,7 @@ TEST(EngineGameProtocolTest, EveryShotOfAnEndIsAnswered) {
       ADD_FAILURE() << "no physics library next to " << path;
       continue;
     }
-    EngineProcess engine(path);
+    ChildProgram engine(path);
     engine.Send("NEWGAME\n" + Position());
     std::string expected;
     for (int shot = 0; shot < 16; ++shot) {
