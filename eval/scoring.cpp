@@ -1,5 +1,7 @@
 #include "eval/scoring.h"
 
+#include <cassert>
+
 #include "game/rink.h"
 
 namespace curling {
@@ -38,6 +40,7 @@ int ScorePosition(const GameState& position, int side) {
       if (d2[k] < nearest_even) score += point;
     }
   }
+  assert(score >= -8 && score <= 8);
   return score;
 }
 

@@ -21,6 +21,7 @@ void RunTrials(const EvaluationTask& task) {
   const std::vector<ShotVector>& candidates = *task.candidates;
   std::vector<float>& scores = *task.scores;
   assert(candidates.size() == scores.size());
+  assert(task.first < task.stride);
   const std::size_t count = candidates.size();
   const float trials = static_cast<float>(task.trials);
   const bool look_ahead = before.ShotNum != kLastShot && task.look_ahead;
