@@ -13,45 +13,32 @@
 namespace curling {
 namespace {
 
-// A state with every field set to something recognisable.
-GameState Marked() {
-  GameState s{};
-  s.ShotNum = 11;
-  s.CurEnd = 3;
-  s.LastEnd = 8;
-  for (int i = 0; i < 10; ++i)
-    s.Score[i] = i + 1;
-  s.NextSide = 1;
-  for (int k = 0; k < 16; ++k)
-    s.Stones[k] = {9.0f + k, 19.0f + k};
-  return s;
-}
-
 bool SameBytes(const GameState& a, const GameState& b) {
   return std::memcmp(&a, &b, sizeof(GameState)) == 0;
 }
 
-// A handler whose replies are collected, its state set up by a POSITION and a
-// SETSTATE that reproduce Marked() but for the scores.
+// A handler whose replies are collected.
 class HandleCommandTest : public ::testing::Test {
  protected:
-  bool Handle(const std::string& line) {
-    std::string buffer = line;
-    return handler_.Handle(buffer.data());
-  }
-  void Mark() {
-    Handle("NEWGAME");
+  bool Handle(std::string line) { return handler_.Handle(line.data()); }
+  // Sets every field the commands set to something recognisable; returns
+  // the state that gives.
+  GameState Mark() {
+    GameState marked{};
     std::string position = "POSITION";
-    for (int k = 0; k < 16; ++k)
+    for (int k = 0; k < 16; ++k) {
+      marked.Stones[k] = {9.0f + k, 19.0f + k};
       position.append(" ").append(std::to_string(9 + k)).append(" ").append(std::to_string(19 + k));
+    }
+    marked.ShotNum = 11;
+    marked.CurEnd = 3;
+    marked.LastEnd = 8;
+    marked.NextSide = 1;
+    Handle("NEWGAME");
     Handle(position);
     Handle("SETSTATE 11 3 8 1");
-  }
-  GameState Expected() {
-    GameState s = Marked();
-    for (int& score : s.Score)
-      score = 0;
-    return s;
+    EXPECT_TRUE(SameBytes(handler_.state(), marked));
+    return marked;
   }
 
   std::string replies_;
@@ -59,12 +46,11 @@ class HandleCommandTest : public ::testing::Test {
 };
 
 TEST_F(HandleCommandTest, NewGameZeroesEveryFieldAndOtherWordsChangeNothing) {
-  Mark();
-  ASSERT_TRUE(SameBytes(handler_.state(), Expected()));
+  const GameState marked = Mark();
   for (const char* line :
        {"NEWGAMES", "NEWGAME\tnow", "NEW GAME", "position\t1 2", "", "   ", "READYOK"}) {
     EXPECT_TRUE(Handle(line));
-    EXPECT_TRUE(SameBytes(handler_.state(), Expected())) << line;
+    EXPECT_TRUE(SameBytes(handler_.state(), marked)) << line;
   }
   EXPECT_TRUE(Handle("  newGame"));
   EXPECT_TRUE(SameBytes(handler_.state(), GameState{}));
@@ -123,8 +109,7 @@ TEST_F(HandleCommandTest, ArgumentsAreStoredUntilAWordIsMissing) {
        }},
   };
   for (const auto& c : cases) {
-    Mark();
-    GameState expected = Expected();
+    GameState expected = Mark();
     c.change(expected);
     EXPECT_EQ(Handle(c.line), c.complete) << c.line;
     EXPECT_TRUE(SameBytes(handler_.state(), expected)) << c.line;

@@ -77,27 +77,6 @@ TEST_F(SearchTest, CandidatesComeFromThrownStonesInPlayOnly) {
   EXPECT_EQ(CandidateCount(crowded, 1, true), 2u);
 }
 
-TEST_F(SearchTest, PassesComeInOrderWithTheGridFirstOnlyAtShotFifteen) {
-  GameState state = StateAt(14);
-  state.Stones[3] = {2.0f, 4.2f};
-  CandidateList list;
-  GenerateCandidates(state, 2, 1.0f, true, list);
-  ASSERT_EQ(list.Size(), 2u + 12u + 8u + 28u);
-  // Freezes, hits, grid (from its corner, y inner), guards; curl 0 then 1.
-  for (size_t k = 0; k < list.Size(); ++k) {
-    EXPECT_EQ(list.shots[k].vy >= 100.0f, k >= 2 && k < 14) << k;
-    EXPECT_EQ(list.shots[k].curl, k % 2) << k;
-  }
-  EXPECT_EQ(list.shots[14].vx, 1.875f);
-  EXPECT_EQ(list.shots[14].vy, 4.38f);
-  state.ShotNum = 15;
-  list.Clear();
-  GenerateCandidates(state, 1, 2.44f, false, list);
-  ASSERT_EQ(list.Size(), 4u);
-  EXPECT_EQ(list.shots[0].vx, 2.375f - 2.44f * 0.5f);  // one grid point: the corner
-  EXPECT_GE(list.shots[2].vy, 100.0f);
-}
-
 TEST_F(SearchTest, TrialCountStaysAWholeNumberOfAtLeastOne) {
   EXPECT_EQ(TopLevelTrials(1.5f, 14, 200), 1);  // cut below 1.0, raised again
   EXPECT_EQ(TopLevelTrials(2.9f, 15, 10), 2);   // truncated
