@@ -2,13 +2,24 @@
 
 #include <unistd.h>
 
-#include <string>
-
 #include "engine/platform.h"
 #include "engine/read_loop.h"
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 
 namespace curling {
+
+bool LoadSimulatorLibrary(std::string& reason) {
+  std::string directory_reason;
+  const std::string directory = ExecutableDirectory(directory_reason);
+  std::string first_reason = directory_reason;
+  if (!directory.empty()) {
+    if (LoadSimulator(directory + kSimulatorLibraryName, first_reason)) return true;
+  }
+  std::string second_reason;
+  if (LoadSimulator(kSimulatorLibraryName, second_reason)) return true;
+  reason = first_reason + "; " + second_reason;
+  return false;
+}
 
 int RunEngine() {
   IgnoreBrokenPipe();

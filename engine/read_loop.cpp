@@ -3,12 +3,14 @@
 #include "engine/command_handler.h"
 #include "engine/line_reader.h"
 #include "engine/platform.h"
+#include "engine/reply.h"
 
 namespace curling {
 
 int RunReadLoop() {
+  CommandHandler commands(WriteReply);
   LineReader reader(kReadBufferSize);
-  const LineReader::LineHandler handle = [](char* line) { HandleCommand(line); };
+  const LineReader::LineHandler handle = [&commands](char* line) { commands.Handle(line); };
   char buffer[kReadBufferSize];
   for (;;) {
     const ssize_t n = ReadStandardInput(buffer, sizeof buffer);

@@ -9,7 +9,8 @@ namespace curling {
 inline constexpr size_t kReadBufferSize = 1024;
 
 // Reads standard input until end of input or a failing read, handling every
-// line with HandleCommand as it completes. Returns the exit code, 0.
+// line with one CommandHandler as it completes, its replies written to
+// standard output. Returns the exit code, 0.
 int RunReadLoop();
 
 }  // namespace curling

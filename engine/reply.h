@@ -1,9 +1,16 @@
-// Writes a reply text to standard output: the bytes of `text` up to its
-// terminating zero, nothing appended, in one write (retried on short writes).
+// The engine's replies: each text written to standard output as it is, with
+// no line end, in one write (retried on short writes).
 #pragma once
+
+#include <functional>
 
 namespace curling {
 
+// Where a conversation's replies go: standard output in play, a string in
+// the bench and in tests.
+using ReplyWriter = std::function<void(const char* text)>;
+
+// Writes the bytes of `text` up to its terminating zero to standard output.
 void WriteReply(const char* text);
 
 }  // namespace curling

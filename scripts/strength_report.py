@@ -12,14 +12,14 @@ The release build must exist (scripts/setup.sh release, or cmake --build).
 """
 
 import argparse
-import datetime
 import json
 import os
-import platform
 import shlex
 import subprocess
 import sys
 import time
+
+import machine
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BASELINES = ("draw", "random", "greedy")
@@ -43,28 +43,6 @@ def parse_arguments():
     p.add_argument("--doc", default=os.path.join(ROOT, "docs", "strength.md"))
     p.add_argument("--baselines", default=",".join(BASELINES))
     return p.parse_args()
-
-
-def git_revision():
-    try:
-        rev = subprocess.run(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"],
-                             capture_output=True, text=True, check=True).stdout.strip()
-        dirty = subprocess.run(["git", "-C", ROOT, "status", "--porcelain", "--untracked-files=no"],
-                               capture_output=True, text=True, check=True).stdout.strip()
-        return rev + (" (with uncommitted changes in the checkout)" if dirty else "")
-    except (OSError, subprocess.CalledProcessError):
-        return "unknown"
-
-
-def cpu_model():
-    try:
-        with open("/proc/cpuinfo", encoding="utf-8") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or "unknown"
 
 
 def elo_text(s):
@@ -120,8 +98,7 @@ def main():
         if not os.access(program, os.X_OK):
             sys.exit(f"strength_report: {program} is missing; build the release preset first")
 
-    started = datetime.datetime.now(datetime.timezone.utc)
-    revision = git_revision()  # of the checkout when the measuring starts
+    info = machine.describe()  # the checkout when the measuring starts
     runs = []
     for k in kinds:
         runs.append((k,) + run_tournament(match, engine, os.path.join(bin_dir, f"baseline-{k}"),
@@ -139,8 +116,8 @@ def main():
             "--concurrency", str(args.concurrency), "--build", relative(args.build)]),
         "```",
         "",
-        f"- Date: {started.strftime('%Y-%m-%d %H:%M UTC')}; revision {revision}",
-        f"- Machine: {cpu_model()}, {os.cpu_count()} logical CPUs (shared with other work "
+        f"- Date: {info['started']}; revision {info['revision']}",
+        f"- Machine: {info['model']}, {info['nproc']} logical CPUs (shared with other work "
         "while measuring)",
         f"- Games: {args.games} per opponent, {args.ends} ends, played in pairs on the same seed "
         "with the first-end hammer swapped (pair k on seed "
