@@ -60,6 +60,8 @@ const char* EventName(sim::EventKind kind) {
       return "event_limit";
     case sim::EventKind::kOutOfPlayBefore:
       return "out_of_play_before";
+    case sim::EventKind::kLeftDeliveryEnd:
+      return "left_delivery_end";
   }
   return "unknown";
 }

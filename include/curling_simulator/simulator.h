@@ -45,6 +45,7 @@ enum class EventKind : uint8_t {
   kFreeGuardZone,    // rule broken: stones restored, delivered stone a removed
   kEventLimit,       // event limit reached, every stone stopped where it was
   kOutOfPlayBefore,  // stone a was out of play (invalid) before the shot
+  kLeftDeliveryEnd,  // stone a passed beyond the delivery point (up the sheet)
 };
 
 struct ShotEvent {
