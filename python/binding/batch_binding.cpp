@@ -25,8 +25,9 @@ std::vector<ShotVector> ShotsFrom(const FloatArray& shots) {
   return out;
 }
 
-py::object SimulateMany(const GameState& state, py::handle shots_value, int64_t n, float error,
-                        py::handle seed, int threads, const py::object& free_guard_zone) {
+py::object SimulateMany(const GameState& state, const py::object& shots_value, int64_t n,
+                        float error, const py::object& seed, int threads,
+                        const py::object& free_guard_zone) {
   const FloatArray shots = RealArray(shots_value, "shots");
   const bool single = shots.ndim() == 1;
   RequireShape(shots, "shots", single ? 1 : 2, {3}, "(k, 3) or (3,): rows of vx, vy, curl");

@@ -17,7 +17,7 @@ namespace {
 
 // Deliveries a worker takes at a time: large enough that the shared counter
 // costs nothing, small enough to balance cheap draws against dear hits.
-constexpr int64_t kChunk = 64;
+constexpr int64_t kChunk = 16;
 
 class BatchWork {
  public:

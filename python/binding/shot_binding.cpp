@@ -102,7 +102,7 @@ py::object SimulateOnLibraryStream(const GameState& state, const ShotVector& sho
   return py::cast(after);
 }
 
-py::object Simulate(const GameState& state, py::handle shot_value, float error,
+py::object Simulate(const GameState& state, const py::object& shot_value, float error,
                     const py::object& seed, uint64_t rng_stream, uint64_t counter,
                     const py::object& free_guard_zone, bool record, float sample_interval) {
   const ShotVector shot = ShotFrom(shot_value);

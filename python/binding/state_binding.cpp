@@ -27,7 +27,7 @@ py::array_t<float> StonesView(py::handle self) {
       &state.Stones[0].x, self);
 }
 
-void SetStones(GameState& state, py::handle value) {
+void SetStones(GameState& state, const py::object& value) {
   const FloatArray stones = RealArray(value, "stones");
   RequireShape(stones, "stones", 2, {kStones, 2}, "(16, 2)");
   std::memcpy(state.Stones, stones.data(), sizeof(state.Stones));
@@ -38,7 +38,7 @@ py::array_t<int32_t> ScoreView(py::handle self) {
   return py::array_t<int32_t>({10}, {static_cast<py::ssize_t>(sizeof(int32_t))}, state.Score, self);
 }
 
-void SetScore(GameState& state, py::handle value) {
+void SetScore(GameState& state, const py::object& value) {
   const FloatArray scores = RealArray(value, "score");
   RequireShape(scores, "score", 1, {10}, "(10,)");
   for (int e = 0; e < 10; ++e)
@@ -94,7 +94,7 @@ std::string Describe(const GameState& state) {
 }
 
 // The count of one state, or of every (16, 2) block of an array (..., 16, 2).
-py::object ScorePositions(py::handle position, int side) {
+py::object ScorePositions(const py::object& position, int side) {
   CheckedSide(side);
   if (py::isinstance<GameState>(position)) {
     return py::int_(ScorePosition(position.cast<const GameState&>(), side));
