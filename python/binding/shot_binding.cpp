@@ -107,20 +107,22 @@ py::object Simulate(const GameState& state, const py::object& shot_value, float 
                     const py::object& free_guard_zone, bool record, float sample_interval) {
   const ShotVector shot = ShotFrom(shot_value);
   if (seed.is_none()) return SimulateOnLibraryStream(state, shot, error, free_guard_zone, record);
+  // A copy: another Python thread may write to `state` while the GIL is released.
+  const GameState before = state;
   sim::RandomStream stream{SeedFrom(seed), rng_stream, counter};
   const sim::Rules rules{FreeGuardZone(free_guard_zone)};
   if (!record) {
     GameState after;
     {
       py::gil_scoped_release release;
-      after = sim::PlayShotFinalState(state, shot, error, stream, rules);
+      after = sim::PlayShotFinalState(before, shot, error, stream, rules);
     }
     return py::cast(after);
   }
   sim::ShotOutcome outcome;
   {
     py::gil_scoped_release release;
-    outcome = sim::PlayShot(state, shot, error, stream, rules, sample_interval);
+    outcome = sim::PlayShot(before, shot, error, stream, rules, sample_interval);
   }
   ShotRecord shot_record{outcome.played, std::move(outcome.trajectories),
                          std::move(outcome.events)};
