@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev)
+          libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev
+          python3 python3-dev pybind11-dev python3-numpy python3-pytest)
 presets=()
 for arg in "$@"; do
   case "$arg" in

@@ -74,4 +74,11 @@ CURLING_SIM_API ShotOutcome PlayShot(const GameState& state, const ShotVector& s
                                      float random_error, RandomStream& stream,
                                      const Rules& rules = Rules{}, float sample_interval = 0.05f);
 
+// PlayShot without the record: the same shot from the same stream (advancing
+// stream.counter), returning only the state after it, with nothing allocated.
+// For programs that play many shots and keep only where the stones rest.
+CURLING_SIM_API GameState PlayShotFinalState(const GameState& state, const ShotVector& shot,
+                                             float random_error, RandomStream& stream,
+                                             const Rules& rules = Rules{});
+
 }  // namespace curling::sim
