@@ -12,10 +12,6 @@ namespace {
 constexpr auto kResendInterval = std::chrono::milliseconds(500);
 constexpr auto kStopGrace = std::chrono::milliseconds(500);
 
-std::chrono::milliseconds Millis(double seconds) {
-  return std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000)));
-}
-
 }  // namespace
 
 std::string ProtocolState::PositionCommand(const GameState& state) {
@@ -43,6 +39,15 @@ struct Game::Progress {
   sim::RandomStream stream;
 };
 
+std::optional<Game::SeatFault> Game::ObserverFailure() const {
+  for (const GameObserver* observer : observers_) {
+    if (std::string why = observer->Failure(); !why.empty()) {
+      return SeatFault{-1, {FaultKind::kInterrupted, "game stopped: " + why}};
+    }
+  }
+  return std::nullopt;
+}
+
 GameResult Game::Play() {
   for (GameObserver* observer : observers_)
     observer->OnGameStart(config_);
@@ -50,6 +55,7 @@ GameResult Game::Play() {
   EngineSession second(config_.engines[1].name);
   const Sessions sessions{&first, &second};
   Progress game;
+  if (auto failure = ObserverFailure()) return Finish(LoseByFault(*failure, game), sessions);
   if (auto fault = StartEngines(sessions)) return Finish(LoseByFault(*fault, game), sessions);
   game.stream = {config_.seed, config_.stream, 0};
   if (config_.start) {
@@ -69,7 +75,7 @@ GameResult Game::Play() {
 }
 
 std::optional<Game::SeatFault> Game::StartEngines(const Sessions& sessions) {
-  const auto stall_limit = Millis(config_.rules.ready_timeout);
+  const auto stall_limit = MillisecondsFrom(config_.rules.ready_timeout);
   for (int seat = 0; seat < 2; ++seat) {
     const EngineCommand& engine = config_.engines[seat];
     if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) {
@@ -105,8 +111,9 @@ std::optional<Game::SeatFault> Game::PlayEnd(const Sessions& sessions, Progress&
 }
 
 std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, Progress& game) {
+  if (auto failure = ObserverFailure()) return failure;
   const GameRules& rules = config_.rules;
-  const auto stall_limit = Millis(rules.ready_timeout);
+  const auto stall_limit = MillisecondsFrom(rules.ready_timeout);
   ShotRecord record;
   record.end = game.end;
   record.shot = game.state.ShotNum;
@@ -183,7 +190,7 @@ GameResult Game::LoseByFault(const SeatFault& fault, const Progress& game) const
   result.thinking_seconds = game.used;
   if (fault.fault.kind == FaultKind::kInterrupted) {
     result.outcome = GameOutcome::kInterrupted;
-    result.reason = "game interrupted";
+    result.reason = fault.seat < 0 ? fault.fault.reason : "game interrupted";
     return result;
   }
   assert(fault.seat == 0 || fault.seat == 1);

@@ -42,10 +42,12 @@ class Game {
   using Sessions = std::array<EngineSession*, 2>;
   struct Progress;  // the game as played so far
   struct SeatFault {
-    int seat;
+    int seat;  // -1: nobody's fault (an interruption)
     Fault fault;
   };
 
+  // An observer's failure as a seatless stop (seat -1), or nothing.
+  std::optional<SeatFault> ObserverFailure() const;
   std::optional<SeatFault> StartEngines(const Sessions& sessions);
   std::optional<SeatFault> PlayEnd(const Sessions& sessions, Progress& game);
   std::optional<SeatFault> PlayTurn(EngineSession& engine, int seat, Progress& game);

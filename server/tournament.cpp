@@ -142,6 +142,12 @@ class TournamentRun {
     Game match(config, player_);
     match.AddObserver(&record);
     const GameResult result = match.Play();
+    if (!record.ok()) {
+      std::lock_guard lock(mutex_);
+      outcome_.error = record.error();
+      stop_ = true;
+      return;
+    }
     std::string page_error;
     WriteReplayPage(record_path.string(), (folder / "replay.html").string(), page_error);
     Record(game, config, a_seat, result);
