@@ -9,8 +9,13 @@ namespace curling::stats {
 
 namespace {
 
+// A number for JSON: negative zero (the Elo of an even score, say) is written as 0.
+double Number(double value) {
+  return value + 0.0;
+}
+
 nlohmann::json OptionalNumber(const std::optional<double>& value) {
-  if (value.has_value()) return *value;
+  if (value.has_value()) return Number(*value);
   return nullptr;
 }
 
@@ -71,11 +76,11 @@ nlohmann::json SummaryToJson(const TournamentSummary& summary) {
   j["wins"] = t.wins;
   j["draws"] = t.draws;
   j["losses"] = t.losses;
-  j["points"] = t.points;
-  j["mean_end_score_difference"] = t.MeanEndScoreDifference();
+  j["points"] = Number(t.points);
+  j["mean_end_score_difference"] = Number(t.MeanEndScoreDifference());
   j["pairs"] = t.pairs.Pairs();
   j["pentanomial"] = t.pairs.count;
-  j["score"] = summary.elo.pairs > 0 ? nlohmann::json(summary.elo.score) : nlohmann::json();
+  j["score"] = summary.elo.pairs > 0 ? nlohmann::json(Number(summary.elo.score)) : nlohmann::json();
   j["elo"] = OptionalNumber(summary.elo.elo);
   j["elo_low"] = OptionalNumber(summary.elo.elo_low);
   j["elo_high"] = OptionalNumber(summary.elo.elo_high);
@@ -84,11 +89,11 @@ nlohmann::json SummaryToJson(const TournamentSummary& summary) {
   j["engines"] = {{"a", summary.engine_a}, {"b", summary.engine_b}};
   if (summary.sprt_parameters.has_value()) {
     const SprtParameters& p = *summary.sprt_parameters;
-    j["sprt"] = {{"elo0", p.elo0},
-                 {"elo1", p.elo1},
+    j["sprt"] = {{"elo0", Number(p.elo0)},
+                 {"elo1", Number(p.elo1)},
                  {"alpha", p.alpha},
                  {"beta", p.beta},
-                 {"llr", summary.sprt.llr},
+                 {"llr", Number(summary.sprt.llr)},
                  {"lower_bound", summary.sprt.lower_bound},
                  {"upper_bound", summary.sprt.upper_bound},
                  {"result", SprtDecisionName(summary.sprt.decision)}};

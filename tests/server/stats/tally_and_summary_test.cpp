@@ -97,6 +97,14 @@ TEST(TournamentSummary, UnboundedAndSprtCasesAreReportedHonestly) {
   EXPECT_EQ(one["losses"], 1);
   EXPECT_TRUE(one["elo"].is_null() && one["elo_low"].is_null() && one["elo_high"].is_null());
   EXPECT_TRUE(nlohmann::json::parse(one.dump()).is_object());
+
+  // An even score has Elo -400 log10(1) = -0: written as 0, never "-0.0"; so
+  // is an SPRT whose bounds sit at -0.
+  const TournamentSummary even =
+      Summarize(TallyOf({kWin, kLoss, kLoss, kWin}), SprtParameters{-0.0, 10, 0.05, 0.05});
+  const std::string text = SummaryToJson(even).dump();
+  EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
+  EXPECT_EQ(SummaryToJson(even)["elo"], 0.0);
 }
 
 TEST(TournamentSummary, ProgressLineShowsCountsEstimateAndTest) {
