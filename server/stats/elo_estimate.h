@@ -35,14 +35,16 @@ struct EloEstimate {
   std::optional<double> los;
 };
 
-// With N pairs of mean s and variance v: s +- 1.96 sqrt(v / N), mapped
-// through EloFromScore. When one side scored every point the interval has no
-// width and the estimate no value; a one-sided 95% bound takes its place: a
-// pair score in [0, 1] of mean s is 1 with probability at most s, so N perfect
-// pairs have probability at most s^N, which is 5% at s = 0.05^(1/N).
+// With N pairs of mean s and regularised variance v (RegularisedVariance: half
+// a pair of prior weight in every cell): s -+ 1.96 sqrt(v / N), mapped end by
+// end through EloFromScore, and LOS = Phi((s - 1/2) / sqrt(v / N)). The prior
+// keeps the interval from shrinking to no width when every pair scored the
+// same, and makes the interval, the LOS and the bound behave alike for
+// perfect and nearly perfect results: when one side scored every point the
+// estimate itself is unbounded (`elo` empty) and the interval's finite end is
+// the bound.
 EloEstimate EstimateElo(const PairCounts& counts);
 
 inline constexpr double kNormalQuantile975 = 1.959963984540054;
-inline constexpr double kOneSidedConfidence = 0.95;
 
 }  // namespace curling::stats

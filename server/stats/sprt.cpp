@@ -36,15 +36,7 @@ SprtStatus EvaluateSprt(const PairCounts& counts, const SprtParameters& p) {
   if (pairs == 0) return s;
 
   const double mean = MomentsOf(counts).mean;
-  double weight = 0.0;
-  double squares = 0.0;
-  for (int k = 0; k < 5; ++k) {
-    const double w = static_cast<double>(counts.count[k]) + kPriorPairsPerCell;
-    const double d = PairScoreOfCell(k) - mean;
-    weight += w;
-    squares += w * d * d;
-  }
-  const double variance = squares / weight;
+  const double variance = RegularisedVariance(counts, mean);
   const double s0 = ScoreFromElo(p.elo0);
   const double s1 = ScoreFromElo(p.elo1);
   s.llr = static_cast<double>(pairs) * (s1 - s0) * (2.0 * mean - s0 - s1) / (2.0 * variance);

@@ -40,6 +40,4 @@ struct SprtStatus {
 // No pairs: LLR 0, continue.
 SprtStatus EvaluateSprt(const PairCounts& counts, const SprtParameters& p);
 
-inline constexpr double kPriorPairsPerCell = 0.5;
-
 }  // namespace curling::stats

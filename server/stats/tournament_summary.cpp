@@ -38,11 +38,12 @@ std::string EloLine(const EloEstimate& e) {
     case EloBound::kNone:
       return "Elo difference (A - B): no complete pair yet";
     case EloBound::kLowerOnly:
-      return fmt::format(
-          "Elo difference (A - B): A scored every point; at least {} (one-sided 95%)",
-          FormatElo(e.elo_low, false));
+      if (!e.elo_low) return "Elo difference (A - B): A scored every point; too few pairs to bound it";
+      return fmt::format("Elo difference (A - B): A scored every point; at least {} (95% interval)",
+                         FormatElo(e.elo_low, false));
     case EloBound::kUpperOnly:
-      return fmt::format("Elo difference (A - B): B scored every point; at most {} (one-sided 95%)",
+      if (!e.elo_high) return "Elo difference (A - B): B scored every point; too few pairs to bound it";
+      return fmt::format("Elo difference (A - B): B scored every point; at most {} (95% interval)",
                          FormatElo(e.elo_high, true));
     case EloBound::kTwoSided:
       break;
@@ -120,9 +121,6 @@ std::string FormatTextReport(const TournamentSummary& summary) {
   out += fmt::format("Pairs scoring 0, 1/4, 1/2, 3/4, 1: {} {} {} {} {}\n", c[0], c[1], c[2], c[3],
                      c[4]);
   out += EloLine(e) + "\n";
-  if (e.bound == EloBound::kTwoSided && e.elo_low == e.elo_high && e.pairs > 0) {
-    out += "  (every pair scored the same: the interval has no width and says little yet)\n";
-  }
   if (e.los.has_value()) {
     out += fmt::format("Likelihood of superiority (A): {:.1f}%\n", 100.0 * *e.los);
   }
