@@ -5,8 +5,8 @@
 // an engine's fault, 2 bad options or the output could not be written, 3 it
 // was interrupted. With --check: 0 when every step passed, else 1. With
 // --games, --sprt or --scenarios it plays a tournament (server/tournament.h):
-// 0 played to its end or stopped by the test, 2 bad options or output, 3
-// interrupted. Every run that gets a result leaves summary.json.
+// 0 played to its end or stopped by the test, 1 stopped by an engine's
+// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json.
 #include <unistd.h>
 
 #include <filesystem>
@@ -101,6 +101,7 @@ std::optional<TournamentPlan> PlanFrom(const MatchOptions& options,
   plan.rules = RulesFrom(options);
   plan.seed = options.seed ? *options.seed : std::random_device{}();
   plan.concurrency = options.concurrency;
+  plan.recover = options.recover;
   if (!options.scenarios.empty()) {
     curling::stats::ScenarioList list = curling::stats::LoadScenarioFile(options.scenarios);
     if (!list.error.empty()) {
@@ -127,8 +128,9 @@ std::optional<TournamentPlan> PlanFrom(const MatchOptions& options,
   return plan;
 }
 
-// Exit code: 0 played to its end (or stopped by the SPRT), 2 bad options or
-// the output could not be written, 3 interrupted.
+// Exit code: 0 played to its end (or stopped by the SPRT), 1 stopped by an
+// engine's fault, 2 bad options or the output could not be written, 3
+// interrupted.
 int Tournament(const MatchOptions& options, const SeatCommandLines& commands) {
   std::optional<TournamentPlan> plan = PlanFrom(options, commands);
   if (!plan) return kExitUsage;
@@ -145,6 +147,11 @@ int Tournament(const MatchOptions& options, const SeatCommandLines& commands) {
   if (!outcome.error.empty()) {
     std::cerr << "curling-match: " << outcome.error << '\n';
     return kExitUsage;
+  }
+  if (!outcome.fault.empty()) {
+    std::cerr << "curling-match: tournament stopped by an engine's fault in " << outcome.fault
+              << "\n(--recover counts such a game as a loss and goes on)\n";
+    return kExitFault;
   }
   return outcome.interrupted ? kExitInterrupted : kExitCompleted;
 }

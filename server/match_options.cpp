@@ -56,6 +56,10 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
                  "Tournament games played at once (default 1: each engine searches on several "
                  "threads of its own)")
       ->check(CLI::Range(1, 64));
+  app.add_flag("--recover", options.recover,
+               "Tournament: count a game an engine loses by a fault (crash, time, protocol) as a "
+               "loss and go on, starting the engine afresh; without it the first fault stops the "
+               "tournament (exit code 1). An engine that cannot start always stops it");
   app.add_option("--sprt", options.sprt,
                  "Sequential test elo0 elo1 alpha beta: stop the tournament when it decides "
                  "(--games is then the most games played; default 2000)")

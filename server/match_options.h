@@ -28,6 +28,7 @@ struct MatchOptions {
   // elo0 elo1 alpha beta, start positions file.
   std::optional<int> games;
   int concurrency = 1;
+  bool recover = false;  // a faulted game counts as a loss instead of stopping
   std::vector<double> sprt;
   std::string scenarios;
 };

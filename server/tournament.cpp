@@ -154,6 +154,13 @@ class TournamentRun {
       stop_ = true;
       return;
     }
+    if (result.outcome == GameOutcome::kFault &&
+        (!plan_.recover || result.fault.kind == FaultKind::kStart)) {
+      outcome_.fault = fmt::format("game {} (seed {}): {}", game + 1, config.seed, result.reason);
+      out_ << "game " << game + 1 << ": " << result.reason << "; tournament stopped" << std::endl;
+      stop_ = true;
+      return;
+    }
     stats::GameResult for_a = ResultForSeat(result, a_seat);
     if (config.start) {
       // The end score difference counts only what was played on the ice here.

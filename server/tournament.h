@@ -37,11 +37,16 @@ struct TournamentPlan {
   std::optional<stats::SprtParameters> sprt;
   std::vector<stats::StartScenario> scenarios;
   std::filesystem::path folder;
+  // An engine's fault (crash, time, protocol, ...) stops the tournament unless
+  // `recover`: then the faulted game counts as a loss and the next game starts
+  // the engine afresh. An engine that cannot start stops it in any case.
+  bool recover = false;
 };
 
 struct TournamentOutcome {
   stats::TournamentSummary summary;
   bool interrupted = false;
+  std::string fault;  // the fault that stopped the tournament, if one did
   std::string error;  // the output could not be written
 };
 

@@ -55,6 +55,19 @@ TEST_F(TournamentProgram, ShortTournamentFromStartPositionsWritesAValidSummary) 
     EXPECT_TRUE(fs::exists(out / file)) << file;
 }
 
+TEST_F(TournamentProgram, AnEngineThatCannotStartStopsTheTestWithExitCodeOne) {
+  const fs::path out = folder_ / "broken";
+  const ProgramRun run = RunMatch("--engine /nonexistent/engine --engine " BASELINE_DRAW_PATH
+                                  " --sprt 0 10 0.05 0.05 --ends 1 --seed 1 --out '" +
+                                  out.string() + "'");
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_NE(run.out.find("tournament stopped"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("accepted"), std::string::npos) << run.out;
+  const nlohmann::json s = Summary(out);
+  EXPECT_EQ(s["games"], 0);
+  EXPECT_EQ(s["sprt"]["result"], "continue");
+}
+
 TEST_F(TournamentProgram, BadTournamentOptionsStopBeforeAnyGame) {
   const fs::path scenarios = folder_ / "bad.jsonl";
   std::ofstream(scenarios) << "{\"shot\": 3}\n{\"shot\": 20}\n";

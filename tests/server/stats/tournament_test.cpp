@@ -149,6 +149,7 @@ TEST_F(TournamentTest, SprtStopsOnceAFaultyOpponentHasLostEnough) {
   // LLR = 8 * 0.0714631 * (2 - 1.0714631) / (2 * 0.0892857) = 2.973 >= 2.944
   // (7 pairs give 2.353), so 16 of the 40 games are played.
   TournamentPlan plan = Plan("crash", 40);
+  plan.recover = true;
   plan.sprt = stats::SprtParameters{0, 50, 0.05, 0.05};
   std::ostringstream out;
   const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
@@ -160,6 +161,44 @@ TEST_F(TournamentTest, SprtStopsOnceAFaultyOpponentHasLostEnough) {
   EXPECT_EQ(summary["elo_bound"], "lower");
   EXPECT_TRUE(summary["elo"].is_null());
   EXPECT_FALSE(fs::exists(folder_ / "game-0017"));
+}
+
+// The first fault that is not a loss on the ice stops the tournament (exit 1
+// in the program) unless --recover; an engine that cannot start is never
+// recovered. A stopped tournament keeps what was played before the fault.
+TEST_F(TournamentTest, FaultsStopTheTournamentUnlessRecovered) {
+  const struct {
+    std::vector<std::string> b;
+    bool recover;
+    bool stops;
+    int games_counted;
+    const char* fault;
+  } cases[] = {
+      {{"/nonexistent/engine"}, false, true, 0, "(start)"},
+      {{"/nonexistent/engine"}, true, true, 0, "(start)"},
+      {{FAKE_ENGINE_PATH, "crash", "1"}, false, true, 0, "(crash)"},
+      {{FAKE_ENGINE_PATH, "garbage", "1"}, false, true, 0, "(protocol)"},
+      {{FAKE_ENGINE_PATH, "crash", "1"}, true, false, 6, ""},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = folder_ / ("run-" + std::to_string(&c - cases));
+    fs::create_directories(folder);
+    TournamentPlan plan = Plan("good", 6);
+    plan.folder = folder;
+    plan.engines[1].argv = c.b;
+    plan.recover = c.recover;
+    plan.sprt = stats::SprtParameters{0, 10, 0.05, 0.05};
+    std::ostringstream out;
+    const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
+    const std::string label = c.b[0] + (c.recover ? " --recover" : "");
+    EXPECT_EQ(outcome.error, "") << label;
+    EXPECT_EQ(!outcome.fault.empty(), c.stops) << label << "\n" << out.str();
+    EXPECT_NE(outcome.fault.find(c.fault), std::string::npos) << label << ": " << outcome.fault;
+    const json summary = ReadJson(folder / "summary.json");
+    EXPECT_EQ(summary["games"], c.games_counted) << label;
+    EXPECT_EQ(summary["sprt"]["result"], "continue") << label;
+    EXPECT_EQ(fs::exists(folder / "game-0002"), !c.stops) << label;
+  }
 }
 
 }  // namespace
