@@ -61,6 +61,7 @@ class EngineSession {
   // Polls for `window` and returns whatever arrives (for the compliance check).
   Fault Collect(std::chrono::milliseconds window, std::string& out);
 
+  void set_stop_flag(const std::atomic<bool>* flag) { process_.set_stop_flag(flag); }
   void Stop(std::chrono::milliseconds grace) { process_.Stop(grace); }
   void Kill() { process_.Kill(); }
   bool running() { return process_.running(); }

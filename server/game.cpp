@@ -49,6 +49,8 @@ GameResult Game::Play() {
   EngineSession first(config_.engines[0].name);
   EngineSession second(config_.engines[1].name);
   const Sessions sessions{&first, &second};
+  for (EngineSession* session : sessions)
+    session->set_stop_flag(stop_flag_);
   Progress game;
   if (auto fault = StartEngines(sessions)) return Finish(LoseByFault(*fault, game), sessions);
   game.stream = {config_.seed, config_.stream, 0};

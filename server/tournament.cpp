@@ -140,6 +140,7 @@ class TournamentRun {
       return;
     }
     Game match(config, player_);
+    match.set_stop_flag(&stop_);
     match.AddObserver(&record);
     const GameResult result = match.Play();
     std::string page_error;
@@ -149,6 +150,10 @@ class TournamentRun {
 
   void Record(int game, const GameConfig& config, int a_seat, const GameResult& result) {
     std::lock_guard lock(mutex_);
+    // A game still running when the tournament stopped (the test decided, a
+    // fault) is cut short and not counted: the summary keeps the counts the
+    // tournament stopped on.
+    if (stop_) return;
     if (result.outcome == GameOutcome::kInterrupted) {
       outcome_.interrupted = true;
       stop_ = true;

@@ -163,6 +163,26 @@ TEST_F(TournamentTest, SprtStopsOnceAFaultyOpponentHasLostEnough) {
   EXPECT_FALSE(fs::exists(folder_ / "game-0017"));
 }
 
+TEST_F(TournamentTest, GamesStillRunningWhenTheTestDecidesAreNotCounted) {
+  // Five games at a time: when the eighth perfect pair decides the test, up to
+  // four more games are under way. They are stopped and left out, so the
+  // summary holds exactly the counts the test decided on.
+  TournamentPlan plan = Plan("crash", 40);
+  plan.engines[1].argv = {FAKE_ENGINE_PATH, "crash", "3"};
+  plan.recover = true;
+  plan.concurrency = 5;
+  plan.sprt = stats::SprtParameters{0, 50, 0.05, 0.05};
+  std::ostringstream out;
+  const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
+  ASSERT_EQ(outcome.error, "");
+  const json summary = ReadJson(folder_ / "summary.json");
+  EXPECT_EQ(summary["pentanomial"], json::array({0, 0, 0, 0, 8})) << out.str();
+  EXPECT_NEAR(summary["sprt"]["llr"].get<double>(), 2.973, 1e-3);
+  EXPECT_EQ(summary["sprt"]["result"], "H1");
+  EXPECT_LE(summary["games"].get<int>(), 16 + 4);
+  EXPECT_EQ(summary["wins"], summary["games"]);
+}
+
 // The first fault that is not a loss on the ice stops the tournament (exit 1
 // in the program) unless --recover; an engine that cannot start is never
 // recovered. A stopped tournament keeps what was played before the fault.
