@@ -106,7 +106,9 @@ TEST(TournamentSummary, UnboundedAndSprtCasesAreReportedHonestly) {
   const TournamentSummary even =
       Summarize(TallyOf({kWin, kLoss, kLoss, kWin}), SprtParameters{-0.0, 10, 0.05, 0.05});
   const std::string text = SummaryToJson(even).dump();
-  EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
+  for (const char* negative_zero : {"-0.0,", "-0.0}", "-0.0]"}) {
+    EXPECT_EQ(text.find(negative_zero), std::string::npos) << text;
+  }
   EXPECT_EQ(SummaryToJson(even)["elo"], 0.0);
 }
 
