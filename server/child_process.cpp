@@ -85,7 +85,8 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-                         std::string& error, const std::vector<std::string>* environment) {
+                         std::string& error, const std::vector<std::string>* environment,
+                         const std::string& working_folder) {
   assert(pid_ < 0 && "one child per object");
   static std::once_flag ignore_sigpipe;
   std::call_once(ignore_sigpipe, [] { signal(SIGPIPE, SIG_IGN); });
@@ -110,6 +111,9 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string
   posix_spawn_file_actions_adddup2(&actions, pipes.fds[0][0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipes.fds[1][1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, log_to_file ? log_fd : pipes.fds[2][1], STDERR_FILENO);
+  if (!working_folder.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
+  }
   SpawnAttributes attributes;
   const std::vector<char*> args = NullTerminated(argv);
   const std::vector<char*> env = environment ? NullTerminated(*environment) : std::vector<char*>{};

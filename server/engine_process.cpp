@@ -29,12 +29,12 @@ bool EngineProcess::StopRequested() const {
 }
 
 bool EngineProcess::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-                          std::string& error) {
+                          const std::string& working_folder, std::string& error) {
   if (stderr_log.empty()) {
     error = "no file named for the engine's standard error";
     return false;
   }
-  if (!child_.Start(argv, stderr_log, error)) return false;
+  if (!child_.Start(argv, stderr_log, error, nullptr, working_folder)) return false;
   fcntl(child_.input(), F_SETFL, fcntl(child_.input(), F_GETFL) | O_NONBLOCK);
   fcntl(child_.output(), F_SETFL, fcntl(child_.output(), F_GETFL) | O_NONBLOCK);
   return true;

@@ -28,8 +28,10 @@ class EngineProcess {
  public:
   // Starts argv[0] (looked up in PATH when it has no slash) with the other
   // words as its arguments. On failure `error` says why.
+  // A non-empty `working_folder` is where it runs (a relative program path is
+  // taken from there).
   bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-             std::string& error);
+             const std::string& working_folder, std::string& error);
 
   // Writes `command` and a line feed in one write once the engine has read
   // everything sent before (the pipe holds no bytes), so that each read of

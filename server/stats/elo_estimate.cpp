@@ -33,8 +33,8 @@ EloEstimate EstimateElo(const PairCounts& counts) {
   e.pairs = counts.Pairs();
   if (e.pairs == 0) return e;
   e.score = MomentsOf(counts).mean;
-  const double standard_error =
-      std::sqrt(RegularisedVariance(counts, e.score) / static_cast<double>(e.pairs));
+  const double variance = RegularisedVariance(counts, e.score);
+  const double standard_error = std::sqrt(variance / static_cast<double>(e.pairs));
   e.bound = e.score >= 1.0   ? EloBound::kLowerOnly
             : e.score <= 0.0 ? EloBound::kUpperOnly
                              : EloBound::kTwoSided;
@@ -42,6 +42,10 @@ EloEstimate EstimateElo(const PairCounts& counts) {
   e.elo_low = Finite(EloFromScore(e.score - kNormalQuantile975 * standard_error));
   e.elo_high = Finite(EloFromScore(e.score + kNormalQuantile975 * standard_error));
   e.los = StandardNormalCdf((e.score - 0.5) / standard_error);
+  const double nelo_per_score = kNeloPerGameT / std::sqrt(2.0 * variance);
+  e.nelo = (e.score - 0.5) * nelo_per_score;
+  e.nelo_low = (e.score - kNormalQuantile975 * standard_error - 0.5) * nelo_per_score;
+  e.nelo_high = (e.score + kNormalQuantile975 * standard_error - 0.5) * nelo_per_score;
   return e;
 }
 

@@ -33,6 +33,12 @@ struct EloEstimate {
   // Probability that A is the stronger, from the normal approximation of the
   // mean pair score: Phi((score - 1/2) / standard error). Empty without pairs.
   std::optional<double> los;
+  // Normalized Elo: (score - 1/2) / sigma_game * 800 / ln 10 with sigma_game
+  // = sqrt(2 v) the standard deviation of a game's score, and its interval
+  // from the same ends of the score. Finite whenever there are pairs.
+  std::optional<double> nelo;
+  std::optional<double> nelo_low;
+  std::optional<double> nelo_high;
 };
 
 // With N pairs of mean s and regularised variance v (RegularisedVariance: half
@@ -46,5 +52,7 @@ struct EloEstimate {
 EloEstimate EstimateElo(const PairCounts& counts);
 
 inline constexpr double kNormalQuantile975 = 1.959963984540054;
+// nElo per unit of the per-game t-value: 800 / ln 10.
+inline constexpr double kNeloPerGameT = 347.43558552260;
 
 }  // namespace curling::stats

@@ -38,11 +38,13 @@ std::string EloLine(const EloEstimate& e) {
     case EloBound::kNone:
       return "Elo difference (A - B): no complete pair yet";
     case EloBound::kLowerOnly:
-      if (!e.elo_low) return "Elo difference (A - B): A scored every point; too few pairs to bound it";
+      if (!e.elo_low)
+        return "Elo difference (A - B): A scored every point; too few pairs to bound it";
       return fmt::format("Elo difference (A - B): A scored every point; at least {} (95% interval)",
                          FormatElo(e.elo_low, false));
     case EloBound::kUpperOnly:
-      if (!e.elo_high) return "Elo difference (A - B): B scored every point; too few pairs to bound it";
+      if (!e.elo_high)
+        return "Elo difference (A - B): B scored every point; too few pairs to bound it";
       return fmt::format("Elo difference (A - B): B scored every point; at most {} (95% interval)",
                          FormatElo(e.elo_high, true));
     case EloBound::kTwoSided:
@@ -138,12 +140,16 @@ std::string FormatTextReport(const TournamentSummary& summary) {
 }
 
 std::string WriteSummaryJson(const std::filesystem::path& dir, const TournamentSummary& summary) {
-  const std::filesystem::path target = dir / "summary.json";
-  const std::filesystem::path temporary = dir / "summary.json.tmp";
+  return WriteJsonAtomically(dir / "summary.json", SummaryToJson(summary));
+}
+
+std::string WriteJsonAtomically(const std::filesystem::path& target, const nlohmann::json& value) {
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::trunc);
     if (!out) return "cannot write " + temporary.string();
-    out << SummaryToJson(summary).dump(2) << '\n';
+    out << value.dump(2) << '\n';
     out.flush();
     if (!out) return "cannot write " + temporary.string();
   }

@@ -34,7 +34,13 @@ TEST_F(MatchProgram, HelpAndBadOptions) {
   EXPECT_EQ(Match("--help").exit_code, 0);
   EXPECT_NE(Match("--ends 0").exit_code, 0);
   EXPECT_NE(Match("--bogus").exit_code, 0);
-  EXPECT_EQ(Match("--engine a --engine b --engine c --out " + folder_.string()).exit_code, 2);
+  // Engine settings that make no engine.
+  for (const char* engine : {"name=x", "cmd=a bogus=1", "cmd=a time=-1", "cmd=a shot-time=x"}) {
+    EXPECT_EQ(Match(std::string("--engine '") + engine + "' --out " + folder_.string()).exit_code,
+              2)
+        << engine;
+  }
+  EXPECT_EQ(Match("--each name=x --out " + folder_.string()).exit_code, 2);
   EXPECT_EQ(Match("--engine \"'unterminated\" --out " + folder_.string()).exit_code, 2);
 }
 

@@ -84,12 +84,12 @@ TEST(EloEstimate, SmallAndDegenerateSamplesStayConsistent) {
       {{0, 0, 0, 0, 1}, EloBound::kLowerOnly, std::nullopt, std::nullopt, std::nullopt, 0.833001},
   };
   for (const auto& c : cases) {
-    const EloEstimate e = EstimateElo(Counts(c.counts[0], c.counts[1], c.counts[2], c.counts[3],
-                                             c.counts[4]));
+    const EloEstimate e =
+        EstimateElo(Counts(c.counts[0], c.counts[1], c.counts[2], c.counts[3], c.counts[4]));
     const std::string label = ::testing::PrintToString(c.counts);
     EXPECT_EQ(e.bound, c.bound) << label;
-    for (const auto& [got, want] : {std::pair{e.elo, c.elo}, std::pair{e.elo_low, c.low},
-                                    std::pair{e.elo_high, c.high}}) {
+    for (const auto& [got, want] :
+         {std::pair{e.elo, c.elo}, std::pair{e.elo_low, c.low}, std::pair{e.elo_high, c.high}}) {
       ASSERT_EQ(got.has_value(), want.has_value()) << label;
       if (want) {
         EXPECT_NEAR(*got, *want, 1e-3) << label;
@@ -110,8 +110,50 @@ TEST(EloEstimate, SmallAndDegenerateSamplesStayConsistent) {
   EXPECT_LT(*EstimateElo(Counts(0, 0, 0, 1, 0)).los, 0.99);
 }
 
+// The worked examples of the chess testing frameworks (alpha = beta = 0.05),
+// to the two decimals they are given with.
+TEST(Sprt, ReproducesTheFrameworksWorkedExamples) {
+  const struct {
+    SprtModel model;
+    std::array<int64_t, 5> counts;
+    double elo0, elo1, llr;
+  } cases[] = {
+      {SprtModel::kNormalized, {365, 16618, 36229, 16974, 390}, 0, 2, 2.25},
+      {SprtModel::kNormalized, {127, 4883, 10712, 5150, 104}, -1.75, 0.25, 3.01},
+      {SprtModel::kLogistic, {223, 9863, 21279, 10037, 246}, 0.5, 2.5, -3.07},
+      {SprtModel::kLogistic, {871, 26175, 55983, 26678, 821}, 0, 2, -4.98},
+  };
+  for (const auto& c : cases) {
+    const PairCounts counts =
+        Counts(c.counts[0], c.counts[1], c.counts[2], c.counts[3], c.counts[4]);
+    const SprtStatus s = EvaluateSprt(counts, {c.elo0, c.elo1, 0.05, 0.05, c.model});
+    EXPECT_NEAR(s.llr, c.llr, 0.01) << SprtModelName(c.model) << " " << c.elo0 << " " << c.elo1;
+  }
+  // Degenerate counts depend on the prior: only the sign and the decision
+  // must agree. A hundred and four perfect pairs are strong evidence for H1,
+  // as many lost pairs for H0; a handful decide nothing yet.
+  const SprtParameters normalized{0, 10, 0.05, 0.05};
+  EXPECT_EQ(EvaluateSprt(Counts(0, 0, 0, 0, 104), normalized).decision, SprtDecision::kAcceptH1);
+  EXPECT_EQ(EvaluateSprt(Counts(104, 0, 0, 0, 0), normalized).decision, SprtDecision::kAcceptH0);
+  EXPECT_EQ(EvaluateSprt(Counts(0, 0, 0, 0, 4), normalized).decision, SprtDecision::kContinue);
+  EXPECT_GT(EvaluateSprt(Counts(0, 0, 0, 0, 4), normalized).llr, 0.0);
+}
+
+TEST(EloEstimate, NormalizedEloIsTheScoresDistanceInGameDeviations) {
+  // Counts 1, 2, 3, 3, 1: s = 0.525, v = 0.089625 (as above), sigma_game =
+  // sqrt(2 v) = 0.423379; nElo = 0.025 / 0.423379 * 347.4356 = 20.516, its
+  // interval (0.525 -+ 1.959964 * 0.0946705 - 0.5) / 0.423379 * 347.4356 =
+  // [-131.752, +172.783].
+  const EloEstimate e = EstimateElo(Counts(1, 2, 3, 3, 1));
+  ASSERT_TRUE(e.nelo && e.nelo_low && e.nelo_high);
+  EXPECT_NEAR(*e.nelo, 20.516, 1e-3);
+  EXPECT_NEAR(*e.nelo_low, -131.752, 1e-3);
+  EXPECT_NEAR(*e.nelo_high, 172.783, 1e-3);
+  EXPECT_FALSE(EstimateElo(PairCounts{}).nelo.has_value());
+}
+
 TEST(Sprt, BoundsAndDecisionsOnWorkedCounts) {
-  const SprtParameters p{0.0, 10.0, 0.05, 0.05};
+  const SprtParameters p{0.0, 10.0, 0.05, 0.05, SprtModel::kLogistic};
   // ln(0.05 / 0.95) = -2.944439, ln(0.95 / 0.05) = +2.944439
   // s0 = 0.5, s1 = 1 / (1 + 10^(-10/400)) = 0.514387
 

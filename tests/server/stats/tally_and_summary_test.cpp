@@ -79,8 +79,8 @@ TEST(TournamentSummary, JsonCarriesTheRequiredKeys) {
 
 TEST(TournamentSummary, UnboundedAndSprtCasesAreReportedHonestly) {
   // A wins all 40 games: no number for the Elo, a lower bound instead.
-  const TournamentSummary all =
-      Summarize(TallyOf(std::vector<GameOutcome>(40, kWin)), SprtParameters{0, 10, 0.05, 0.05});
+  const TournamentSummary all = Summarize(TallyOf(std::vector<GameOutcome>(40, kWin)),
+                                          SprtParameters{0, 10, 0.05, 0.05, SprtModel::kLogistic});
   const nlohmann::json j = SummaryToJson(all);
   EXPECT_TRUE(j["elo"].is_null());
   EXPECT_TRUE(j["elo_high"].is_null());
