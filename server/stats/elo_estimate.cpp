@@ -28,6 +28,20 @@ double ScoreFromElo(double elo) {
   return 1.0 / (1.0 + std::pow(10.0, -elo / 400.0));
 }
 
+const char* EloBoundName(EloBound bound) {
+  switch (bound) {
+    case EloBound::kTwoSided:
+      return "two-sided";
+    case EloBound::kLowerOnly:
+      return "lower";
+    case EloBound::kUpperOnly:
+      return "upper";
+    case EloBound::kNone:
+      break;
+  }
+  return "none";
+}
+
 EloEstimate EstimateElo(const PairCounts& counts) {
   EloEstimate e;
   e.pairs = counts.Pairs();

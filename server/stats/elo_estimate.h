@@ -21,6 +21,9 @@ enum class EloBound {
   kUpperOnly,  // B scored every point: the difference is at most elo_high
 };
 
+// "none", "two-sided", "lower", "upper" (the summary's elo_bound).
+const char* EloBoundName(EloBound bound);
+
 struct EloEstimate {
   EloBound bound = EloBound::kNone;
   int64_t pairs = 0;

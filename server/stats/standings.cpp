@@ -24,6 +24,7 @@ void AddEstimate(json& j, const EloEstimate& e) {
   j["elo"] = OptionalNumber(e.elo);
   j["elo_low"] = OptionalNumber(e.elo_low);
   j["elo_high"] = OptionalNumber(e.elo_high);
+  j["elo_bound"] = EloBoundName(e.bound);
   j["nelo"] = OptionalNumber(e.nelo);
   j["nelo_low"] = OptionalNumber(e.nelo_low);
   j["nelo_high"] = OptionalNumber(e.nelo_high);

@@ -19,20 +19,6 @@ nlohmann::json OptionalNumber(const std::optional<double>& value) {
   return nullptr;
 }
 
-const char* BoundName(EloBound bound) {
-  switch (bound) {
-    case EloBound::kTwoSided:
-      return "two-sided";
-    case EloBound::kLowerOnly:
-      return "lower";
-    case EloBound::kUpperOnly:
-      return "upper";
-    case EloBound::kNone:
-      break;
-  }
-  return "none";
-}
-
 std::string EloLine(const EloEstimate& e) {
   switch (e.bound) {
     case EloBound::kNone:
@@ -87,7 +73,7 @@ nlohmann::json SummaryToJson(const TournamentSummary& summary) {
   j["elo"] = OptionalNumber(summary.elo.elo);
   j["elo_low"] = OptionalNumber(summary.elo.elo_low);
   j["elo_high"] = OptionalNumber(summary.elo.elo_high);
-  j["elo_bound"] = BoundName(summary.elo.bound);
+  j["elo_bound"] = EloBoundName(summary.elo.bound);
   j["los"] = OptionalNumber(summary.elo.los);
   j["engines"] = {{"a", summary.engine_a}, {"b", summary.engine_b}};
   if (summary.sprt_parameters.has_value()) {
