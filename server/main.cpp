@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
 
   InstallSignalHandlers();
   if (!options.record_only.empty()) return RecordOnly(options);
-  if (WantsTournament(options)) {
+  if (WantsTournament(options) && !options.check) {
     TournamentCommandLine command;
     command.options = options;
     command.arguments.assign(argv + 1, argv + argc);

@@ -129,6 +129,9 @@ TEST(TournamentSummary, ProgressLineShowsCountsEstimateAndTest) {
       Summarize(TallyOf(std::vector<GameOutcome>(20, kLoss)), std::nullopt);
   EXPECT_NE(FormatProgressLine(lost).find("Elo <= -275.8"), std::string::npos)
       << FormatProgressLine(lost);
+  // One perfect pair bounds nothing yet.
+  const TournamentSummary won = Summarize(TallyOf({kWin, kWin}), std::nullopt);
+  EXPECT_NE(FormatProgressLine(won).find("Elo n/a"), std::string::npos) << FormatProgressLine(won);
 }
 
 TEST(TournamentSummary, WritesAReadableFileAndReportsFailure) {
