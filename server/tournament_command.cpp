@@ -184,54 +184,52 @@ std::optional<TournamentPlan> ResumedPlan(const TournamentCommandLine& command,
 
 }  // namespace
 
-int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
-                         std::ostream& out, std::ostream& err) {
-  const MatchOptions& options = command.options;
-  std::string error;
+namespace {
+
+// The plan of the interrupted run in --resume's folder and its finished
+// games. Nothing, with `error` set, when it cannot be resumed as asked.
+std::optional<TournamentPlan> PrepareResumed(const TournamentCommandLine& command,
+                                             std::vector<FinishedGame>& finished,
+                                             std::string& error) {
+  const std::string& folder = command.options.resume;
+  std::optional<TournamentManifest> manifest = ReadManifest(folder, error);
   std::optional<TournamentPlan> plan;
-  std::vector<FinishedGame> finished;
-  if (!options.resume.empty()) {
-    std::optional<TournamentManifest> manifest = ReadManifest(options.resume, error);
-    if (manifest) plan = ResumedPlan(command, *manifest, error);
-    if (!plan) {
-      err << "curling-match: --resume " << options.resume << ": " << error << '\n';
-      return kExitUsage;
-    }
-    if (std::string d = FirstPlanDifference(manifest->plan, PlanJson(*plan)); !d.empty()) {
-      err << "curling-match: --resume " << options.resume
-          << ": the interrupted run's options no longer make the same tournament (" << d << ")\n";
-      return kExitUsage;
-    }
-    plan->folder = options.resume;
-    finished = ReadFinishedGames(*plan, TournamentSchedule(*plan).total_games());
-  } else {
-    plan = PlanFrom(options, command.default_engine, error);
-    if (!plan) {
-      err << "curling-match: " << error << '\n';
-      return kExitUsage;
-    }
-    const fs::path folder =
-        options.out.empty() ? fs::path(DefaultOutputFolder(plan->seed)) : fs::path(options.out);
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-      err << "curling-match: cannot create " << folder.string() << ": " << ec.message() << '\n';
-      return kExitUsage;
-    }
-    plan->folder = folder;
-    if (std::string why =
-            WriteManifest(folder, {PlanJson(*plan), ArgumentsToKeep(command, plan->seed)});
-        !why.empty()) {
-      err << "curling-match: " << why << '\n';
-      return kExitUsage;
-    }
+  if (manifest) plan = ResumedPlan(command, *manifest, error);
+  if (!plan) return std::nullopt;
+  if (std::string d = FirstPlanDifference(manifest->plan, PlanJson(*plan)); !d.empty()) {
+    error = "the interrupted run's options no longer make the same tournament (" + d + ")";
+    return std::nullopt;
   }
-  PrintStart(*plan, TournamentSchedule(*plan).total_games(), out);
-  const TournamentOutcome outcome = RunTournament(*plan, player, out, finished);
+  plan->folder = folder;
+  finished = ReadFinishedGames(*plan, TournamentSchedule(*plan).total_games());
+  return plan;
+}
+
+// The plan of a new tournament, its folder made and tournament.json written.
+std::optional<TournamentPlan> PrepareNew(const TournamentCommandLine& command, std::string& error) {
+  const MatchOptions& options = command.options;
+  std::optional<TournamentPlan> plan = PlanFrom(options, command.default_engine, error);
+  if (!plan) return std::nullopt;
+  const fs::path folder =
+      options.out.empty() ? fs::path(DefaultOutputFolder(plan->seed)) : fs::path(options.out);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    error = "cannot create " + folder.string() + ": " + ec.message();
+    return std::nullopt;
+  }
+  plan->folder = folder;
+  error = WriteManifest(folder, {PlanJson(*plan), ArgumentsToKeep(command, plan->seed)});
+  if (!error.empty()) return std::nullopt;
+  return plan;
+}
+
+int Conclude(const TournamentPlan& plan, const TournamentOutcome& outcome, std::ostream& out,
+             std::ostream& err) {
   out << '\n'
       << stats::FormatStandingsReport(outcome.standings)
-      << "Summary: " << (plan->folder / "summary.json").string()
-      << "\nGames: " << (plan->folder / "index.html").string() << '\n';
+      << "Summary: " << (plan.folder / "summary.json").string()
+      << "\nGames: " << (plan.folder / "index.html").string() << '\n';
   if (!outcome.error.empty()) {
     err << "curling-match: " << outcome.error << '\n';
     return kExitUsage;
@@ -242,10 +240,28 @@ int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer&
     return kExitFault;
   }
   if (outcome.interrupted()) {
-    out << "Interrupted; continue with: curling-match --resume " << plan->folder.string() << '\n';
+    out << "Interrupted; continue with: curling-match --resume " << plan.folder.string() << '\n';
     return kExitInterrupted;
   }
   return kExitCompleted;
+}
+
+}  // namespace
+
+int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
+                         std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::vector<FinishedGame> finished;
+  const bool resume = !command.options.resume.empty();
+  const std::optional<TournamentPlan> plan =
+      resume ? PrepareResumed(command, finished, error) : PrepareNew(command, error);
+  if (!plan) {
+    err << "curling-match: " << (resume ? "--resume " + command.options.resume + ": " : "") << error
+        << '\n';
+    return kExitUsage;
+  }
+  PrintStart(*plan, TournamentSchedule(*plan).total_games(), out);
+  return Conclude(*plan, RunTournament(*plan, player, out, finished), out, err);
 }
 
 }  // namespace curling::server

@@ -154,49 +154,65 @@ json StandingsJson(const Standings& s) {
   return j;
 }
 
+namespace {
+
+std::string PlayersTable(const Standings& s) {
+  std::vector<size_t> order(s.players.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+    return s.players[x].tally.points > s.players[y].tally.points;
+  });
+  std::string out = fmt::format("{:<4}{:<24}{:>7}{:>9}{:>8}  {:<26}{}\n", "", "engine", "games",
+                                "points", "score", "Elo vs field (95%)", "nElo (95%)");
+  for (size_t rank = 0; rank < order.size(); ++rank) {
+    const PlayerStanding& p = s.players[order[rank]];
+    out += fmt::format("{:<4}{:<24}{:>7}{:>9.1f}{:>8}  {:<26}{}\n", rank + 1, p.name, p.tally.games,
+                       p.tally.points, Percent(p.tally), EstimateText(p.elo), NeloText(p.elo));
+  }
+  return out;
+}
+
+std::string Crosstable(const Standings& s) {
+  std::string out = "Crosstable (points of the row's engine against the column's / games):\n";
+  out += fmt::format("{:<24}", "");
+  for (size_t c = 0; c < s.players.size(); ++c)
+    out += fmt::format("{:>12}", fmt::format("#{}", c + 1));
+  out += '\n';
+  for (size_t r = 0; r < s.players.size(); ++r) {
+    out += fmt::format("{:<24}", fmt::format("#{} {}", r + 1, s.players[r].name));
+    for (size_t c = 0; c < s.players.size(); ++c)
+      out += fmt::format("{:>12}", CrossCell(s, static_cast<int>(r), static_cast<int>(c)));
+    out += '\n';
+  }
+  return out;
+}
+
+std::string PairingLines(const Standings& s) {
+  std::string out = "Pairings (A - B; pairs scoring 0, 1/4, 1/2, 3/4, 1 for A):\n";
+  for (const PairingResult& p : s.pairings) {
+    const TallySnapshot& t = p.summary.tally;
+    const auto& c = t.pairs.count;
+    out +=
+        fmt::format("{} - {}: W {} D {} L {}  pairs {} {} {} {} {}  Elo {}  nElo {}\n",
+                    s.players[static_cast<size_t>(p.a)].name,
+                    s.players[static_cast<size_t>(p.b)].name, t.wins, t.draws, t.losses, c[0], c[1],
+                    c[2], c[3], c[4], EstimateText(p.summary.elo), NeloText(p.summary.elo));
+  }
+  return out;
+}
+
+}  // namespace
+
 std::string FormatStandingsReport(const Standings& s) {
   std::string out;
   if (s.pairings.size() == 1 && s.players.size() == 2) {
     out = FormatTextReport(s.pairings[0].summary);
     out += fmt::format("Normalized Elo (A - B): {}\n", NeloText(s.pairings[0].summary.elo));
   } else {
-    out += fmt::format("{} of {} engines, {} of {} games\n", s.format, s.players.size(), s.games,
-                       s.games_planned);
-    std::vector<size_t> order(s.players.size());
-    for (size_t i = 0; i < order.size(); ++i)
-      order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-      return s.players[x].tally.points > s.players[y].tally.points;
-    });
-    out += fmt::format("{:<4}{:<24}{:>7}{:>9}{:>8}  {:<26}{}\n", "", "engine", "games", "points",
-                       "score", "Elo vs field (95%)", "nElo (95%)");
-    for (size_t rank = 0; rank < order.size(); ++rank) {
-      const PlayerStanding& p = s.players[order[rank]];
-      out +=
-          fmt::format("{:<4}{:<24}{:>7}{:>9.1f}{:>8}  {:<26}{}\n", rank + 1, p.name, p.tally.games,
-                      p.tally.points, Percent(p.tally), EstimateText(p.elo), NeloText(p.elo));
-    }
-    out += "\nCrosstable (points of the row's engine against the column's / games):\n";
-    out += fmt::format("{:<24}", "");
-    for (size_t c = 0; c < s.players.size(); ++c)
-      out += fmt::format("{:>12}", fmt::format("#{}", c + 1));
-    out += '\n';
-    for (size_t r = 0; r < s.players.size(); ++r) {
-      out += fmt::format("{:<24}", fmt::format("#{} {}", r + 1, s.players[r].name));
-      for (size_t c = 0; c < s.players.size(); ++c)
-        out += fmt::format("{:>12}", CrossCell(s, static_cast<int>(r), static_cast<int>(c)));
-      out += '\n';
-    }
-    out += "\nPairings (A - B; pairs scoring 0, 1/4, 1/2, 3/4, 1 for A):\n";
-    for (const PairingResult& p : s.pairings) {
-      const TallySnapshot& t = p.summary.tally;
-      const auto& c = t.pairs.count;
-      out +=
-          fmt::format("{} - {}: W {} D {} L {}  pairs {} {} {} {} {}  Elo {}  nElo {}\n",
-                      s.players[static_cast<size_t>(p.a)].name,
-                      s.players[static_cast<size_t>(p.b)].name, t.wins, t.draws, t.losses, c[0],
-                      c[1], c[2], c[3], c[4], EstimateText(p.summary.elo), NeloText(p.summary.elo));
-    }
+    out = fmt::format("{} of {} engines, {} of {} games\n", s.format, s.players.size(), s.games,
+                      s.games_planned) +
+          PlayersTable(s) + "\n" + Crosstable(s) + "\n" + PairingLines(s);
   }
   if (!s.fault.empty()) out += "Stopped by a fault: " + s.fault + "\n";
   return out;
