@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Measures curling-engine against each baseline engine with curling-match
-tournaments and writes the strength report (docs/strength.md) from the
-summary.json files the tournaments leave. Every number in the report comes
-from those files; nothing is typed in.
+"""Measures curling-engine against the baseline engines with one curling-match
+gauntlet (curling-engine against each baseline) and writes the strength
+report (docs/strength.md) from the summary.json the tournament leaves. Every
+number in the report comes from that file; nothing is typed in.
 
     scripts/strength_report.py [--games N] [--ends E] [--seed S]
                                [--concurrency J] [--build DIR] [--out DIR]
@@ -54,35 +54,46 @@ def elo_text(s):
         low = "-inf" if s["elo_low"] is None else f"{s['elo_low']:+.0f}"
         return f"{s['elo']:+.0f} [{low}, {num(s['elo_high'])}]"
     if bound == "lower":
-        return f"at least {s['elo_low']:+.0f} (one-sided 95%)" if s["elo_low"] is not None \
+        return f"at least {s['elo_low']:+.0f} (95% interval)" if s["elo_low"] is not None \
             else "no bound"
     if bound == "upper":
-        return f"at most {s['elo_high']:+.0f} (one-sided 95%)" if s["elo_high"] is not None \
+        return f"at most {s['elo_high']:+.0f} (95% interval)" if s["elo_high"] is not None \
             else "no bound"
     return "n/a"
 
 
-def run_tournament(match, engine, baseline_bin, kind, args):
-    folder = os.path.join(args.out, f"vs-{kind}")
-    command = [match, "--engine", engine, "--engine", baseline_bin,
-               "--games", str(args.games), "--ends", str(args.ends),
-               "--seed", str(args.seed), "--concurrency", str(args.concurrency),
-               "--out", folder]
+def run_gauntlet(match, engine, bin_dir, kinds, args):
+    """One gauntlet: curling-engine (A) against every baseline. Returns the
+    command, the seconds it took, the summary and the folder."""
+    folder = os.path.join(args.out, "gauntlet")
+    command = [match, "--format", "gauntlet", "--engine", f"name=curling-engine cmd={engine}"]
+    for k in kinds:
+        command += ["--engine", f"name=baseline-{k} cmd={os.path.join(bin_dir, 'baseline-' + k)}"]
+    command += ["--games", str(args.games), "--ends", str(args.ends), "--seed", str(args.seed),
+                "--concurrency", str(args.concurrency), "--report-every", "10", "--out", folder]
     print("+", shlex.join(command), flush=True)
     start = time.monotonic()
     result = subprocess.run(command, check=False)
     seconds = time.monotonic() - start
     summary_path = os.path.join(folder, "summary.json")
     if result.returncode != 0 or not os.path.exists(summary_path):
-        sys.exit(f"strength_report: the tournament against baseline-{kind} failed "
-                 f"(exit code {result.returncode})")
+        sys.exit(f"strength_report: the gauntlet failed (exit code {result.returncode})")
     with open(summary_path, encoding="utf-8") as f:
         summary = json.load(f)
     return command, seconds, summary, folder
 
 
+def pairing_of(summary, kind):
+    """The gauntlet's pairing of curling-engine (A) against baseline `kind`."""
+    for p in summary["pairings"]:
+        if p["b"] == f"baseline-{kind}":
+            return p
+    sys.exit(f"strength_report: no pairing against baseline-{kind} in the summary")
+
+
 def relative(path):
     return os.path.relpath(path, ROOT)
+
 
 
 def main():
@@ -99,16 +110,15 @@ def main():
             sys.exit(f"strength_report: {program} is missing; build the release preset first")
 
     info = machine.describe()  # the checkout when the measuring starts
-    runs = []
-    for k in kinds:
-        runs.append((k,) + run_tournament(match, engine, os.path.join(bin_dir, f"baseline-{k}"),
-                                          k, args))
+    command, seconds, summary, folder = run_gauntlet(match, engine, bin_dir, kinds, args)
+    runs = [(k, pairing_of(summary, k)) for k in kinds]
 
     lines = [
         "# Strength of curling-engine against the baseline engines",
         "",
         "Measured on this machine by `scripts/strength_report.py`; every number below is read",
-        "from the `summary.json` that `curling-match` wrote for the tournament. Regenerate with:",
+        "from the `summary.json` that `curling-match` wrote for one gauntlet (curling-engine",
+        "against each baseline). Regenerate with:",
         "",
         "```",
         "scripts/strength_report.py " + shlex.join([
@@ -123,36 +133,42 @@ def main():
         "with the first-end hammer swapped (pair k on seed "
         f"{args.seed} + k), {args.concurrency} at a time; default random error and time budget",
         "- A is curling-engine, B the baseline; Elo is the logistic difference A - B from the",
-        "  pair scores (pentanomial) with its 95% interval; LOS is the likelihood that A is the",
-        "  stronger. When A scores every point the difference has no finite estimate and a",
-        "  one-sided 95% lower bound is given instead.",
+        "  pair scores (pentanomial) with its 95% interval, nElo the normalized difference;",
+        "  LOS is the likelihood that A is the stronger. When A scores every point the",
+        "  difference has no finite estimate and the interval's lower end bounds it.",
         "",
-        "| Opponent | Games | W-D-L (A) | Points (A) | Mean end score diff | Elo (95%) | LOS |",
-        "|---|---|---|---|---|---|---|",
+        "| Opponent | Games | W-D-L (A) | Points (A) | Mean end score diff | Elo (95%) | nElo | LOS |",
+        "|---|---|---|---|---|---|---|---|",
     ]
-    for k, command, seconds, s, folder in runs:
+    for k, s in runs:
         points = f"{s['points']:.1f} / {s['games']} ({100.0 * s['points'] / s['games']:.0f}%)" \
             if s["games"] else "-"
         los = "-" if s["los"] is None else f"{100.0 * s['los']:.1f}%"
+        nelo = "-" if s["nelo"] is None else f"{s['nelo']:+.0f}"
         lines.append(
             f"| baseline-{k} | {s['games']} | {s['wins']}-{s['draws']}-{s['losses']} | {points} | "
-            f"{s['mean_end_score_difference']:+.2f} | {elo_text(s)} | {los} |")
+            f"{s['mean_end_score_difference']:+.2f} | {elo_text(s)} | {nelo} | {los} |")
     lines += ["", "## The opponents", ""]
     for k in kinds:
         lines.append(f"- `baseline-{k}`: {DESCRIPTIONS[k]}.")
-    lines += ["", "## The tournaments", ""]
-    for k, command, seconds, s, folder in runs:
+    lines += [
+        "",
+        "## The gauntlet",
+        "",
+        "```",
+        shlex.join([c.replace(ROOT + os.sep, "") for c in command]),
+        "```",
+        "",
+        f"- {summary['games']} games in {seconds / 60.0:.1f} minutes of wall time; every game's "
+        f"record and replay page are listed in `{relative(folder)}/index.html`",
+        "",
+    ]
+    for k, s in runs:
         p = s["pentanomial"]
         lines += [
             f"### curling-engine against baseline-{k}",
             "",
-            "```",
-            shlex.join([relative(c) if os.path.isabs(c) and c.startswith(ROOT) else c
-                        for c in command]),
-            "```",
-            "",
-            f"- {s['games']} games ({s['pairs']} pairs) in {seconds / 60.0:.1f} minutes of wall "
-            "time",
+            f"- {s['games']} games ({s['pairs']} pairs)",
             f"- Pairs scoring 0, 1/4, 1/2, 3/4, 1 for A: {p[0]}, {p[1]}, {p[2]}, {p[3]}, {p[4]}",
             f"- Mean end score difference (A - B): {s['mean_end_score_difference']:+.3f} per end",
             f"- Elo difference (A - B): {elo_text(s)}",

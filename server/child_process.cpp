@@ -63,7 +63,7 @@ std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
 // In the child between fork and exec: only async-signal-safe calls. Reports
 // a failure as its errno through `report` and ends.
 [[noreturn]] void ExecChild(const ChildPipes& pipes, int report, pid_t parent, char* const* argv,
-                            char* const* envp) {
+                            char* const* envp, const char* working_folder) {
   setpgid(0, 0);
   // Die with the parent; it may already be gone (then we are adopted).
   if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
@@ -75,7 +75,8 @@ std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   if (dup2(pipes.fds[0][0], STDIN_FILENO) >= 0 && dup2(pipes.fds[1][1], STDOUT_FILENO) >= 0 &&
-      dup2(pipes.fds[2][1], STDERR_FILENO) >= 0) {
+      dup2(pipes.fds[2][1], STDERR_FILENO) >= 0 &&
+      (working_folder == nullptr || chdir(working_folder) == 0)) {
     execvpe(argv[0], argv, envp);
   }
   const int error = errno;
@@ -143,7 +144,8 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-                         std::string& error, const std::vector<std::string>* environment) {
+                         std::string& error, const std::vector<std::string>* environment,
+                         const std::string& working_folder) {
   assert(pid_ < 0 && "one child per object");
   static std::once_flag ignore_sigpipe;
   std::call_once(ignore_sigpipe, [] { signal(SIGPIPE, SIG_IGN); });
@@ -172,7 +174,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0)
-    ExecChild(pipes, report[1], parent, args.data(), environment ? env.data() : environ);
+    ExecChild(pipes, report[1], parent, args.data(), environment ? env.data() : environ,
+              working_folder.empty() ? nullptr : working_folder.c_str());
   close(report[1]);
   int exec_error = 0;
   ssize_t got = -1;

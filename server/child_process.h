@@ -28,10 +28,12 @@ class ChildProcess {
 
   // Starts argv[0] (looked up in PATH when it has no slash) with the other
   // words as its arguments, and `environment` ("NAME=value" entries) instead
-  // of the parent's when given. On failure `error` says why. One child per
-  // object.
+  // of the parent's when given, in `working_folder` when one is named (a
+  // relative program path is then taken from there). On failure `error` says
+  // why. One child per object.
   bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-             std::string& error, const std::vector<std::string>* environment = nullptr);
+             std::string& error, const std::vector<std::string>* environment = nullptr,
+             const std::string& working_folder = {});
 
   int input() const { return input_; }    // the child's standard input; -1 once closed
   int output() const { return output_; }  // the child's standard output

@@ -24,13 +24,17 @@ int MillisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
+bool EngineProcess::StopRequested() const {
+  return InterruptRequested() || (stop_flag_ != nullptr && stop_flag_->load());
+}
+
 bool EngineProcess::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-                          std::string& error) {
+                          const std::string& working_folder, std::string& error) {
   if (stderr_log.empty()) {
     error = "no file named for the engine's standard error";
     return false;
   }
-  if (!child_.Start(argv, stderr_log, error)) return false;
+  if (!child_.Start(argv, stderr_log, error, nullptr, working_folder)) return false;
   fcntl(child_.input(), F_SETFL, fcntl(child_.input(), F_GETFL) | O_NONBLOCK);
   fcntl(child_.output(), F_SETFL, fcntl(child_.output(), F_GETFL) | O_NONBLOCK);
   return true;
@@ -44,7 +48,7 @@ IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadlin
     if (unread < 0) return IoStatus::kClosed;
     if (unread == 0) break;
     if (!running()) return IoStatus::kClosed;
-    if (InterruptRequested()) return IoStatus::kInterrupted;
+    if (StopRequested()) return IoStatus::kInterrupted;
     if (Clock::now() >= deadline) return IoStatus::kTimeout;
     std::this_thread::sleep_for(kPollStep);
   }
@@ -75,7 +79,7 @@ IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadlin
 IoStatus EngineProcess::Read(std::string& out, Clock::time_point deadline) {
   if (child_.output() < 0) return IoStatus::kClosed;
   while (true) {
-    if (InterruptRequested()) return IoStatus::kInterrupted;
+    if (StopRequested()) return IoStatus::kInterrupted;
     pollfd entry{child_.output(), POLLIN, 0};
     const int ready = poll(&entry, 1, MillisecondsUntil(deadline));
     if (ready < 0 && errno != EINTR) return IoStatus::kClosed;

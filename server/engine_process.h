@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -26,8 +27,10 @@ class EngineProcess {
  public:
   // Starts argv[0] (looked up in PATH when it has no slash) with the other
   // words as its arguments. On failure `error` says why.
+  // A non-empty `working_folder` is where it runs (a relative program path is
+  // taken from there).
   bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
-             std::string& error);
+             const std::string& working_folder, std::string& error);
 
   // Writes `command` and a line feed in one write once the engine has read
   // everything sent before (the pipe holds no bytes), so that each read of
@@ -43,13 +46,20 @@ class EngineProcess {
   // Kills the process group at once and reaps the engine.
   void Kill() { child_.Kill(); }
 
+  // A flag that, once raised, stops every wait like an interrupt does (a
+  // tournament's games still running when its test has decided, say).
+  void set_stop_flag(const std::atomic<bool>* flag) { stop_flag_ = flag; }
+
   bool running() { return child_.running(); }
   pid_t pid() const { return child_.pid(); }
   // "exited with code N" / "killed by signal N" once it ended, else "running".
   std::string ExitDescription() { return child_.ExitDescription(); }
 
  private:
+  bool StopRequested() const;
+
   ChildProcess child_;
+  const std::atomic<bool>* stop_flag_ = nullptr;
 };
 
 }  // namespace curling::server

@@ -37,9 +37,19 @@ const char* FaultKindName(FaultKind kind) {
   return "unknown";
 }
 
-Fault EngineSession::Start(const std::vector<std::string>& argv, const std::string& stderr_log) {
+FaultKind FaultKindFromName(std::string_view name) {
+  for (FaultKind kind :
+       {FaultKind::kStart, FaultKind::kNotReady, FaultKind::kTime, FaultKind::kCrash,
+        FaultKind::kProtocol, FaultKind::kStalled, FaultKind::kInterrupted}) {
+    if (name == FaultKindName(kind)) return kind;
+  }
+  return FaultKind::kNone;
+}
+
+Fault EngineSession::Start(const std::vector<std::string>& argv, const std::string& stderr_log,
+                           const std::string& working_folder) {
   std::string error;
-  if (!process_.Start(argv, stderr_log, error)) return {FaultKind::kStart, error};
+  if (!process_.Start(argv, stderr_log, working_folder, error)) return {FaultKind::kStart, error};
   return {};
 }
 

@@ -25,6 +25,8 @@ enum class FaultKind {
 };
 
 const char* FaultKindName(FaultKind kind);
+// The kind of a name FaultKindName gives; kNone for any other text.
+FaultKind FaultKindFromName(std::string_view name);
 
 struct Fault {
   FaultKind kind = FaultKind::kNone;
@@ -43,7 +45,8 @@ class EngineSession {
  public:
   explicit EngineSession(std::string name) : name_(std::move(name)) {}
 
-  Fault Start(const std::vector<std::string>& argv, const std::string& stderr_log);
+  Fault Start(const std::vector<std::string>& argv, const std::string& stderr_log,
+              const std::string& working_folder = {});
 
   // Sends one command (a line end is not added). `stall_limit` bounds the wait
   // for the engine to read the previous command.
@@ -61,6 +64,7 @@ class EngineSession {
   // Polls for `window` and returns whatever arrives (for the compliance check).
   Fault Collect(std::chrono::milliseconds window, std::string& out);
 
+  void set_stop_flag(const std::atomic<bool>* flag) { process_.set_stop_flag(flag); }
   void Stop(std::chrono::milliseconds grace) { process_.Stop(grace); }
   void Kill() { process_.Kill(); }
   bool running() { return process_.running(); }

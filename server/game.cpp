@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cmath>
 
+#include <fmt/format.h>
+
 #include "server/float_text.h"
 
 namespace curling::server {
@@ -54,6 +56,8 @@ GameResult Game::Play() {
   EngineSession first(config_.engines[0].name);
   EngineSession second(config_.engines[1].name);
   const Sessions sessions{&first, &second};
+  for (EngineSession* session : sessions)
+    session->set_stop_flag(stop_flag_);
   Progress game;
   if (auto failure = ObserverFailure()) return Finish(LoseByFault(*failure, game), sessions);
   if (auto fault = StartEngines(sessions)) return Finish(LoseByFault(*fault, game), sessions);
@@ -78,7 +82,7 @@ std::optional<Game::SeatFault> Game::StartEngines(const Sessions& sessions) {
   const auto stall_limit = MillisecondsFrom(config_.rules.ready_timeout);
   for (int seat = 0; seat < 2; ++seat) {
     const EngineCommand& engine = config_.engines[seat];
-    if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) {
+    if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log, engine.working_folder); f) {
       return SeatFault{seat, f};
     }
   }
@@ -123,15 +127,20 @@ std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, P
        {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state)}) {
     if (Fault f = engine.Send(command, stall_limit); f) return SeatFault{seat, f};
   }
-  const double budget = std::max(rules.time_budget - game.used[seat], 0.0);
+  const EngineCommand& settings = config_.engines[seat];
+  const double game_budget = settings.time_budget.value_or(rules.time_budget);
+  const double left = std::max(game_budget - game.used[seat], 0.0);
+  const bool shot_limited = settings.shot_time && *settings.shot_time < left;
+  const double budget = shot_limited ? *settings.shot_time : left;
   if (Fault f = engine.Go(std::chrono::duration<double>(budget), record.answer); f) {
     if (f.kind == FaultKind::kTime) {
-      f.reason += " (" + std::to_string(static_cast<int>(rules.time_budget)) + " s per game)";
+      f.reason += shot_limited ? fmt::format(" ({:g} s per shot)", *settings.shot_time)
+                               : fmt::format(" ({:g} s per game)", game_budget);
     }
     return SeatFault{seat, f};
   }
   game.used[seat] += record.answer.thinking_seconds;
-  record.budget_left = rules.time_budget - game.used[seat];
+  record.budget_left = game_budget - game.used[seat];
 
   const sim::Rules physics_rules{rules.free_guard_zone};
   record.outcome =

@@ -3,6 +3,7 @@
 // scores the ends, and reports everything to its observers.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -34,6 +35,9 @@ class Game {
 
   void AddObserver(GameObserver* observer) { observers_.push_back(observer); }
 
+  // Once `flag` is raised the game ends as interrupted, like on Ctrl-C.
+  void set_stop_flag(const std::atomic<bool>* flag) { stop_flag_ = flag; }
+
   // Plays the game to its end and returns the result; the engines are
   // stopped and reaped before it returns.
   GameResult Play();
@@ -59,6 +63,7 @@ class Game {
   GameConfig config_;
   ShotPlayer player_;
   std::vector<GameObserver*> observers_;
+  const std::atomic<bool>* stop_flag_ = nullptr;
 };
 
 }  // namespace curling::server

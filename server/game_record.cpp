@@ -103,7 +103,11 @@ json SeatOrNull(int seat) {
 json HeaderJson(const GameConfig& config) {
   json engines = json::array();
   for (const EngineCommand& engine : config.engines) {
-    engines.push_back({{"name", engine.name}, {"command", engine.argv}});
+    json entry = {{"name", engine.name}, {"command", engine.argv}};
+    if (!engine.working_folder.empty()) entry["folder"] = engine.working_folder;
+    if (engine.time_budget) entry["time_budget"] = *engine.time_budget;
+    if (engine.shot_time) entry["shot_time"] = *engine.shot_time;
+    engines.push_back(entry);
   }
   const GameRules& rules = config.rules;
   json header = {{"type", "header"},
@@ -191,6 +195,65 @@ json ResultJson(const GameResult& result) {
     line["fault"] = result.fault.reason;
   }
   return line;
+}
+
+namespace {
+
+bool IsSeat(const json& v) {
+  return v.is_number_integer() && (v.get<int64_t>() == 0 || v.get<int64_t>() == 1);
+}
+
+bool IsPairOf(const json& v, bool integers) {
+  if (!v.is_array() || v.size() != 2) return false;
+  for (const json& x : v) {
+    if (integers ? !x.is_number_integer() : !x.is_number()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
+  const auto bad = [&](const char* what) {
+    error = std::string("result line: ") + what;
+    return false;
+  };
+  if (!line.is_object() || line.value("type", "") != "result") return bad("not a result");
+  const std::string outcome = line.value("outcome", "");
+  if (outcome == "completed") {
+    result.outcome = GameOutcome::kCompleted;
+  } else if (outcome == "fault") {
+    result.outcome = GameOutcome::kFault;
+  } else if (outcome == "interrupted") {
+    result.outcome = GameOutcome::kInterrupted;
+  } else {
+    return bad("unknown outcome");
+  }
+  const json winner = line.value("winner", json());
+  if (!winner.is_null() && !IsSeat(winner)) return bad("bad winner");
+  result.winner = winner.is_null() ? -1 : winner.get<int>();
+  if (!IsPairOf(line.value("total", json()), true)) return bad("bad total");
+  result.total = line["total"].get<std::array<int, 2>>();
+  if (!line.value("ends_played", json()).is_number_integer()) return bad("bad ends_played");
+  result.ends_played = line["ends_played"].get<int>();
+  result.reason = line.value("reason", "");
+  if (line.contains("thinking")) {
+    if (!IsPairOf(line["thinking"], false)) return bad("bad thinking");
+    result.thinking_seconds = line["thinking"].get<std::array<double, 2>>();
+  }
+  result.fault_seat = -1;
+  result.fault = {};
+  if (line.contains("fault_seat")) {
+    if (!IsSeat(line["fault_seat"])) return bad("bad fault_seat");
+    result.fault_seat = line["fault_seat"].get<int>();
+    result.fault.kind = FaultKindFromName(line.value("fault_kind", ""));
+    result.fault.reason = line.value("fault", "");
+    if (result.fault.kind == FaultKind::kNone) return bad("unknown fault_kind");
+  }
+  if (result.outcome == GameOutcome::kFault && result.fault_seat < 0) {
+    return bad("a fault without fault_seat");
+  }
+  return true;
 }
 
 GameRecordWriter::GameRecordWriter(const std::string& path) : path_(path) {

@@ -19,6 +19,10 @@ nlohmann::json ShotJson(const ShotRecord& shot);
 nlohmann::json EndJson(const EndRecord& end);
 nlohmann::json ResultJson(const GameResult& result);
 
+// Reads a result line back (the inverse of ResultJson). Returns false with
+// `error` set when the line is not a well-formed result.
+bool ResultFromJson(const nlohmann::json& line, GameResult& result, std::string& error);
+
 // Writes each line whole, in one write: a write that fails part-way (a full
 // disk) is cut back to the last whole line, and nothing more is written. The
 // game stops at its next turn once a write has failed (Failed()).

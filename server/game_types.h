@@ -17,11 +17,15 @@
 
 namespace curling::server {
 
-// How one engine is launched and named.
+// How one engine is launched and named, and the time it is given when it
+// differs from the game's rules.
 struct EngineCommand {
-  std::string name;               // shown on the scoreboard and in the record
-  std::vector<std::string> argv;  // program and arguments, never run through a shell
-  std::string stderr_log;         // file that receives the engine's stderr
+  std::string name;                     // shown on the scoreboard and in the record
+  std::vector<std::string> argv;        // program and arguments, never run through a shell
+  std::string stderr_log;               // file that receives the engine's stderr
+  std::string working_folder{};         // where it runs (empty: the server's own)
+  std::optional<double> time_budget{};  // thinking time per game instead of the rules'
+  std::optional<double> shot_time{};    // a reply later than this after GO is a time loss
 };
 
 struct GameRules {

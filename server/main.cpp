@@ -4,9 +4,10 @@
 // Exit code: 0 the game was played to a result (win or draw), 1 it ended by
 // an engine's fault, 2 bad options or the output could not be written, 3 it
 // was interrupted. With --check: 0 when every step passed, else 1. With
-// --games, --sprt or --scenarios it plays a tournament (server/tournament.h):
-// 0 played to its end or stopped by the test, 2 bad options or output, 3
-// interrupted. Every run that gets a result leaves summary.json.
+// --games, --sprt, --scenarios, --resume or more than two engines it plays a
+// tournament (server/tournament_command.h):
+// 0 played to its end or stopped by the test, 1 stopped by an engine's
+// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json.
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@
 
 #include "curling_simulator/simulator.h"
 #include "server/compliance_check.h"
+#include "server/engine_spec.h"
 #include "server/game.h"
 #include "server/game_record.h"
 #include "server/interruption.h"
@@ -24,7 +26,8 @@
 #include "server/scoreboard.h"
 #include "server/stats/scenario_file.h"
 #include "server/stats/tournament_tally.h"
-#include "server/tournament.h"
+#include "server/tournament_command.h"
+#include "server/tournament_ledger.h"
 
 namespace fs = std::filesystem;
 using namespace curling::server;
@@ -72,8 +75,6 @@ int Check(const MatchOptions& options, const std::vector<std::string>& engine) {
   return passed ? kExitCompleted : kExitFault;
 }
 
-constexpr int kDefaultSprtGames = 2000;
-
 ShotPlayer LibraryShotPlayer() {
   return [](const GameState& state, const ShotVector& shot, float error,
             curling::sim::RandomStream& stream, const curling::sim::Rules& rules) {
@@ -94,71 +95,15 @@ std::optional<fs::path> OutputFolder(const MatchOptions& options, uint64_t seed)
   return folder;
 }
 
-// The tournament the options ask for, or nothing after saying what is wrong.
-std::optional<TournamentPlan> PlanFrom(const MatchOptions& options,
-                                       const SeatCommandLines& commands) {
-  TournamentPlan plan;
-  plan.rules = RulesFrom(options);
-  plan.seed = options.seed ? *options.seed : std::random_device{}();
-  plan.concurrency = options.concurrency;
-  if (!options.scenarios.empty()) {
-    curling::stats::ScenarioList list = curling::stats::LoadScenarioFile(options.scenarios);
-    if (!list.error.empty()) {
-      std::cerr << "curling-match: --scenarios: " << list.error << '\n';
-      return std::nullopt;
-    }
-    plan.scenarios = std::move(list.scenarios);
-  }
-  if (!options.sprt.empty()) {
-    plan.sprt = curling::stats::SprtParameters{options.sprt[0], options.sprt[1], options.sprt[2],
-                                               options.sprt[3]};
-  }
-  plan.games = options.games             ? *options.games
-               : plan.sprt               ? kDefaultSprtGames
-               : !plan.scenarios.empty() ? 2 * static_cast<int>(plan.scenarios.size())
-                                         : 2;
-  if (std::string why = ValidateTournamentPlan(plan); !why.empty()) {
-    std::cerr << "curling-match: " << why << '\n';
-    return std::nullopt;
-  }
-  const auto names = EngineNames(commands);
-  for (int side = 0; side < 2; ++side)
-    plan.engines[side] = {names[side], commands[side], ""};
-  return plan;
-}
-
-// Exit code: 0 played to its end (or stopped by the SPRT), 2 bad options or
-// the output could not be written, 3 interrupted.
-int Tournament(const MatchOptions& options, const SeatCommandLines& commands) {
-  std::optional<TournamentPlan> plan = PlanFrom(options, commands);
-  if (!plan) return kExitUsage;
-  const std::optional<fs::path> folder = OutputFolder(options, plan->seed);
-  if (!folder) return kExitUsage;
-  plan->folder = *folder;
-  std::cout << "Tournament: A = " << plan->engines[0].name << ", B = " << plan->engines[1].name
-            << ", " << plan->games << " games from seed " << plan->seed << " (pair k on seed "
-            << plan->seed << " + k), output in " << plan->folder.string() << std::endl;
-  const TournamentOutcome outcome = RunTournament(*plan, LibraryShotPlayer(), std::cout);
-  std::cout << '\n'
-            << curling::stats::FormatTextReport(outcome.summary)
-            << "Summary: " << (plan->folder / "summary.json").string() << '\n';
-  if (!outcome.error.empty()) {
-    std::cerr << "curling-match: " << outcome.error << '\n';
-    return kExitUsage;
-  }
-  return outcome.interrupted ? kExitInterrupted : kExitCompleted;
-}
-
-GameConfig OneGameConfig(const MatchOptions& options, const SeatCommandLines& commands,
+GameConfig OneGameConfig(const MatchOptions& options, const std::vector<EngineCommand>& engines,
                          const fs::path& folder, uint64_t seed) {
   GameConfig config;
   config.rules = RulesFrom(options);
   config.seed = seed;
-  const auto names = EngineNames(commands);
   for (int seat = 0; seat < 2; ++seat) {
-    config.engines[seat] = {
-        names[seat], commands[seat],
-        (folder / ("engine-" + std::to_string(seat + 1) + ".stderr.log")).string()};
+    config.engines[seat] = engines[static_cast<size_t>(seat)];
+    config.engines[seat].stderr_log =
+        fs::absolute(folder / ("engine-" + std::to_string(seat + 1) + ".stderr.log")).string();
   }
   return config;
 }
@@ -167,7 +112,7 @@ GameConfig OneGameConfig(const MatchOptions& options, const SeatCommandLines& co
 void WriteOneGameSummary(const fs::path& folder, const GameConfig& config,
                          const GameResult& result) {
   curling::stats::TournamentTally tally;
-  tally.Record(0, ResultForSeat(result, 0));
+  tally.Record(0, ResultForA(result, 0, std::nullopt));
   curling::stats::TournamentSummary summary = curling::stats::Summarize(tally.Snapshot(), {});
   summary.engine_a = config.engines[0].name;
   summary.engine_b = config.engines[1].name;
@@ -191,11 +136,11 @@ int ExitCodeOf(const GameResult& result) {
 
 // Plays one game with the scoreboard on standard output; leaves its record,
 // replay page, engine logs and summary in the output folder.
-int OneGame(const MatchOptions& options, const SeatCommandLines& commands) {
+int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines) {
   const uint64_t seed = options.seed ? *options.seed : std::random_device{}();
   const std::optional<fs::path> folder = OutputFolder(options, seed);
   if (!folder) return kExitUsage;
-  const GameConfig config = OneGameConfig(options, commands, *folder, seed);
+  const GameConfig config = OneGameConfig(options, engines, *folder, seed);
   std::cout << "Seed " << seed << ", output in " << folder->string() << '\n';
   const fs::path record_path = *folder / "game.jsonl";
   GameRecordWriter record(record_path.string());
@@ -224,25 +169,39 @@ int OneGame(const MatchOptions& options, const SeatCommandLines& commands) {
   return ExitCodeOf(result);
 }
 
+// The names of the options given on the command line.
+std::vector<std::string> GivenOptions(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->count() > 0) names.push_back(option->get_name());
+  }
+  return names;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Plays one game of curling between two engine processes."};
+  CLI::App app{"Plays one game of curling between two engine processes, or a tournament."};
   MatchOptions options;
   AddMatchOptions(app, options);
   if (const std::optional<int> exit_code = ParseMatchOptions(app, argc, argv)) return *exit_code;
 
   InstallSignalHandlers();
   if (!options.record_only.empty()) return RecordOnly(options);
+  if (WantsTournament(options) && !options.check) {
+    TournamentCommandLine command;
+    command.options = options;
+    command.arguments.assign(argv + 1, argv + argc);
+    command.given = GivenOptions(app);
+    command.default_engine = DefaultEngine();
+    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr);
+  }
   std::string error;
-  const auto commands = EngineCommandLines(options, DefaultEngine(), error);
-  if (!commands) {
+  const auto engines = EngineCommandsFrom(options.engines, options.each, DefaultEngine(), 2, error);
+  if (!engines) {
     std::cerr << "curling-match: " << error << '\n';
     return kExitUsage;
   }
-  if (options.check) return Check(options, (*commands)[0]);
-  if (options.games || !options.sprt.empty() || !options.scenarios.empty()) {
-    return Tournament(options, *commands);
-  }
-  return OneGame(options, *commands);
+  if (options.check) return Check(options, engines->front().argv);
+  return OneGame(options, *engines);
 }

@@ -7,8 +7,6 @@
 
 #include <fmt/format.h>
 
-#include "server/command_words.h"
-
 namespace curling::server {
 
 namespace {
@@ -79,10 +77,13 @@ std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv) {
 void AddMatchOptions(CLI::App& app, MatchOptions& options) {
   app.add_option("--engine", options.engines,
                  "Engine command line (program and arguments, split like a shell but never run "
-                 "through one); give it twice, for the first and the second engine. Default: the "
-                 "curling-engine next to this program")
+                 "through one), or settings: name=N cmd=C dir=D time=S shot-time=S arg=W "
+                 "option.K=V. Once per engine: two for a game (default: the curling-engine next "
+                 "to this program), two or more for a tournament")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--each", options.each,
+                 "Settings for every engine: dir=D time=S shot-time=S arg=W option.K=V");
   app.add_option("--ends", options.ends, "Number of ends")
       ->capture_default_str()
       ->check(CLI::Range(1, 100));
@@ -117,58 +118,62 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
                  "instead of playing")
       ->check(CLI::ExistingFile);
   app.add_option("--games", options.games,
-                 "Play a tournament of this many games, in pairs on the same seed with the "
-                 "first-end hammer swapped; results, Elo and summary.json in --out")
+                 "Play a tournament of this many games per pair of engines, in pairs on the same "
+                 "seed with the first-end hammer swapped; results, Elo and summary.json in --out")
       ->check(CLI::Range(1, 1000000));
   app.add_option("--concurrency", options.concurrency,
                  "Tournament games played at once (default 1: each engine searches on several "
                  "threads of its own)")
       ->check(CLI::Range(1, 64));
+  app.add_flag("--recover", options.recover,
+               "Tournament: count a game an engine loses by a fault (crash, time, protocol) as a "
+               "loss and go on, starting the engine afresh; without it the first fault stops the "
+               "tournament (exit code 1). An engine that cannot start always stops it");
   app.add_option("--sprt", options.sprt,
                  "Sequential test elo0 elo1 alpha beta: stop the tournament when it decides "
                  "(--games is then the most games played; default 2000)")
       ->expected(4);
+  app.add_option("--sprt-model", options.sprt_model,
+                 "normalized: elo0 and elo1 in normalized Elo, the generalized SPRT on the pair "
+                 "scores; logistic: logistic Elo, its normal approximation")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"normalized", "logistic"}));
   app.add_option("--scenarios", options.scenarios,
                  "JSON Lines file of start positions, each played as a pair (see "
                  "server/stats/scenario_file.h); --games defaults to two per position");
+  app.add_option("--scenario-order", options.scenario_order,
+                 "sequential (the file's order) or random (shuffled by --scenario-seed)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"sequential", "random"}));
+  app.add_option("--scenario-seed", options.scenario_seed,
+                 "Seed of the random order (default: --seed)");
+  app.add_option("--scenario-start", options.scenario_start,
+                 "The position played first (1 = the file's first)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+  app.add_option("--scenario-repeats", options.scenario_repeats,
+                 "Pairs played in a row on each position")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+  app.add_option("--format", options.format,
+                 "round-robin (every pair of engines plays --games games) or gauntlet (the first "
+                 "engine plays --games games against each of the others)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"round-robin", "gauntlet"}));
+  app.add_option("--resume", options.resume,
+                 "Continue the interrupted tournament in this folder: finished games are read "
+                 "back, the others played; other options must match the interrupted run's")
+      ->check(CLI::ExistingDirectory);
+  app.add_option("--report-every", options.report_every,
+                 "Games between progress lines of a tournament")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
   app.get_formatter()->column_width(30);
 }
 
-std::optional<SeatCommandLines> EngineCommandLines(const MatchOptions& options,
-                                                   const std::string& default_engine,
-                                                   std::string& error) {
-  if (options.engines.size() > 2) {
-    error = "--engine is given more than twice";
-    return std::nullopt;
-  }
-  SeatCommandLines commands;
-  for (size_t seat = 0; seat < 2; ++seat) {
-    if (seat >= options.engines.size()) {
-      commands[seat] = {default_engine};
-      continue;
-    }
-    std::string why;
-    auto words = SplitCommandWords(options.engines[seat], why);
-    if (!words || words->empty()) {
-      error = fmt::format("--engine \"{}\": {}", options.engines[seat],
-                          words ? "no program given" : why);
-      return std::nullopt;
-    }
-    commands[seat] = std::move(*words);
-  }
-  return commands;
-}
-
-std::array<std::string, 2> EngineNames(const SeatCommandLines& commands) {
-  std::array<std::string, 2> names;
-  for (int seat = 0; seat < 2; ++seat) {
-    names[seat] = std::filesystem::path(commands[seat][0]).filename().string();
-  }
-  if (names[0] == names[1]) {
-    names[0] += " #1";
-    names[1] += " #2";
-  }
-  return names;
+bool WantsTournament(const MatchOptions& options) {
+  return options.games || !options.sprt.empty() || !options.scenarios.empty() ||
+         !options.resume.empty() || options.engines.size() > 2;
 }
 
 GameRules RulesFrom(const MatchOptions& options) {

@@ -13,7 +13,8 @@
 namespace curling::server {
 
 struct MatchOptions {
-  std::vector<std::string> engines;  // command lines, at most two
+  std::vector<std::string> engines;  // command lines or key=value settings (engine_spec.h)
+  std::string each;                  // settings for every engine
   int ends = 8;
   int extra_ends = 4;
   std::optional<uint64_t> seed;
@@ -28,13 +29,25 @@ struct MatchOptions {
   // elo0 elo1 alpha beta, start positions file.
   std::optional<int> games;
   int concurrency = 1;
+  bool recover = false;  // a faulted game counts as a loss instead of stopping
   std::vector<double> sprt;
+  std::string sprt_model = "normalized";
   std::string scenarios;
+  std::string scenario_order = "sequential";
+  std::optional<uint64_t> scenario_seed;
+  int scenario_start = 1;
+  int scenario_repeats = 1;
+  std::string format = "round-robin";
+  std::string resume;  // the folder of an interrupted tournament
+  int report_every = 1;
 };
 
 // Longest duration an option takes, in seconds (about 11.6 days): far beyond
 // any game, and far from where clock arithmetic could overflow.
 inline constexpr double kMaxOptionSeconds = 1e6;
+
+// Whether the options ask for a tournament rather than one game.
+bool WantsTournament(const MatchOptions& options);
 
 // Declares every option on `app`, storing into `options`.
 void AddMatchOptions(CLI::App& app, MatchOptions& options);
@@ -50,18 +63,6 @@ std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv);
 CLI::Validator SecondsValidator();
 CLI::Validator FiniteRangeValidator(double low, double high);
 CLI::Validator Uint64Validator();
-
-// Program and arguments of each seat's engine.
-using SeatCommandLines = std::array<std::vector<std::string>, 2>;
-
-// The engine command of each seat, split into words. A seat without --engine
-// plays the curling-engine found next to this program.
-std::optional<SeatCommandLines> EngineCommandLines(const MatchOptions& options,
-                                                   const std::string& default_engine,
-                                                   std::string& error);
-
-// Names for the scoreboard: the program's file name, numbered when both are alike.
-std::array<std::string, 2> EngineNames(const SeatCommandLines& commands);
 
 GameRules RulesFrom(const MatchOptions& options);
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <fmt/format.h>
@@ -11,8 +12,7 @@
 #include "server/game_record.h"
 #include "server/interruption.h"
 #include "server/replay_page.h"
-#include "server/stats/progress_line.h"
-#include "server/stats/tournament_tally.h"
+#include "server/tournament_index.h"
 
 namespace curling::server {
 
@@ -20,85 +20,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& words) {
-  std::string text;
-  for (const std::string& word : words) {
-    if (!text.empty()) text += ' ';
-    text += word;
-  }
-  return text;
-}
-
-}  // namespace
-
-stats::GameResult ResultForSeat(const GameResult& result, int a_seat) {
-  stats::GameResult r;
-  r.outcome = result.winner == a_seat ? stats::GameOutcome::kWin
-              : result.winner < 0     ? stats::GameOutcome::kDraw
-                                      : stats::GameOutcome::kLoss;
-  r.points_a = result.total[a_seat];
-  r.points_b = result.total[1 - a_seat];
-  r.ends = result.ends_played;
-  return r;
-}
-
-std::string ValidateTournamentPlan(const TournamentPlan& plan) {
-  if (plan.games < 1) return "--games must be at least 1";
-  if (plan.concurrency < 1) return "--concurrency must be at least 1";
-  if (plan.sprt) {
-    if (std::string why = stats::ValidateSprtParameters(*plan.sprt); !why.empty()) {
-      return "--sprt: " + why;
-    }
-  }
-  for (const stats::StartScenario& s : plan.scenarios) {
-    if (s.end >= plan.rules.ends) {
-      return fmt::format(
-          "start position \"{}\" (line {}) is in end {} (0-based) but the game has "
-          "{} ends",
-          s.name, s.line, s.end, plan.rules.ends);
-    }
-  }
-  return {};
-}
-
-GameConfig TournamentGameConfig(const TournamentPlan& plan, int game, int& a_seat) {
-  const int pair = game / 2;
-  a_seat = game % 2;
-  GameConfig config;
-  config.rules = plan.rules;
-  config.seed = plan.seed + static_cast<uint64_t>(pair);
-  config.stream = 0;
-  const fs::path folder = plan.folder / fmt::format("game-{:04d}", game + 1);
-  for (int side = 0; side < 2; ++side) {
-    const int seat = side == 0 ? a_seat : 1 - a_seat;
-    config.engines[seat] = plan.engines[side];
-    config.engines[seat].stderr_log =
-        (folder / fmt::format("engine-{}.stderr.log", seat + 1)).string();
-  }
-  if (!plan.scenarios.empty()) {
-    const stats::StartScenario& s = plan.scenarios[pair % plan.scenarios.size()];
-    GameStart start;
-    start.end = s.end;
-    start.shot = s.shot;
-    start.first_seat = 0;
-    start.total = {s.other_score, s.hammer_score};
-    start.stones = s.stones;
-    config.start = start;
-  }
-  return config;
-}
-
-namespace {
-
-// One run of a plan: games handed out to a pool of threads; everything the
-// games share is guarded by `mutex_`.
+// One run of a plan: games handed out by the ledger to a pool of threads;
+// the ledger, the listings and `out_` are guarded by `mutex_`.
 class TournamentRun {
  public:
   TournamentRun(const TournamentPlan& plan, const ShotPlayer& player, std::ostream& out)
-      : plan_(plan), player_(player), out_(out) {}
+      : plan_(plan), player_(player), out_(out), ledger_(plan) {
+    listings_.resize(static_cast<size_t>(ledger_.schedule().total_games()));
+  }
 
-  TournamentOutcome Run() {
-    const int threads = std::min(plan_.concurrency, plan_.games);
+  TournamentOutcome Run(const std::vector<FinishedGame>& finished) {
+    for (const FinishedGame& game : finished) {
+      const ScheduledGame g = ledger_.schedule().Game(game.index);
+      List(g, game.result, ledger_.Record(game) == TournamentLedger::Counted::kYes);
+    }
+    if (!finished.empty()) {
+      out_ << fmt::format("Resumed: {} finished games read back, {} counted\n", finished.size(),
+                          ledger_.games_counted())
+           << stats::FormatStandingsProgress(ledger_.Standings()) << std::endl;
+    }
+    const int threads = std::max(1, std::min(plan_.concurrency, ledger_.schedule().total_games()));
     std::vector<std::thread> pool;
     for (int i = 1; i < threads; ++i)
       pool.emplace_back([this] { Work(); });
@@ -109,103 +50,143 @@ class TournamentRun {
   }
 
  private:
-  stats::TournamentSummary Summary() const {
-    stats::TournamentSummary s = stats::Summarize(tally_.Snapshot(), plan_.sprt);
-    s.engine_a = Joined(plan_.engines[0].argv);
-    s.engine_b = Joined(plan_.engines[1].argv);
-    s.games_planned = plan_.games;
-    return s;
-  }
-
   void Work() {
-    while (!stop_ && !InterruptRequested()) {
-      const int game = next_game_++;
-      if (game >= plan_.games) return;
-      Play(game);
+    while (true) {
+      std::optional<ScheduledGame> game;
+      {
+        std::lock_guard lock(mutex_);
+        if (InterruptRequested()) ledger_.Interrupt();
+        game = ledger_.NextGame();
+      }
+      if (!game) return;
+      Play(*game);
     }
   }
 
-  void Play(int game) {
-    int a_seat = 0;
-    const GameConfig config = TournamentGameConfig(plan_, game, a_seat);
-    const fs::path folder = fs::path(config.engines[0].stderr_log).parent_path();
+  void Play(const ScheduledGame& scheduled) {
+    const GameConfig config = ScheduledGameConfig(plan_, scheduled);
+    const fs::path folder = GameFolder(plan_.folder, scheduled.index);
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path record_path = folder / "game.jsonl";
     GameRecordWriter record(record_path.string());
     if (ec || !record.ok()) {
       std::lock_guard lock(mutex_);
-      outcome_.error = "cannot write " + record_path.string();
+      error_ = "cannot write " + record_path.string();
+      ledger_.Interrupt();
       stop_ = true;
       return;
     }
     Game match(config, player_);
+    match.set_stop_flag(&stop_);
     match.AddObserver(&record);
-    const GameResult result = match.Play();
+    FinishedGame finished;
+    finished.index = scheduled.index;
+    finished.result = match.Play();
     if (!record.ok()) {
+      // The game stopped at the first line that could not be written: a
+      // result without its whole record is not booked.
       std::lock_guard lock(mutex_);
-      outcome_.error = record.error();
+      error_ = record.error();
       stop_ = true;
       return;
     }
     std::string page_error;
     WriteReplayPage(record_path.string(), (folder / "replay.html").string(), page_error);
-    Record(game, config, a_seat, result);
+    Book(scheduled, config, finished);
   }
 
-  void Record(int game, const GameConfig& config, int a_seat, const GameResult& result) {
+  void Book(const ScheduledGame& g, const GameConfig& config, const FinishedGame& finished) {
     std::lock_guard lock(mutex_);
-    if (result.outcome == GameOutcome::kInterrupted) {
-      outcome_.interrupted = true;
+    const bool was_over = ledger_.over();
+    const bool counted = ledger_.Record(finished) == TournamentLedger::Counted::kYes;
+    List(g, finished.result, counted);
+    // Games cut short because the tournament ended are not news.
+    if (!was_over && finished.result.outcome != GameOutcome::kInterrupted) {
+      out_ << GameLine(g, config, finished.result) << '\n';
+      if (!counted) out_ << "game " << g.index + 1 << ": tournament stopped\n";
+    }
+    if (ledger_.over()) stop_ = true;
+    if (counted && (ledger_.games_counted() % plan_.report_every == 0 || ledger_.over())) {
+      out_ << stats::FormatStandingsProgress(ledger_.Standings()) << '\n';
+    }
+    out_.flush();
+    if (counted || !was_over) WriteFiles(false);
+  }
+
+  std::string GameLine(const ScheduledGame& g, const GameConfig& config,
+                       const GameResult& result) const {
+    if (plan_.engines.size() == 2) {
+      return fmt::format("game {} (seed {}, A {}): {}", g.index + 1, config.seed,
+                         g.a_seat == 0 ? "first" : "second", result.reason);
+    }
+    return fmt::format("game {} (seed {}, {} - {}): {}", g.index + 1, config.seed,
+                       config.engines[0].name, config.engines[1].name, result.reason);
+  }
+
+  void List(const ScheduledGame& g, const GameResult& result, bool counted) {
+    GameListing& l = listings_[static_cast<size_t>(g.index)].emplace();
+    l.index = g.index;
+    for (int seat = 0; seat < 2; ++seat)
+      l.seats[seat] = plan_.engines[static_cast<size_t>(g.seats[seat])].name;
+    l.seed = g.seed;
+    if (g.scenario >= 0) l.position = plan_.scenarios.list[static_cast<size_t>(g.scenario)].name;
+    l.result = result.reason;
+    l.counted = counted;
+  }
+
+  // summary.json always; summary.txt and index.html too at the end, or after
+  // every game for the index page.
+  void WriteFiles(bool final_files) {
+    const stats::Standings standings = ledger_.Standings();
+    if (std::string why = stats::WriteStandingsJson(plan_.folder, standings); !why.empty()) {
+      error_ = why;
       stop_ = true;
-      return;
     }
-    stats::GameResult for_a = ResultForSeat(result, a_seat);
-    if (config.start) {
-      // The end score difference counts only what was played on the ice here.
-      for_a.points_a -= config.start->total[a_seat];
-      for_a.points_b -= config.start->total[1 - a_seat];
-      for_a.ends = std::max(0, for_a.ends - config.start->end);
+    const std::string text = stats::FormatStandingsReport(standings);
+    std::vector<GameListing> games;
+    for (const auto& l : listings_) {
+      if (l) games.push_back(*l);
     }
-    tally_.Record(game, for_a);
-    const stats::TournamentSummary s = Summary();
-    out_ << fmt::format("game {} (seed {}, A {}): {}\n", game + 1, config.seed,
-                        a_seat == 0 ? "first" : "second", result.reason)
-         << stats::FormatProgressLine(s) << std::endl;
-    if (std::string why = stats::WriteSummaryJson(plan_.folder, s); !why.empty()) {
-      outcome_.error = why;
-      stop_ = true;
+    std::string title = "Tournament: ";
+    for (size_t i = 0; i < plan_.engines.size(); ++i)
+      title += (i ? ", " : "") + plan_.engines[i].name;
+    if (std::string why = WriteIndexPage(plan_.folder, title, text, games); !why.empty()) {
+      error_ = why;
     }
-    if (s.sprt_parameters && s.sprt.decision != stats::SprtDecision::kContinue) stop_ = true;
+    if (!final_files) return;
+    std::ofstream summary(plan_.folder / "summary.txt", std::ios::trunc);
+    summary << text;
+    if (!summary) error_ = "cannot write " + (plan_.folder / "summary.txt").string();
   }
 
   TournamentOutcome Conclude() {
-    if (InterruptRequested()) outcome_.interrupted = true;
-    outcome_.summary = Summary();
-    if (std::string why = stats::WriteSummaryJson(plan_.folder, outcome_.summary); !why.empty()) {
-      outcome_.error = why;
-    }
-    std::ofstream text(plan_.folder / "summary.txt", std::ios::trunc);
-    text << stats::FormatTextReport(outcome_.summary);
-    if (!text) outcome_.error = "cannot write " + (plan_.folder / "summary.txt").string();
-    return outcome_;
+    std::lock_guard lock(mutex_);
+    if (InterruptRequested()) ledger_.Interrupt();
+    WriteFiles(true);
+    TournamentOutcome outcome;
+    outcome.standings = ledger_.Standings();
+    outcome.status = ledger_.status();
+    outcome.fault = ledger_.fault();
+    outcome.error = error_;
+    return outcome;
   }
 
   const TournamentPlan& plan_;
   const ShotPlayer& player_;
   std::ostream& out_;
-  std::mutex mutex_;  // guards the tally, the outcome and `out_`
-  stats::TournamentTally tally_;
-  TournamentOutcome outcome_;
-  std::atomic<int> next_game_{0};
-  std::atomic<bool> stop_{false};
+  std::mutex mutex_;  // guards everything below but `stop_`
+  TournamentLedger ledger_;
+  std::vector<std::optional<GameListing>> listings_;
+  std::string error_;
+  std::atomic<bool> stop_{false};  // raised once the tournament is over: games under way end
 };
 
 }  // namespace
 
 TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
-                                std::ostream& out) {
-  return TournamentRun(plan, player, out).Run();
+                                std::ostream& out, const std::vector<FinishedGame>& finished) {
+  return TournamentRun(plan, player, out).Run(finished);
 }
 
 }  // namespace curling::server

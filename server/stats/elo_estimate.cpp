@@ -28,39 +28,38 @@ double ScoreFromElo(double elo) {
   return 1.0 / (1.0 + std::pow(10.0, -elo / 400.0));
 }
 
+const char* EloBoundName(EloBound bound) {
+  switch (bound) {
+    case EloBound::kTwoSided:
+      return "two-sided";
+    case EloBound::kLowerOnly:
+      return "lower";
+    case EloBound::kUpperOnly:
+      return "upper";
+    case EloBound::kNone:
+      break;
+  }
+  return "none";
+}
+
 EloEstimate EstimateElo(const PairCounts& counts) {
   EloEstimate e;
   e.pairs = counts.Pairs();
   if (e.pairs == 0) return e;
-  const PairScoreMoments m = MomentsOf(counts);
-  e.score = m.mean;
-  const double n = static_cast<double>(e.pairs);
-
-  if (counts.count[4] == e.pairs || counts.count[0] == e.pairs) {
-    const double worst = std::pow(1.0 - kOneSidedConfidence, 1.0 / n);
-    const double bound = EloFromScore(worst);
-    if (counts.count[4] == e.pairs) {
-      e.bound = EloBound::kLowerOnly;
-      e.elo_low = Finite(bound);
-      e.los = 1.0;
-    } else {
-      e.bound = EloBound::kUpperOnly;
-      e.elo_high = Finite(-bound);
-      e.los = 0.0;
-    }
-    return e;
-  }
-
-  e.bound = EloBound::kTwoSided;
-  const double standard_error = std::sqrt(m.variance / n);
-  e.elo = Finite(EloFromScore(m.mean));
-  e.elo_low = Finite(EloFromScore(m.mean - kNormalQuantile975 * standard_error));
-  e.elo_high = Finite(EloFromScore(m.mean + kNormalQuantile975 * standard_error));
-  if (standard_error > 0.0) {
-    e.los = StandardNormalCdf((m.mean - 0.5) / standard_error);
-  } else {
-    e.los = m.mean > 0.5 ? 1.0 : (m.mean < 0.5 ? 0.0 : 0.5);
-  }
+  e.score = MomentsOf(counts).mean;
+  const double variance = RegularisedVariance(counts, e.score);
+  const double standard_error = std::sqrt(variance / static_cast<double>(e.pairs));
+  e.bound = e.score >= 1.0   ? EloBound::kLowerOnly
+            : e.score <= 0.0 ? EloBound::kUpperOnly
+                             : EloBound::kTwoSided;
+  e.elo = Finite(EloFromScore(e.score));
+  e.elo_low = Finite(EloFromScore(e.score - kNormalQuantile975 * standard_error));
+  e.elo_high = Finite(EloFromScore(e.score + kNormalQuantile975 * standard_error));
+  e.los = StandardNormalCdf((e.score - 0.5) / standard_error);
+  const double nelo_per_score = kNeloPerGameT / std::sqrt(2.0 * variance);
+  e.nelo = (e.score - 0.5) * nelo_per_score;
+  e.nelo_low = (e.score - kNormalQuantile975 * standard_error - 0.5) * nelo_per_score;
+  e.nelo_high = (e.score + kNormalQuantile975 * standard_error - 0.5) * nelo_per_score;
   return e;
 }
 

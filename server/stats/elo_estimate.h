@@ -21,6 +21,9 @@ enum class EloBound {
   kUpperOnly,  // B scored every point: the difference is at most elo_high
 };
 
+// "none", "two-sided", "lower", "upper" (the summary's elo_bound).
+const char* EloBoundName(EloBound bound);
+
 struct EloEstimate {
   EloBound bound = EloBound::kNone;
   int64_t pairs = 0;
@@ -33,16 +36,26 @@ struct EloEstimate {
   // Probability that A is the stronger, from the normal approximation of the
   // mean pair score: Phi((score - 1/2) / standard error). Empty without pairs.
   std::optional<double> los;
+  // Normalized Elo: (score - 1/2) / sigma_game * 800 / ln 10 with sigma_game
+  // = sqrt(2 v) the standard deviation of a game's score, and its interval
+  // from the same ends of the score. Finite whenever there are pairs.
+  std::optional<double> nelo;
+  std::optional<double> nelo_low;
+  std::optional<double> nelo_high;
 };
 
-// With N pairs of mean s and variance v: s +- 1.96 sqrt(v / N), mapped
-// through EloFromScore. When one side scored every point the interval has no
-// width and the estimate no value; a one-sided 95% bound takes its place: a
-// pair score in [0, 1] of mean s is 1 with probability at most s, so N perfect
-// pairs have probability at most s^N, which is 5% at s = 0.05^(1/N).
+// With N pairs of mean s and regularised variance v (RegularisedVariance: half
+// a pair of prior weight in every cell): s -+ 1.96 sqrt(v / N), mapped end by
+// end through EloFromScore, and LOS = Phi((s - 1/2) / sqrt(v / N)). The prior
+// keeps the interval from shrinking to no width when every pair scored the
+// same, and makes the interval, the LOS and the bound behave alike for
+// perfect and nearly perfect results: when one side scored every point the
+// estimate itself is unbounded (`elo` empty) and the interval's finite end is
+// the bound.
 EloEstimate EstimateElo(const PairCounts& counts);
 
 inline constexpr double kNormalQuantile975 = 1.959963984540054;
-inline constexpr double kOneSidedConfidence = 0.95;
+// nElo per unit of the per-game t-value: 800 / ln 10.
+inline constexpr double kNeloPerGameT = 347.43558552260;
 
 }  // namespace curling::stats

@@ -43,4 +43,16 @@ PairScoreMoments MomentsOf(const PairCounts& counts) {
   return MomentsOf(weights);
 }
 
+double RegularisedVariance(const PairCounts& counts, double mean) {
+  double weight = 0.0;
+  double squares = 0.0;
+  for (int k = 0; k < 5; ++k) {
+    const double w = static_cast<double>(counts.count[k]) + kPriorPairsPerCell;
+    const double d = PairScoreOfCell(k) - mean;
+    weight += w;
+    squares += w * d * d;
+  }
+  return squares / weight;
+}
+
 }  // namespace curling::stats

@@ -31,4 +31,13 @@ struct PairScoreMoments {
 PairScoreMoments MomentsOf(const std::array<double, 5>& weights);
 PairScoreMoments MomentsOf(const PairCounts& counts);
 
+// The variance of the pair score about `mean` with `kPriorPairsPerCell` of a
+// pair added to every cell: sum (n_k + c) (k/4 - mean)^2 / (N + 5c). A few
+// identical pair scores (plain variance 0) then do not look certain; the
+// prior's weight fades as pairs come in. The interval, the LOS and the normal
+// approximation of the SPRT all use it.
+double RegularisedVariance(const PairCounts& counts, double mean);
+
+inline constexpr double kPriorPairsPerCell = 0.5;
+
 }  // namespace curling::stats

@@ -14,10 +14,10 @@ std::string FormatProgressLine(const TournamentSummary& summary) {
       line += "  Elo n/a";
       break;
     case EloBound::kLowerOnly:
-      line += "  Elo >= " + FormatElo(e.elo_low, false);
+      line += e.elo_low ? "  Elo >= " + FormatElo(e.elo_low, false) : "  Elo n/a";
       break;
     case EloBound::kUpperOnly:
-      line += "  Elo <= " + FormatElo(e.elo_high, true);
+      line += e.elo_high ? "  Elo <= " + FormatElo(e.elo_high, true) : "  Elo n/a";
       break;
     case EloBound::kTwoSided:
       line += fmt::format("  Elo {} [{}, {}]", FormatElo(e.elo, false), FormatElo(e.elo_low, false),

@@ -9,23 +9,14 @@ namespace curling::stats {
 
 namespace {
 
-nlohmann::json OptionalNumber(const std::optional<double>& value) {
-  if (value.has_value()) return *value;
-  return nullptr;
+// A number for JSON: negative zero (the Elo of an even score, say) is written as 0.
+double Number(double value) {
+  return value + 0.0;
 }
 
-const char* BoundName(EloBound bound) {
-  switch (bound) {
-    case EloBound::kTwoSided:
-      return "two-sided";
-    case EloBound::kLowerOnly:
-      return "lower";
-    case EloBound::kUpperOnly:
-      return "upper";
-    case EloBound::kNone:
-      break;
-  }
-  return "none";
+nlohmann::json OptionalNumber(const std::optional<double>& value) {
+  if (value.has_value()) return Number(*value);
+  return nullptr;
 }
 
 std::string EloLine(const EloEstimate& e) {
@@ -33,11 +24,14 @@ std::string EloLine(const EloEstimate& e) {
     case EloBound::kNone:
       return "Elo difference (A - B): no complete pair yet";
     case EloBound::kLowerOnly:
-      return fmt::format(
-          "Elo difference (A - B): A scored every point; at least {} (one-sided 95%)",
-          FormatElo(e.elo_low, false));
+      if (!e.elo_low)
+        return "Elo difference (A - B): A scored every point; too few pairs to bound it";
+      return fmt::format("Elo difference (A - B): A scored every point; at least {} (95% interval)",
+                         FormatElo(e.elo_low, false));
     case EloBound::kUpperOnly:
-      return fmt::format("Elo difference (A - B): B scored every point; at most {} (one-sided 95%)",
+      if (!e.elo_high)
+        return "Elo difference (A - B): B scored every point; too few pairs to bound it";
+      return fmt::format("Elo difference (A - B): B scored every point; at most {} (95% interval)",
                          FormatElo(e.elo_high, true));
     case EloBound::kTwoSided:
       break;
@@ -71,24 +65,24 @@ nlohmann::json SummaryToJson(const TournamentSummary& summary) {
   j["wins"] = t.wins;
   j["draws"] = t.draws;
   j["losses"] = t.losses;
-  j["points"] = t.points;
-  j["mean_end_score_difference"] = t.MeanEndScoreDifference();
+  j["points"] = Number(t.points);
+  j["mean_end_score_difference"] = Number(t.MeanEndScoreDifference());
   j["pairs"] = t.pairs.Pairs();
   j["pentanomial"] = t.pairs.count;
-  j["score"] = summary.elo.pairs > 0 ? nlohmann::json(summary.elo.score) : nlohmann::json();
+  j["score"] = summary.elo.pairs > 0 ? nlohmann::json(Number(summary.elo.score)) : nlohmann::json();
   j["elo"] = OptionalNumber(summary.elo.elo);
   j["elo_low"] = OptionalNumber(summary.elo.elo_low);
   j["elo_high"] = OptionalNumber(summary.elo.elo_high);
-  j["elo_bound"] = BoundName(summary.elo.bound);
+  j["elo_bound"] = EloBoundName(summary.elo.bound);
   j["los"] = OptionalNumber(summary.elo.los);
   j["engines"] = {{"a", summary.engine_a}, {"b", summary.engine_b}};
   if (summary.sprt_parameters.has_value()) {
     const SprtParameters& p = *summary.sprt_parameters;
-    j["sprt"] = {{"elo0", p.elo0},
-                 {"elo1", p.elo1},
+    j["sprt"] = {{"elo0", Number(p.elo0)},
+                 {"elo1", Number(p.elo1)},
                  {"alpha", p.alpha},
                  {"beta", p.beta},
-                 {"llr", summary.sprt.llr},
+                 {"llr", Number(summary.sprt.llr)},
                  {"lower_bound", summary.sprt.lower_bound},
                  {"upper_bound", summary.sprt.upper_bound},
                  {"result", SprtDecisionName(summary.sprt.decision)}};
@@ -115,9 +109,6 @@ std::string FormatTextReport(const TournamentSummary& summary) {
   out += fmt::format("Pairs scoring 0, 1/4, 1/2, 3/4, 1: {} {} {} {} {}\n", c[0], c[1], c[2], c[3],
                      c[4]);
   out += EloLine(e) + "\n";
-  if (e.bound == EloBound::kTwoSided && e.elo_low == e.elo_high && e.pairs > 0) {
-    out += "  (every pair scored the same: the interval has no width and says little yet)\n";
-  }
   if (e.los.has_value()) {
     out += fmt::format("Likelihood of superiority (A): {:.1f}%\n", 100.0 * *e.los);
   }
@@ -135,12 +126,16 @@ std::string FormatTextReport(const TournamentSummary& summary) {
 }
 
 std::string WriteSummaryJson(const std::filesystem::path& dir, const TournamentSummary& summary) {
-  const std::filesystem::path target = dir / "summary.json";
-  const std::filesystem::path temporary = dir / "summary.json.tmp";
+  return WriteJsonAtomically(dir / "summary.json", SummaryToJson(summary));
+}
+
+std::string WriteJsonAtomically(const std::filesystem::path& target, const nlohmann::json& value) {
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::trunc);
     if (!out) return "cannot write " + temporary.string();
-    out << SummaryToJson(summary).dump(2) << '\n';
+    out << value.dump(2) << '\n';
     out.flush();
     if (!out) return "cannot write " + temporary.string();
   }

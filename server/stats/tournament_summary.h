@@ -41,6 +41,7 @@ std::string FormatTextReport(const TournamentSummary& summary);
 // Writes `dir`/summary.json through a temporary file renamed into place, so a
 // reader never sees half a file. Returns an empty string or what went wrong.
 std::string WriteSummaryJson(const std::filesystem::path& dir, const TournamentSummary& summary);
+std::string WriteJsonAtomically(const std::filesystem::path& target, const nlohmann::json& value);
 
 // "+12.3", "-4.0", "+inf"/"-inf" for an unbounded end (given which end).
 std::string FormatElo(const std::optional<double>& elo, bool upper_end);

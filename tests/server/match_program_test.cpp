@@ -48,7 +48,12 @@ TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
       {"--error nan", "--error"},
       {"--seed 18446744073709551616", "--seed"},
       {"--seed -1", "--seed"},
-      {"--engine a --engine b --engine c", "more than twice"},
+      // Engine settings that make no engine.
+      {"--engine 'name=x'", ""},
+      {"--engine 'cmd=a bogus=1'", ""},
+      {"--engine 'cmd=a time=-1'", ""},
+      {"--engine 'cmd=a shot-time=x'", ""},
+      {"--each name=x", ""},
       {"--engine \"'unterminated\"", "--engine"},
       {"--scenarios " + (folder_ / "huge.jsonl").string(), "huge.jsonl:1: not valid JSON"},
       {"--scenarios /dev/zero", "/dev/zero:1: line too long"},

@@ -65,9 +65,11 @@ TEST(TournamentSummary, JsonCarriesTheRequiredKeys) {
   EXPECT_EQ(j["losses"], 0);
   EXPECT_TRUE(j["sprt"].is_null());
   EXPECT_EQ(j["elo_bound"], "two-sided");
-  // Pairs 3/4 and 3/4: s = 0.75 with no spread, so the interval has no width.
+  // Pairs 3/4 and 3/4: s = 0.75 with no spread of its own; the prior's
+  // v = 0.5 * 0.9375 / 4.5 gives the interval its width (an end past 1 is null).
   EXPECT_NEAR(j["elo"].get<double>(), 190.849, 1e-3);
-  EXPECT_NEAR(j["elo_low"].get<double>(), 190.849, 1e-3);
+  EXPECT_NEAR(j["elo_low"].get<double>(), -144.962, 1e-3);
+  EXPECT_TRUE(j["elo_high"].is_null());
   EXPECT_EQ(j["engines"]["b"], "baseline-draw --seed 3");
 
   const std::string text = FormatTextReport(s);
@@ -77,18 +79,19 @@ TEST(TournamentSummary, JsonCarriesTheRequiredKeys) {
 
 TEST(TournamentSummary, UnboundedAndSprtCasesAreReportedHonestly) {
   // A wins all 40 games: no number for the Elo, a lower bound instead.
-  const TournamentSummary all =
-      Summarize(TallyOf(std::vector<GameOutcome>(40, kWin)), SprtParameters{0, 10, 0.05, 0.05});
+  const TournamentSummary all = Summarize(TallyOf(std::vector<GameOutcome>(40, kWin)),
+                                          SprtParameters{0, 10, 0.05, 0.05, SprtModel::kLogistic});
   const nlohmann::json j = SummaryToJson(all);
   EXPECT_TRUE(j["elo"].is_null());
   EXPECT_TRUE(j["elo_high"].is_null());
-  // 20 perfect pairs: s >= 0.05^(1/20) = 0.860892 -> -400 log10(1 / 0.860892 - 1) = +316.638
-  EXPECT_NEAR(j["elo_low"].get<double>(), 316.638, 1e-3);
+  // 20 perfect pairs: v = 0.5 * 1.875 / 22.5, s >= 1 - 1.96 sqrt(v / 20) = 0.910540
+  // -> -400 log10(1 / 0.910533 - 1) = +403.069
+  EXPECT_NEAR(j["elo_low"].get<double>(), 403.069, 1e-3);
   EXPECT_EQ(j["elo_bound"], "lower");
   ASSERT_TRUE(j["sprt"].is_object());
   EXPECT_EQ(j["sprt"]["result"], "H1");
   EXPECT_EQ(j["sprt"]["elo1"], 10.0);
-  EXPECT_NE(FormatTextReport(all).find("at least +316.6"), std::string::npos);
+  EXPECT_NE(FormatTextReport(all).find("at least +403.1"), std::string::npos);
   EXPECT_NE(FormatTextReport(all).find("H1 accepted"), std::string::npos);
 
   // One game (no pair): every Elo field null, and still valid JSON.
@@ -97,6 +100,16 @@ TEST(TournamentSummary, UnboundedAndSprtCasesAreReportedHonestly) {
   EXPECT_EQ(one["losses"], 1);
   EXPECT_TRUE(one["elo"].is_null() && one["elo_low"].is_null() && one["elo_high"].is_null());
   EXPECT_TRUE(nlohmann::json::parse(one.dump()).is_object());
+
+  // An even score has Elo -400 log10(1) = -0: written as 0, never "-0.0"; so
+  // is an SPRT whose bounds sit at -0.
+  const TournamentSummary even =
+      Summarize(TallyOf({kWin, kLoss, kLoss, kWin}), SprtParameters{-0.0, 10, 0.05, 0.05});
+  const std::string text = SummaryToJson(even).dump();
+  for (const char* negative_zero : {"-0.0,", "-0.0}", "-0.0]"}) {
+    EXPECT_EQ(text.find(negative_zero), std::string::npos) << text;
+  }
+  EXPECT_EQ(SummaryToJson(even)["elo"], 0.0);
 }
 
 TEST(TournamentSummary, ProgressLineShowsCountsEstimateAndTest) {
@@ -106,15 +119,19 @@ TEST(TournamentSummary, ProgressLineShowsCountsEstimateAndTest) {
   EXPECT_NE(line.find("games 4/10"), std::string::npos) << line;
   EXPECT_NE(line.find("W 1 D 2 L 1"), std::string::npos) << line;
   EXPECT_NE(line.find("points 2.0"), std::string::npos) << line;
-  // Pairs 3/4 and 1/4: s = 1/2, v = 1/16, interval 0.5 -+ 1.96 * 0.25 / sqrt(2)
-  // = [0.153524, 0.846476] -> Elo 0.0 [-296.6, +296.6].
-  EXPECT_NE(line.find("Elo +0.0 [-296.6, +296.6]"), std::string::npos) << line;
+  // Pairs 3/4 and 1/4: s = 1/2, v = (1.5 * 0.0625 * 2 + 0.5 * 0.5) / 4.5 = 0.0972222,
+  // interval 0.5 -+ 1.96 * sqrt(v / 2) -> Elo 0.0 [-455.1, +455.1].
+  EXPECT_NE(line.find("Elo +0.0 [-455.1, +455.1]"), std::string::npos) << line;
   EXPECT_NE(line.find("LLR"), std::string::npos) << line;
   EXPECT_EQ(line.find('\n'), std::string::npos);
 
-  const TournamentSummary lost = Summarize(TallyOf({kLoss, kLoss}), std::nullopt);
-  EXPECT_NE(FormatProgressLine(lost).find("Elo <= +511.5"), std::string::npos)
+  const TournamentSummary lost =
+      Summarize(TallyOf(std::vector<GameOutcome>(20, kLoss)), std::nullopt);
+  EXPECT_NE(FormatProgressLine(lost).find("Elo <= -275.8"), std::string::npos)
       << FormatProgressLine(lost);
+  // One perfect pair bounds nothing yet.
+  const TournamentSummary won = Summarize(TallyOf({kWin, kWin}), std::nullopt);
+  EXPECT_NE(FormatProgressLine(won).find("Elo n/a"), std::string::npos) << FormatProgressLine(won);
 }
 
 TEST(TournamentSummary, WritesAReadableFileAndReportsFailure) {

@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "server/child_process.h"
+#include "server/command_words.h"
 #include "tests/server/match_program_fixture.h"
 
 namespace {
@@ -53,6 +58,100 @@ TEST_F(TournamentProgram, ShortTournamentFromStartPositionsWritesAValidSummary) 
   EXPECT_EQ(s["sprt"]["elo1"], 20.0);
   for (const char* file : {"summary.txt", "game-0004/game.jsonl", "game-0004/replay.html"})
     EXPECT_TRUE(fs::exists(out / file)) << file;
+}
+
+TEST_F(TournamentProgram, AnEngineThatCannotStartStopsTheTestWithExitCodeOne) {
+  const fs::path out = folder_ / "broken";
+  const ProgramRun run = RunMatch("--engine /nonexistent/engine --engine " BASELINE_DRAW_PATH
+                                  " --sprt 0 10 0.05 0.05 --ends 1 --seed 1 --out '" +
+                                  out.string() + "'");
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_NE(run.out.find("tournament stopped"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("accepted"), std::string::npos) << run.out;
+  const nlohmann::json s = Summary(out);
+  EXPECT_EQ(s["games"], 0);
+  EXPECT_EQ(s["sprt"]["result"], "continue");
+}
+
+// The README's examples: a round robin of three engines and a gauntlet.
+TEST_F(TournamentProgram, RoundRobinAndGauntletOfThreeEngines) {
+  const std::string engines =
+      "--engine " BASELINE_GREEDY_PATH " --engine 'name=draw cmd=" BASELINE_DRAW_PATH
+      "' --engine " BASELINE_RANDOM_PATH;
+  const struct {
+    const char* format;
+    int games;
+    int pairings;
+  } cases[] = {{"round-robin", 12, 3}, {"gauntlet", 8, 2}};
+  for (const auto& c : cases) {
+    const fs::path out = folder_ / c.format;
+    const ProgramRun run = RunMatch(engines + " --format " + c.format +
+                                    " --games 4 --ends 1 --seed 5 --concurrency 2 --report-every 4 "
+                                    "--out '" +
+                                    out.string() + "'");
+    ASSERT_EQ(run.exit_code, 0) << run.out;
+    const nlohmann::json s = Summary(out);
+    EXPECT_EQ(s["format"], c.format);
+    EXPECT_EQ(s["games"], c.games);
+    EXPECT_EQ(s["pairings"].size(), static_cast<size_t>(c.pairings));
+    EXPECT_EQ(s["players"][1]["name"], "draw");
+    double points = 0;
+    for (const auto& player : s["players"])
+      points += player["points"].get<double>();
+    EXPECT_DOUBLE_EQ(points, c.games);
+    EXPECT_NE(run.out.find("Crosstable"), std::string::npos) << run.out;
+    // A progress line every four games.
+    size_t lines = 0;
+    for (size_t at = run.out.find("\ngames "); at != std::string::npos;
+         at = run.out.find("\ngames ", at + 1)) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, static_cast<size_t>(c.games / 4)) << run.out;
+    EXPECT_TRUE(fs::exists(out / "index.html"));
+  }
+}
+
+// Ctrl-C in a tournament of two games at a time, then --resume: the summary
+// equals that of the same tournament played without a break.
+TEST_F(TournamentProgram, ResumeAfterAnInterruptGivesTheUninterruptedSummary) {
+  const std::string options = "--engine 'name=slow cmd=\"" FAKE_ENGINE_PATH
+                              " slow 15\"' --engine 'name=good cmd=\"" FAKE_ENGINE_PATH
+                              " good\"' --engine 'name=slower cmd=\"" FAKE_ENGINE_PATH
+                              " slow 25\"' --games 4 --ends 1 --seed 21 --concurrency 2 ";
+  const fs::path whole = folder_ / "whole";
+  const ProgramRun uninterrupted = RunMatch(options + "--out '" + whole.string() + "'");
+  ASSERT_EQ(uninterrupted.exit_code, 0) << uninterrupted.out;
+
+  const fs::path broken = folder_ / "broken";
+  std::string error;
+  const auto words = curling::server::SplitCommandWords(
+      std::string(MATCH_PATH) + " " + options + "--out '" + broken.string() + "'", error);
+  ASSERT_TRUE(words) << error;
+  curling::server::ChildProcess match;
+  ASSERT_TRUE(match.Start(*words, (folder_ / "broken.log").string(), error)) << error;
+  // Interrupt once a few games are in and others are under way.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int games = 0;
+  while (games < 3 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::ifstream in(broken / "summary.json");
+    const nlohmann::json s = nlohmann::json::parse(in, nullptr, false);
+    if (!s.is_discarded() && s.contains("games")) games = s["games"].get<int>();
+  }
+  kill(match.pid(), SIGINT);
+  ASSERT_TRUE(match.Reap(true));
+  ASSERT_TRUE(WIFEXITED(match.wait_status()));
+  ASSERT_EQ(WEXITSTATUS(match.wait_status()), 3);
+  ASSERT_LT(Summary(broken)["games"].get<int>(), 12) << "finished before the interrupt";
+
+  // An option that differs from the run's is refused; those not given are the run's.
+  ProgramRun resumed = RunMatch("--resume '" + broken.string() + "' --games 6");
+  EXPECT_EQ(resumed.exit_code, 2);
+  EXPECT_NE(resumed.out.find("games: was 4, now 6"), std::string::npos) << resumed.out;
+  resumed = RunMatch("--resume '" + broken.string() + "' --concurrency 2 --games 4 --ends 1");
+  ASSERT_EQ(resumed.exit_code, 0) << resumed.out;
+  EXPECT_NE(resumed.out.find("finished games read back"), std::string::npos) << resumed.out;
+  EXPECT_EQ(Summary(broken), Summary(whole));
 }
 
 TEST_F(TournamentProgram, BadTournamentOptionsStopBeforeAnyGame) {

@@ -1,6 +1,7 @@
 // Short tournaments between scripted fake engines on the stand-in physics:
 // pairing and seats, start positions, early stopping, and what is left on disk.
 #include "server/tournament.h"
+#include "server/tournament_schedule.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,8 @@ class TournamentTest : public curling::testing::TempFolderTest {
  protected:
   TournamentPlan Plan(const std::string& mode_b, int games) {
     TournamentPlan plan;
-    plan.engines[0] = {"A", {FAKE_ENGINE_PATH, "good"}, ""};
-    plan.engines[1] = {"B", {FAKE_ENGINE_PATH, mode_b, "1"}, ""};
+    plan.engines = {{"A", {FAKE_ENGINE_PATH, "good"}, ""},
+                    {"B", {FAKE_ENGINE_PATH, mode_b, "1"}, ""}};
     plan.rules.ends = 1;
     plan.rules.extra_ends = 1;
     plan.rules.ready_timeout = 5;
@@ -47,21 +48,22 @@ TEST_F(TournamentTest, PairsShareASeedAndSwapSeatsAndHammer) {
   std::istringstream scenarios(
       "{\"end\": 0, \"shot\": 14, \"score\": {\"hammer\": 1, \"other\": 2}, "
       "\"stones\": [[2.4, 5.0]]}\n");
-  plan.scenarios = stats::ParseScenarios(scenarios, "s").scenarios;
-  ASSERT_EQ(plan.scenarios.size(), 1u);
+  plan.scenarios.list = stats::ParseScenarios(scenarios, "s").scenarios;
+  ASSERT_EQ(plan.scenarios.list.size(), 1u);
 
-  int a_seat = -1;
-  const GameConfig g0 = TournamentGameConfig(plan, 0, a_seat);
-  EXPECT_EQ(a_seat, 0);
+  const TournamentSchedule schedule(plan);
+  const auto config = [&](int game) { return ScheduledGameConfig(plan, schedule.Game(game)); };
+  const GameConfig g0 = config(0);
+  EXPECT_EQ(schedule.Game(0).a_seat, 0);
   EXPECT_EQ(g0.engines[0].name, "A");
   EXPECT_EQ(g0.seed, 40u);
-  const GameConfig g1 = TournamentGameConfig(plan, 1, a_seat);
-  EXPECT_EQ(a_seat, 1);
+  const GameConfig g1 = config(1);
+  EXPECT_EQ(schedule.Game(1).a_seat, 1);
   EXPECT_EQ(g1.engines[0].name, "B");
   EXPECT_EQ(g1.engines[1].name, "A");
   EXPECT_EQ(g1.seed, 40u);
   EXPECT_EQ(g1.engines[1].stderr_log, (folder_ / "game-0002" / "engine-2.stderr.log").string());
-  const GameConfig g3 = TournamentGameConfig(plan, 3, a_seat);
+  const GameConfig g3 = config(3);
   EXPECT_EQ(g3.seed, 41u);
 
   // The hammer side of the position is seat 1 in every game: B's in game 0, A's in game 1.
@@ -78,11 +80,11 @@ TEST_F(TournamentTest, StartPositionGameBeginsAtItsShot) {
   std::istringstream scenarios(
       "{\"end\": 1, \"shot\": 14, \"score\": {\"hammer\": 1, \"other\": 4}, "
       "\"stones\": [[2.4, 5.0], [0, 0], [2.2, 7.0]]}\n");
-  plan.scenarios = stats::ParseScenarios(scenarios, "s").scenarios;
+  plan.scenarios.list = stats::ParseScenarios(scenarios, "s").scenarios;
   std::ostringstream out;
   const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
   ASSERT_EQ(outcome.error, "");
-  EXPECT_EQ(outcome.summary.tally.games, 2);
+  EXPECT_EQ(outcome.summary().tally.games, 2);
 
   std::vector<json> lines;
   int skipped = 0;
@@ -119,8 +121,8 @@ TEST_F(TournamentTest, StartPositionGameBeginsAtItsShot) {
     difference += r["total"][a_seat].get<int>() - r["total"][1 - a_seat].get<int>() -
                   (a_seat == 0 ? 4 - 1 : 1 - 4);
   }
-  EXPECT_EQ(outcome.summary.tally.ends, ends);
-  EXPECT_EQ(outcome.summary.tally.end_score_difference, difference);
+  EXPECT_EQ(outcome.summary().tally.ends, ends);
+  EXPECT_EQ(outcome.summary().tally.end_score_difference, difference);
 }
 
 TEST_F(TournamentTest, EqualEnginesSplitEveryPairAndLeaveAValidSummary) {
@@ -129,7 +131,7 @@ TEST_F(TournamentTest, EqualEnginesSplitEveryPairAndLeaveAValidSummary) {
   std::ostringstream out;
   const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
   ASSERT_EQ(outcome.error, "");
-  EXPECT_FALSE(outcome.interrupted);
+  EXPECT_FALSE(outcome.interrupted());
 
   const json summary = ReadJson(folder_ / "summary.json");
   EXPECT_EQ(summary["games"], 5);
@@ -149,7 +151,8 @@ TEST_F(TournamentTest, SprtStopsOnceAFaultyOpponentHasLostEnough) {
   // LLR = 8 * 0.0714631 * (2 - 1.0714631) / (2 * 0.0892857) = 2.973 >= 2.944
   // (7 pairs give 2.353), so 16 of the 40 games are played.
   TournamentPlan plan = Plan("crash", 40);
-  plan.sprt = stats::SprtParameters{0, 50, 0.05, 0.05};
+  plan.recover = true;
+  plan.sprt = stats::SprtParameters{0, 50, 0.05, 0.05, stats::SprtModel::kLogistic};
   std::ostringstream out;
   const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
   ASSERT_EQ(outcome.error, "");
@@ -160,6 +163,100 @@ TEST_F(TournamentTest, SprtStopsOnceAFaultyOpponentHasLostEnough) {
   EXPECT_EQ(summary["elo_bound"], "lower");
   EXPECT_TRUE(summary["elo"].is_null());
   EXPECT_FALSE(fs::exists(folder_ / "game-0017"));
+}
+
+TEST_F(TournamentTest, GamesStillRunningWhenTheTestDecidesAreNotCounted) {
+  // Five games at a time: when the eighth perfect pair decides the test, up to
+  // four more games are under way. They are stopped and left out, so the
+  // summary holds exactly the counts the test decided on.
+  TournamentPlan plan = Plan("crash", 40);
+  plan.engines[1].argv = {FAKE_ENGINE_PATH, "crash", "3"};
+  plan.recover = true;
+  plan.concurrency = 5;
+  plan.sprt = stats::SprtParameters{0, 50, 0.05, 0.05, stats::SprtModel::kLogistic};
+  std::ostringstream out;
+  const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
+  ASSERT_EQ(outcome.error, "");
+  const json summary = ReadJson(folder_ / "summary.json");
+  EXPECT_EQ(summary["pentanomial"], json::array({0, 0, 0, 0, 8})) << out.str();
+  EXPECT_NEAR(summary["sprt"]["llr"].get<double>(), 2.973, 1e-3);
+  EXPECT_EQ(summary["sprt"]["result"], "H1");
+  EXPECT_LE(summary["games"].get<int>(), 16 + 4);
+  EXPECT_EQ(summary["wins"], summary["games"]);
+}
+
+// The first fault that is not a loss on the ice stops the tournament (exit 1
+// in the program) unless --recover; an engine that cannot start is never
+// recovered. A stopped tournament keeps what was played before the fault.
+TEST_F(TournamentTest, FaultsStopTheTournamentUnlessRecovered) {
+  const struct {
+    std::vector<std::string> b;
+    bool recover;
+    bool stops;
+    int games_counted;
+    const char* fault;
+  } cases[] = {
+      {{"/nonexistent/engine"}, false, true, 0, "(start)"},
+      {{"/nonexistent/engine"}, true, true, 0, "(start)"},
+      {{FAKE_ENGINE_PATH, "crash", "1"}, false, true, 0, "(crash)"},
+      {{FAKE_ENGINE_PATH, "garbage", "1"}, false, true, 0, "(protocol)"},
+      {{FAKE_ENGINE_PATH, "crash", "1"}, true, false, 6, ""},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = folder_ / ("run-" + std::to_string(&c - cases));
+    fs::create_directories(folder);
+    TournamentPlan plan = Plan("good", 6);
+    plan.folder = folder;
+    plan.engines[1].argv = c.b;
+    plan.recover = c.recover;
+    plan.sprt = stats::SprtParameters{0, 10, 0.05, 0.05, stats::SprtModel::kLogistic};
+    std::ostringstream out;
+    const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
+    const std::string label = c.b[0] + (c.recover ? " --recover" : "");
+    EXPECT_EQ(outcome.error, "") << label;
+    EXPECT_EQ(!outcome.fault.empty(), c.stops) << label << "\n" << out.str();
+    EXPECT_NE(outcome.fault.find(c.fault), std::string::npos) << label << ": " << outcome.fault;
+    const json summary = ReadJson(folder / "summary.json");
+    EXPECT_EQ(summary["games"], c.games_counted) << label;
+    EXPECT_EQ(summary["sprt"]["result"], "continue") << label;
+    EXPECT_EQ(fs::exists(folder / "game-0002"), !c.stops) << label;
+  }
+}
+
+// Three engines, each with settings of its own: one started from its own
+// folder by a relative path, one that answers too late for its limit per
+// shot and loses every game on time (counted, with --recover). The standings
+// and the index page cover every game.
+TEST_F(TournamentTest, ThreeEnginesWithSettingsOfTheirOwn) {
+  TournamentPlan plan = Plan("good", 2);
+  const fs::path fake(FAKE_ENGINE_PATH);
+  plan.engines[1].argv = {"./" + fake.filename().string(), "good"};
+  plan.engines[1].working_folder = fake.parent_path().string();
+  plan.engines.push_back({"C", {FAKE_ENGINE_PATH, "slow", "300"}, ""});
+  plan.engines[2].shot_time = 0.05;
+  plan.recover = true;
+  plan.concurrency = 2;
+  std::ostringstream out;
+  const TournamentOutcome outcome = RunTournament(plan, testing::FakePlayShot, out);
+  ASSERT_EQ(outcome.error, "");
+  EXPECT_EQ(outcome.status, TournamentStatus::kCompleted) << out.str();
+  const json summary = ReadJson(folder_ / "summary.json");
+  EXPECT_EQ(summary["games"], 6);
+  EXPECT_EQ(summary["players"][2]["points"], 0.0) << out.str();
+  EXPECT_EQ(summary["crosstable"]["A"]["C"]["points"], 2.0);
+  EXPECT_EQ(summary["pairings"][0]["pentanomial"], json::array({0, 0, 1, 0, 0}));
+  EXPECT_NE(out.str().find("C loses by fault (time)"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("(0.05 s per shot)"), std::string::npos) << out.str();
+
+  std::ifstream index_file(folder_ / "index.html");
+  const std::string index((std::istreambuf_iterator<char>(index_file)), {});
+  for (int g = 1; g <= 6; ++g) {
+    EXPECT_NE(index.find("href=\"game-000" + std::to_string(g) + "/replay.html\""),
+              std::string::npos)
+        << g;
+  }
+  EXPECT_NE(index.find("C loses by fault (time)"), std::string::npos);
+  EXPECT_TRUE(fs::exists(folder_ / "summary.txt"));
 }
 
 }  // namespace

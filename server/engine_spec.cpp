@@ -1,0 +1,163 @@
+#include "server/engine_spec.h"
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include <fmt/format.h>
+
+#include "server/command_words.h"
+
+namespace curling::server {
+
+namespace {
+
+bool IsKeyWord(const std::string& word) {
+  static const char* const kKeys[] = {
+      "name=", "cmd=", "dir=", "time=", "shot-time=", "arg=", "option."};
+  for (const char* key : kKeys) {
+    if (word.rfind(key, 0) == 0) return true;
+  }
+  return false;
+}
+
+std::optional<double> Seconds(const std::string& key, const std::string& value,
+                              std::string& error) {
+  size_t used = 0;
+  double seconds = 0;
+  try {
+    seconds = std::stod(value, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != value.size() || !std::isfinite(seconds) || seconds <= 0) {
+    error = fmt::format("{}={}: a positive number of seconds is needed", key, value);
+    return std::nullopt;
+  }
+  return seconds;
+}
+
+// Applies one key=value word to `spec`; false with `error` set on a bad word.
+bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string& error) {
+  const size_t eq = word.find('=');
+  const std::string key = word.substr(0, eq);
+  const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
+  if (key.rfind("option.", 0) == 0 && key.size() > 7) {
+    spec.arguments.push_back("--" + key.substr(7));
+    if (eq != std::string::npos) spec.arguments.push_back(value);
+    return true;
+  }
+  if (eq == std::string::npos) {
+    error = fmt::format("\"{}\" is not key=value", word);
+    return false;
+  }
+  if (each && (key == "name" || key == "cmd")) {
+    error = fmt::format("{}= belongs to one engine, not to --each", key);
+    return false;
+  }
+  if (key == "name") {
+    if (value.empty()) {
+      error = "name= needs a name";
+      return false;
+    }
+    spec.name = value;
+  } else if (key == "cmd") {
+    std::string why;
+    auto words = SplitCommandWords(value, why);
+    if (!words || words->empty()) {
+      error = fmt::format("cmd=\"{}\": {}", value, words ? "no program given" : why);
+      return false;
+    }
+    spec.command = std::move(*words);
+  } else if (key == "dir") {
+    spec.working_folder = value;
+  } else if (key == "time") {
+    spec.time_budget = Seconds(key, value, error);
+    if (!spec.time_budget) return false;
+  } else if (key == "shot-time") {
+    spec.shot_time = Seconds(key, value, error);
+    if (!spec.shot_time) return false;
+  } else if (key == "arg") {
+    spec.arguments.push_back(value);
+  } else {
+    error = fmt::format(
+        "unknown key \"{}\" (known: name, cmd, dir, time, shot-time, arg, option.NAME)", key);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<EngineSpec> ParseEngineSpec(const std::string& text, bool each, std::string& error) {
+  std::string why;
+  auto words = SplitCommandWords(text, why);
+  if (!words || words->empty()) {
+    error = words ? "no program given" : why;
+    return std::nullopt;
+  }
+  EngineSpec spec;
+  if (!each && !IsKeyWord(words->front())) {
+    spec.command = std::move(*words);  // a plain command line
+    return spec;
+  }
+  for (const std::string& word : *words) {
+    if (!ApplyWord(word, each, spec, error)) return std::nullopt;
+  }
+  if (!each && spec.command.empty()) {
+    error = "cmd= is missing";
+    return std::nullopt;
+  }
+  return spec;
+}
+
+std::optional<std::vector<EngineCommand>> EngineCommandsFrom(
+    const std::vector<std::string>& engines, const std::string& each,
+    const std::string& default_engine, size_t minimum, std::string& error) {
+  EngineSpec common;
+  if (!each.empty()) {
+    auto parsed = ParseEngineSpec(each, true, error);
+    if (!parsed) {
+      error = fmt::format("--each \"{}\": {}", each, error);
+      return std::nullopt;
+    }
+    common = std::move(*parsed);
+  }
+  std::vector<EngineSpec> specs;
+  for (const std::string& text : engines) {
+    auto spec = ParseEngineSpec(text, false, error);
+    if (!spec) {
+      error = fmt::format("--engine \"{}\": {}", text, error);
+      return std::nullopt;
+    }
+    specs.push_back(std::move(*spec));
+  }
+  while (specs.size() < minimum) {
+    EngineSpec spec;
+    spec.command = {default_engine};
+    specs.push_back(spec);
+  }
+  std::vector<EngineCommand> commands;
+  std::map<std::string, int> seen;
+  for (const EngineSpec& spec : specs) {
+    EngineCommand c;
+    c.name = spec.name.value_or(std::filesystem::path(spec.command[0]).filename().string());
+    c.argv = spec.command;
+    c.argv.insert(c.argv.end(), common.arguments.begin(), common.arguments.end());
+    c.argv.insert(c.argv.end(), spec.arguments.begin(), spec.arguments.end());
+    c.working_folder = spec.working_folder.empty() ? common.working_folder : spec.working_folder;
+    c.time_budget = spec.time_budget ? spec.time_budget : common.time_budget;
+    c.shot_time = spec.shot_time ? spec.shot_time : common.shot_time;
+    if (!spec.name) ++seen[c.name];
+    commands.push_back(std::move(c));
+  }
+  // Engines named after the same program are numbered in order.
+  std::map<std::string, int> number;
+  for (size_t i = 0; i < specs.size(); ++i) {
+    EngineCommand& c = commands[i];
+    if (!specs[i].name && seen[c.name] > 1) c.name += fmt::format(" #{}", ++number[c.name]);
+  }
+  return commands;
+}
+
+}  // namespace curling::server

@@ -1,0 +1,27 @@
+// curling-match's tournament mode: the options turned into a plan, a new
+// output folder or a resumed one, the run, the report and the exit code.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "server/game.h"
+#include "server/match_options.h"
+
+namespace curling::server {
+
+struct TournamentCommandLine {
+  MatchOptions options;
+  std::vector<std::string> arguments;  // as given, program name left out
+  std::vector<std::string> given;      // the names of the options given ("--games", ...)
+  std::string default_engine;          // the engine of a seat without --engine
+};
+
+// Plays the tournament. Exit code: 0 played to its end or stopped by the
+// test, 1 stopped by an engine's fault, 2 bad options or output that cannot
+// be written, 3 interrupted.
+int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
+                         std::ostream& out, std::ostream& err);
+
+}  // namespace curling::server
