@@ -1,11 +1,20 @@
 // The protocol program: load the physics library, then serve commands.
 #pragma once
 
+#include "engine/line_reader.h"
+
 namespace curling {
 
-// Runs the engine: returns 0 at the end of input, or 1 after writing the
-// load-error message to standard error when the physics library cannot be
-// loaded (nothing is read then).
+// Runs the engine: loads the physics library, then hands every command line
+// to `handle` (the default engine's command handler unless given). Returns 0
+// at the end of input, or 1 after writing the load-error message to standard
+// error when the library cannot be loaded (nothing is read then).
+int RunEngine(const LineReader::LineHandler& handle);
 int RunEngine();
+
+// The whole program: dispatches on the command line (engine/engine_options.h).
+// A usage error writes what was wrong and the usage to standard error and
+// returns 2; --help writes the usage to standard output and returns 0.
+int RunEngineCommandLine(int argc, const char* const* argv);
 
 }  // namespace curling

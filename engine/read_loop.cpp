@@ -1,14 +1,11 @@
 #include "engine/read_loop.h"
 
-#include "engine/command_handler.h"
-#include "engine/line_reader.h"
 #include "engine/platform.h"
 
 namespace curling {
 
-int RunReadLoop() {
+int RunReadLoop(const LineReader::LineHandler& handle) {
   LineReader reader(kReadBufferSize);
-  const LineReader::LineHandler handle = [](char* line) { HandleCommand(line); };
   char buffer[kReadBufferSize];
   for (;;) {
     const ssize_t n = ReadStandardInput(buffer, sizeof buffer);

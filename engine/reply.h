@@ -2,8 +2,13 @@
 // terminating zero, nothing appended, in one write (retried on short writes).
 #pragma once
 
+#include "sim/records.h"
+
 namespace curling {
 
 void WriteReply(const char* text);
+
+// Writes "BESTSHOT %f %f %d": x speed, y speed, curl flag 0 or 1.
+void WriteBestShot(const ShotVector& shot);
 
 }  // namespace curling
