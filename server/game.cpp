@@ -1,6 +1,9 @@
 #include "server/game.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include <fmt/format.h>
 
 #include "server/float_text.h"
 
@@ -30,6 +33,15 @@ std::string ProtocolState::PositionCommand(const GameState& state) {
 std::string ProtocolState::SetStateCommand(const GameState& state) {
   return "SETSTATE " + std::to_string(state.ShotNum) + ' ' + std::to_string(state.CurEnd) + ' ' +
          std::to_string(state.LastEnd) + ' ' + std::to_string(state.NextSide);
+}
+
+std::string ProtocolState::ScoreCommand(const std::array<int, 2>& total, int seat) {
+  return fmt::format("SCORE {} {}", total[seat], total[1 - seat]);
+}
+
+std::string ProtocolState::TimeCommand(const std::array<double, 2>& seconds_left, int seat) {
+  return fmt::format("TIME {:.3f} {:.3f}", std::max(seconds_left[seat], 0.0),
+                     std::max(seconds_left[1 - seat], 0.0));
 }
 
 GameResult Game::LoseByFault(int seat, Fault fault, std::array<int, 2> total, int ends_played) {
@@ -132,7 +144,14 @@ GameResult Game::Play() {
       if (Fault f = engine.Send(ProtocolState::SetStateCommand(state), stall_limit); f) {
         return fail(seat, f, end);
       }
-      const double budget = rules.time_budget - used[seat];
+      const std::array<double, 2> left{rules.time_budget - used[0], rules.time_budget - used[1]};
+      if (Fault f = engine.Send(ProtocolState::ScoreCommand(total, seat), stall_limit); f) {
+        return fail(seat, f, end);
+      }
+      if (Fault f = engine.Send(ProtocolState::TimeCommand(left, seat), stall_limit); f) {
+        return fail(seat, f, end);
+      }
+      const double budget = left[seat];
       if (Fault f = engine.Go(std::chrono::duration<double>(std::max(budget, 0.0)), record.answer);
           f) {
         if (f.kind == FaultKind::kTime) {
