@@ -3,7 +3,7 @@
 // side's nearest; only stones within the house plus a stone radius count.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::baselines {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::baselines {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <random>
 
-#include "sim/records.h"
-#include "sim/simulator_exports.h"
+#include "curling_simulator/records.h"
+#include "curling_simulator/simulator_exports.h"
 
 namespace curling::baselines {
 

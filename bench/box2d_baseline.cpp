@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "reference_stepper.h"
+#include "support/reference_stepper.h"
 
 namespace curling::bench {
 namespace {

@@ -1,6 +1,6 @@
 #include "prepared_scenes.h"
 
-#include "sim/simulator_exports.h"
+#include "curling_simulator/simulator_exports.h"
 
 namespace curling::bench {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "scenes.h"
-#include "sim/records.h"
+#include "curling_simulator/records.h"
+#include "support/scenes.h"
 
 namespace curling::bench {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "box2d_baseline.h"
+#include "curling_simulator/simulator_exports.h"
 #include "prepared_scenes.h"
-#include "reference_stepper.h"
-#include "sim/simulator_exports.h"
+#include "support/reference_stepper.h"
 
 namespace curling::bench {
 namespace {

@@ -2,7 +2,7 @@
 // NEWGAME, POSITION and SETSTATE commands, read by the decision and queries.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

@@ -2,7 +2,7 @@
 // terminating zero, nothing appended, in one write (retried on short writes).
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

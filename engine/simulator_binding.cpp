@@ -4,8 +4,8 @@
 
 #include <atomic>
 
+#include "curling_simulator/simulator_exports.h"
 #include "engine/platform.h"
-#include "sim/simulator_exports.h"
 
 namespace curling {
 namespace {

@@ -2,7 +2,7 @@
 // straight line toward the delivery point.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

@@ -1,7 +1,7 @@
 // Rink coordinates (metres, single precision) and side conventions.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

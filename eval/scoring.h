@@ -1,7 +1,7 @@
 // The signed curling count of a position, -8 to 8.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

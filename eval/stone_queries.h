@@ -5,7 +5,7 @@
 // holds; results are 0 or 1, a side, or -1 for none.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

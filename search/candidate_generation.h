@@ -3,8 +3,8 @@
 // hit pattern on every stone in play, and guards (shot 14).
 #pragma once
 
+#include "curling_simulator/records.h"
 #include "search/candidate_list.h"
-#include "sim/records.h"
 
 namespace curling {
 

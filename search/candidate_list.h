@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

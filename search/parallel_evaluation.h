@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "curling_simulator/records.h"
 #include "search/candidate_list.h"
-#include "sim/records.h"
 
 namespace curling {
 

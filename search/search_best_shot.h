@@ -2,7 +2,7 @@
 // the top level, sequential evaluation with TopLevel 0 (the look-ahead).
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling {
 

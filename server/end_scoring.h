@@ -1,7 +1,7 @@
 // The curling count of a finished end and who throws first in the next one.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::server {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "curling_simulator/records.h"
+#include "curling_simulator/simulator.h"
 #include "server/end_scoring.h"
 #include "server/engine_session.h"
-#include "sim/records.h"
-#include "sim/simulator.h"
 
 namespace curling::server {
 

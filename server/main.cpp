@@ -13,6 +13,7 @@
 #include <iostream>
 #include <random>
 
+#include "curling_simulator/simulator.h"
 #include "server/compliance_check.h"
 #include "server/game.h"
 #include "server/game_record.h"
@@ -23,7 +24,6 @@
 #include "server/stats/scenario_file.h"
 #include "server/stats/tournament_tally.h"
 #include "server/tournament.h"
-#include "sim/simulator.h"
 
 namespace fs = std::filesystem;
 using namespace curling::server;

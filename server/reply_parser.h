@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::server {
 

@@ -1,11 +1,11 @@
 // The C exports of the library.
 #include <cmath>
 
+#include "curling_simulator/simulator_exports.h"
 #include "sim/canonical_path.h"
 #include "sim/inverse_shots.h"
 #include "sim/library_config.h"
 #include "sim/shot_simulation.h"
-#include "sim/simulator_exports.h"
 
 namespace {
 

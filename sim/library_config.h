@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::sim {
 

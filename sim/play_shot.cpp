@@ -1,7 +1,7 @@
 // The C++ interface: a shot from an explicit random stream, with its record.
+#include "curling_simulator/simulator.h"
 #include "sim/library_config.h"
 #include "sim/shot_simulation.h"
-#include "sim/simulator.h"
 #include "sim/trajectory_recorder.h"
 
 namespace curling::sim {

@@ -3,9 +3,9 @@
 // events through it.
 #pragma once
 
+#include "curling_simulator/simulator.h"
 #include "sim/canonical_path.h"
 #include "sim/free_path.h"
-#include "sim/simulator.h"
 
 namespace curling::sim {
 

@@ -3,8 +3,8 @@
 // guard zone rules applied, and the state updated in place.
 #pragma once
 
+#include "curling_simulator/records.h"
 #include "sim/counter_random.h"
-#include "sim/records.h"
 #include "sim/shot_observer.h"
 
 namespace curling::sim {

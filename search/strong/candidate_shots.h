@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::strong {
 

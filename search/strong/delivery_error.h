@@ -7,8 +7,8 @@
 // deviation `error` metres at the free path's rest point.
 #pragma once
 
+#include "curling_simulator/records.h"
 #include "search/strong/noise_stream.h"
-#include "sim/records.h"
 
 namespace curling::strong {
 

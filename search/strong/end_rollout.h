@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "curling_simulator/records.h"
 #include "search/strong/delivery_error.h"
 #include "search/strong/game_situation.h"
 #include "search/strong/rollout_policy.h"
-#include "sim/records.h"
 
 namespace curling::strong {
 

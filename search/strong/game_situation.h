@@ -3,7 +3,7 @@
 // the end's result leaves (eval/win_probability.h).
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::strong {
 

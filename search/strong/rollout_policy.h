@@ -7,9 +7,9 @@
 
 #include <vector>
 
+#include "curling_simulator/records.h"
 #include "search/strong/game_situation.h"
 #include "search/strong/noise_stream.h"
-#include "sim/records.h"
 
 namespace curling::strong {
 

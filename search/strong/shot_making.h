@@ -3,7 +3,7 @@
 // point with a given run left.
 #pragma once
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::strong {
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::strong {
 

@@ -8,10 +8,10 @@
 #include <chrono>
 #include <cstdint>
 
+#include "curling_simulator/records.h"
 #include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error.h"
 #include "search/strong/game_situation.h"
-#include "sim/records.h"
 
 namespace curling::strong {
 

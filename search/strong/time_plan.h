@@ -6,8 +6,8 @@
 
 #include <optional>
 
+#include "curling_simulator/records.h"
 #include "search/strong/game_situation.h"
-#include "sim/records.h"
 
 namespace curling::strong {
 

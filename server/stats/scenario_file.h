@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 namespace curling::stats {
 

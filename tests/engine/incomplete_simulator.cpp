@@ -1,6 +1,6 @@
 // A library under the physics library's file name that lacks CreateHitShot:
 // the engine must refuse it rather than call through a missing export.
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -2,7 +2,7 @@
 // engine needs and nothing else (no SetRandomSeed). Deterministic and cheap:
 // the delivered stone comes to rest on the tee line at the delivery's x
 // offset from the centre line.
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 

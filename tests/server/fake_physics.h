@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "sim/simulator.h"
+#include "curling_simulator/simulator.h"
 
 namespace curling::server::testing {
 

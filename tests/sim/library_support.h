@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "reference_stepper.h"
-#include "scenes.h"
-#include "sim/records.h"
-#include "sim/simulator.h"
-#include "sim/simulator_exports.h"
+#include "curling_simulator/records.h"
+#include "curling_simulator/simulator.h"
+#include "curling_simulator/simulator_exports.h"
+#include "support/reference_stepper.h"
+#include "support/scenes.h"
 
 namespace curling::simtest {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 extern "C" {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/records.h"
+#include "curling_simulator/records.h"
 
 #if defined(CURLING_SIMULATOR_BUILD)
 #define CURLING_SIM_API __attribute__((visibility("default")))

@@ -1,4 +1,4 @@
-#include "reference_stepper.h"
+#include "support/reference_stepper.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/records.h"
-#include "sim/simulator_exports.h"
+#include "curling_simulator/records.h"
+#include "curling_simulator/simulator_exports.h"
 
 namespace curling::sim {
 

@@ -1,4 +1,4 @@
-#include "scenes.h"
+#include "support/scenes.h"
 
 #include <cmath>
 
