@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstring>
 #include <limits>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -42,9 +43,19 @@ uint64_t PositionKey(const GameState& state, const GameSituation& situation, uin
 }
 
 struct RoundTotals {
-  std::vector<int64_t> sums;
+  std::vector<int64_t> sums;  // fixed-point, per candidate
   std::vector<int64_t> counts;
   double cpu_seconds = 0.0;
+};
+
+// One round's work: items handed out from a shared counter until the round's
+// share is done (or its deadline passes), each a rollout of its candidate.
+struct Round {
+  const SuccessiveHalving& halving;
+  int64_t items;
+  bool timed;
+  Clock::time_point deadline;
+  std::atomic<int64_t> next{0};
 };
 
 class RoundRunner {
@@ -52,38 +63,50 @@ class RoundRunner {
   RoundRunner(const RolloutSetup& setup, const std::vector<CandidateShot>& candidates, uint64_t key)
       : setup_(setup), candidates_(candidates), key_(key) {}
 
-  // Runs items 0 to `items` - 1 of the round (or fewer, when `timed` and the
-  // deadline comes first) on `threads` threads, and adds them to `halving`.
+  // Runs the round on `threads` threads (fewer when no more can be started)
+  // and adds its rollouts to `halving`. Returns the CPU seconds spent.
   double Run(SuccessiveHalving& halving, int64_t items, bool timed, Clock::time_point deadline,
-             int threads) {
-    std::atomic<int64_t> next{0};
+             int threads) const {
+    Round round{halving, items, timed, deadline};
     std::vector<RoundTotals> totals(static_cast<size_t>(threads));
-    auto work = [&](RoundTotals& t) {
-      const double cpu_start = ThreadCpuSeconds();
-      t.sums.assign(candidates_.size(), 0);
-      t.counts.assign(candidates_.size(), 0);
-      for (;;) {
-        if (timed && Clock::now() >= deadline) break;
-        const int64_t item = next.fetch_add(1, std::memory_order_relaxed);
-        if (item >= items) break;
-        const int c = halving.CandidateOf(item);
-        const double value =
-            PlayOutEnd(setup_, candidates_[static_cast<size_t>(c)].shot,
-                       CombineKeys(key_, static_cast<uint64_t>(halving.SampleOf(item))));
-        t.sums[static_cast<size_t>(c)] += SuccessiveHalving::ToFixed(value);
-        ++t.counts[static_cast<size_t>(c)];
-      }
-      t.cpu_seconds = ThreadCpuSeconds() - cpu_start;
-    };
     std::vector<std::thread> helpers;
-    for (int i = 1; i < threads; ++i)
-      helpers.emplace_back(work, std::ref(totals[static_cast<size_t>(i)]));
-    work(totals[0]);
+    try {
+      for (int i = 1; i < threads; ++i) {
+        helpers.emplace_back(&RoundRunner::Work, this, std::ref(round),
+                             std::ref(totals[static_cast<size_t>(i)]));
+      }
+    } catch (const std::system_error&) {
+      // No more threads to be had: those started, this one included, share
+      // the round; an unstarted thread's totals stay empty.
+    }
+    Work(round, totals[0]);
     for (std::thread& h : helpers)
       h.join();
+    return Merge(totals, halving);
+  }
+
+ private:
+  void Work(Round& round, RoundTotals& t) const {
+    const double cpu_start = ThreadCpuSeconds();
+    t.sums.assign(candidates_.size(), 0);
+    t.counts.assign(candidates_.size(), 0);
+    for (;;) {
+      if (round.timed && Clock::now() >= round.deadline) break;
+      const int64_t item = round.next.fetch_add(1, std::memory_order_relaxed);
+      if (item >= round.items) break;
+      const size_t c = static_cast<size_t>(round.halving.CandidateOf(item));
+      const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
+      const double value = PlayOutEnd(setup_, candidates_[c].shot, CombineKeys(key_, sample));
+      t.sums[c] += SuccessiveHalving::ToFixed(value);
+      ++t.counts[c];
+    }
+    t.cpu_seconds = ThreadCpuSeconds() - cpu_start;
+  }
+
+  static double Merge(const std::vector<RoundTotals>& totals, SuccessiveHalving& halving) {
     double cpu = 0.0;
     for (const RoundTotals& t : totals) {
-      for (size_t c = 0; c < candidates_.size(); ++c) {
+      for (size_t c = 0; c < t.counts.size(); ++c) {
         if (t.counts[c] > 0) halving.Add(static_cast<int>(c), t.sums[c], t.counts[c]);
       }
       cpu += t.cpu_seconds;
@@ -91,11 +114,32 @@ class RoundRunner {
     return cpu;
   }
 
- private:
   const RolloutSetup& setup_;
   const std::vector<CandidateShot>& candidates_;
   uint64_t key_;
 };
+
+// A draw to the button, for a position with nothing to search.
+CandidateShot Unsearched() {
+  return CandidateShot{DrawTo(kTeeX, kTeeY, 0), ShotKind::kDraw, -1};
+}
+
+// Plays every round of `halving`, each with an equal share of the rollouts or
+// of the time from `start` to the deadline. Returns the CPU seconds spent.
+double RunRounds(const RoundRunner& runner, SuccessiveHalving& halving, const SearchLimits& limits,
+                 Clock::time_point start) {
+  const bool timed = limits.rollouts <= 0;
+  double cpu_seconds = 0.0;
+  while (!halving.finished()) {
+    const int64_t items = timed ? std::numeric_limits<int64_t>::max()
+                                : halving.RoundItems(limits.rollouts - halving.TotalCount());
+    const Clock::time_point round_end =
+        start + (limits.deadline - start) * (halving.round() + 1) / halving.rounds();
+    cpu_seconds += runner.Run(halving, items, timed, round_end, limits.threads);
+    halving.EndRound();
+  }
+  return cpu_seconds;
+}
 
 }  // namespace
 
@@ -105,31 +149,18 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   const Clock::time_point start = Clock::now();
   const uint64_t simulations_before = LibraryCalls().simulations;
   SearchReport report;
-  if (state.ShotNum < 0 || state.ShotNum >= kStoneCount) {
-    report.chosen = CandidateShot{DrawTo(kTeeX, kTeeY, 0), ShotKind::kDraw, -1};
-    return report;
-  }
+  report.chosen = Unsearched();
+  if (state.ShotNum < 0 || state.ShotNum >= kStoneCount) return report;
   const std::vector<CandidateShot> candidates = GenerateCandidates(state);
   report.candidates = static_cast<int>(candidates.size());
-  if (candidates.empty()) {
-    report.chosen = CandidateShot{DrawTo(kTeeX, kTeeY, 0), ShotKind::kDraw, -1};
-    return report;
-  }
+  if (candidates.empty()) return report;
+
   const RolloutSetup setup{state, situation,
                            DeliveryError(limits.error, DeliveryError::MeasureDeceleration()),
                            ShotBook()};
-  RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
+  const RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
-  const bool timed = limits.rollouts <= 0;
-  const auto span = limits.deadline - start;
-  while (!halving.finished()) {
-    const int r = halving.round();
-    const int64_t items = timed ? std::numeric_limits<int64_t>::max()
-                                : halving.RoundItems(limits.rollouts - halving.TotalCount());
-    const Clock::time_point round_end = start + span * (r + 1) / halving.rounds();
-    report.cpu_seconds += runner.Run(halving, items, timed, round_end, limits.threads);
-    halving.EndRound();
-  }
+  report.cpu_seconds = RunRounds(runner, halving, limits, start);
   const int best = halving.Best();
   report.chosen = candidates[static_cast<size_t>(best)];
   report.value = halving.Mean(best);
