@@ -63,25 +63,26 @@ class RoundRunner {
   RoundRunner(const RolloutSetup& setup, const std::vector<CandidateShot>& candidates, uint64_t key)
       : setup_(setup), candidates_(candidates), key_(key) {}
 
-  // Runs the round on `threads` threads (fewer when no more can be started)
-  // and adds its rollouts to `halving`. Returns the CPU seconds spent.
+  // Runs the round on `threads` threads of its own while the calling thread
+  // waits, as the default engine's search does (fewer threads when no more
+  // can be started; the calling thread itself when none can), and adds its
+  // rollouts to `halving`. Returns the CPU seconds spent.
   double Run(SuccessiveHalving& halving, int64_t items, bool timed, Clock::time_point deadline,
              int threads) const {
     Round round{halving, items, timed, deadline};
     std::vector<RoundTotals> totals(static_cast<size_t>(threads));
-    std::vector<std::thread> helpers;
+    std::vector<std::thread> workers;
     try {
-      for (int i = 1; i < threads; ++i) {
-        helpers.emplace_back(&RoundRunner::Work, this, std::ref(round),
+      for (int i = 0; i < threads; ++i) {
+        workers.emplace_back(&RoundRunner::Work, this, std::ref(round),
                              std::ref(totals[static_cast<size_t>(i)]));
       }
     } catch (const std::system_error&) {
-      // No more threads to be had: those started, this one included, share
-      // the round; an unstarted thread's totals stay empty.
+      // An unstarted thread's totals stay empty.
     }
-    Work(round, totals[0]);
-    for (std::thread& h : helpers)
-      h.join();
+    if (workers.empty()) Work(round, totals[0]);
+    for (std::thread& w : workers)
+      w.join();
     return Merge(totals, halving);
   }
 
