@@ -78,9 +78,32 @@ def final_margins(folders):
 
 
 def _regular_ends(path):
+    h = header(path)
+    return h["rules"]["ends"] if h else None
+
+
+def header(path):
+    """The header line of a game record."""
     with open(path, encoding="utf-8") as f:
         for line in f:
             record = json.loads(line)
             if record.get("type") == "header":
-                return record["rules"]["ends"]
+                return record
     return None
+
+
+def self_play_source(folders):
+    """What played the games in `folders`: the first engine's command words
+    (program by file name) and the lowest seed."""
+    commands, seeds = set(), []
+    for folder in folders:
+        for path in game_files(folder):
+            h = header(path)
+            if h is None:
+                continue
+            words = h["engines"][0]["command"]
+            commands.add(" ".join([os.path.basename(words[0])] + words[1:]))
+            seeds.append(h["seed"])
+    if not commands:
+        return "no games"
+    return f"{' / '.join(sorted(commands))} (seeds from {min(seeds)})"

@@ -3,7 +3,7 @@
 own simulated play, and writes it as C++ data (eval/win_table_data.inc) and
 as a report (docs/win-probability.md).
 
-    scripts/win_table.py [--engine CMD] [--games N] [--ends E] [--seed S]
+    scripts/win_table.py [--engine CMD] [--engine2 CMD] [--games N] [--ends E] [--seed S]
                          [--concurrency J] [--build DIR] [--out DIR]
                          [--records DIR ...] [--extra-ends X]
 
@@ -47,6 +47,10 @@ def parse_arguments():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     p.add_argument("--engine", default=None,
                    help="engine command line (default: the build's curling-engine)")
+    p.add_argument("--engine2", default=None,
+                   help="the second seat's engine command (default: --engine). An engine that "
+                        "plays the same position the same way replays a pair's first game in its "
+                        "second: give the two seats different seeds")
     p.add_argument("--games", type=int, default=200)
     p.add_argument("--ends", type=int, default=8)
     p.add_argument("--seed", type=int, default=7100)
@@ -66,7 +70,8 @@ def parse_arguments():
 def play_self_play(args):
     bin_dir = os.path.join(args.build, "bin")
     engine = args.engine or os.path.join(bin_dir, "curling-engine")
-    command = [os.path.join(bin_dir, "curling-match"), "--engine", engine, "--engine", engine,
+    command = [os.path.join(bin_dir, "curling-match"), "--engine", engine,
+               "--engine", args.engine2 or engine,
                "--games", str(args.games), "--ends", str(args.ends), "--seed", str(args.seed),
                "--concurrency", str(args.concurrency), "--out", args.out]
     print("+", shlex.join(command), flush=True)
@@ -208,16 +213,12 @@ def write_doc(path, table, span, p, total, games, source, command, extra_ends):
 
 def main():
     args = parse_arguments()
-    command = None
     folders = args.records
     if not folders:
-        played = play_self_play(args)
-        command = "scripts/win_table.py " + shlex.join(sys.argv[1:])
+        play_self_play(args)
         folders = [args.out]
-        source = "self-play of `" + " ".join(os.path.relpath(c, ROOT) if c.startswith(ROOT) else c
-                                             for c in played[2:3]) + "`"
-    else:
-        source = "the games in " + ", ".join(os.path.relpath(f, ROOT) for f in folders)
+    command = "scripts/win_table.py " + shlex.join(sys.argv[1:])
+    source = "self-play of `" + game_records.self_play_source(folders) + "`"
     counts, games = game_records.end_outcomes(folders)
     p, total = probabilities(counts)
     table, span = win_table(p, args.extra_ends)
