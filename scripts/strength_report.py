@@ -13,14 +13,16 @@ standard error (simulations and CPU time); nothing is typed in.
 Runs, all 8-end games unless --ends says otherwise:
   1. --strong at --shot-time against the default engine: --games games for
      Elo, and an SPRT (elo0 0, elo1 50, alpha = beta = 0.05) on other seeds,
-     which stops when it decides;
-  2. --strong at --shot-time against the three baselines (--baseline-games);
+     which stops when it decides (at most --sprt-games games);
+  2. --strong at --shot-time against the three baselines: --baseline-games
+     games for Elo, and an SPRT run each as above;
   3. --strong with --samples N against the default engine, for each N
      (--budget-games each): how Elo grows with the budget;
   4. the default engine against the three baselines (--baseline-games);
   5. self-play of the default engine and of --strong (with the largest
-     --samples, --selfplay-games each): how ends come out for the side with
-     the last stone, and how close the games are.
+     --samples and seeds 1 and 2 for the two seats, --selfplay-games each):
+     how ends come out for the side with the last stone, and how close the
+     games are.
 --reuse keeps a finished tournament whose folder holds the same command.
 The release build must exist.
 """
@@ -207,7 +209,14 @@ def sprt_text(s):
     return f"{verdict} (LLR {t['llr']:.2f} in [{t['lower_bound']:.2f}, {t['upper_bound']:.2f}])"
 
 
-def result_row(label, run, with_time=True):
+def sprt_cell(run):
+    t = run.summary.get("sprt")
+    if not t:
+        return "-"
+    return f"{t['result']} after {run.summary['games']} games (LLR {t['llr']:.2f})"
+
+
+def result_row(label, run, with_time=True, sprt_run=None):
     s = run.summary
     points = f"{s['points']:.1f} / {s['games']}" if s["games"] else "-"
     los = "-" if s["los"] is None else f"{100.0 * s['los']:.1f}%"
@@ -216,12 +225,15 @@ def result_row(label, run, with_time=True):
     if with_time:
         mean, largest = run.a_thinking()
         cells.append(f"{mean:.3f} / {largest:.3f}")
+    if sprt_run is not None:
+        cells.append(sprt_cell(sprt_run))
     return "| " + " | ".join(cells) + " |"
 
 
 RESULT_HEADER = ["| Opponent (B) | Games | W-D-L (A) | Points (A) | End score diff | Elo (95%) | LOS "
                  "| A's s/shot (mean / max) |",
                  "|---|---:|---|---|---:|---|---:|---:|"]
+SPRT_HEADER = [RESULT_HEADER[0] + " SPRT 0/+50, run of its own |", RESULT_HEADER[1] + "---|"]
 
 
 def end_table(strong_counts, default_counts):
@@ -278,6 +290,9 @@ def main():
                           args.seed + 10000, ["--sprt", *SPRT])
     strong_vs = {k: run_tournament(args, f"strong-vs-{k}", timed, baseline[k],
                                    args.baseline_games, args.seed) for k in BASELINES}
+    strong_vs_sprt = {k: run_tournament(args, f"strong-vs-{k}-sprt", timed, baseline[k],
+                                        args.sprt_games, args.seed + 10000, ["--sprt", *SPRT])
+                      for k in BASELINES}
     budgets = [(n, run_tournament(args, f"samples-{n}-vs-default",
                                   f"{strong_base} --samples {n}", default, args.budget_games,
                                   args.seed + 20000)) for n in samples]
@@ -285,8 +300,8 @@ def main():
                                     args.baseline_games, args.seed) for k in BASELINES}
     self_default = run_tournament(args, "selfplay-default", default, default, args.selfplay_games,
                                   args.seed + 30000)
-    strong_self = f"{strong_base} --samples {max(samples)}"
-    self_strong = run_tournament(args, "selfplay-strong", strong_self, strong_self,
+    strong_self = f"{strong_base} --samples {max(samples)} --seed"
+    self_strong = run_tournament(args, "selfplay-strong", strong_self + " 1", strong_self + " 2",
                                  args.selfplay_games, args.seed + 30000)
     load_after = load_average()
 
@@ -335,13 +350,13 @@ def main():
         "",
         f"## `--strong` at {args.shot_time} s a shot",
         "",
-        *RESULT_HEADER,
-        result_row("default engine", headline),
-        result_row("default engine (SPRT run)", sprt),
-        *[result_row(f"baseline-{k}", strong_vs[k]) for k in BASELINES],
+        *SPRT_HEADER,
+        result_row("default engine", headline, sprt_run=sprt),
+        *[result_row(f"baseline-{k}", strong_vs[k], sprt_run=strong_vs_sprt[k])
+          for k in BASELINES],
         "",
-        f"SPRT run: {sprt_text(sprt.summary)}, after {sprt.summary['games']} games, on seeds from "
-        f"{args.seed + 10000}.",
+        f"Each SPRT runs on seeds from {args.seed + 10000} and stops as soon as it decides; its "
+        "games are not counted in the other columns.",
         "",
         "## Elo against the budget",
         "",
@@ -387,7 +402,8 @@ def main():
         "## How ends and games come out in self-play",
         "",
         f"Self-play, {args.selfplay_games} games each: the default engine, and `--strong "
-        f"--samples {max(samples)}`.",
+        f"--samples {max(samples)}` with seeds 1 and 2. The default engine plays a position the "
+        "same way every time, so the second game of each of its pairs repeats the first.",
         "",
         *end_table(game_records.end_outcomes([self_strong.folder])[0],
                    game_records.end_outcomes([self_default.folder])[0]),
@@ -404,8 +420,8 @@ def main():
         "## The runs",
         "",
     ]
-    every = [headline, sprt, *strong_vs.values(), *(r for _, r in budgets), *default_vs.values(),
-             self_default, self_strong]
+    every = [headline, sprt, *strong_vs.values(), *strong_vs_sprt.values(),
+             *(r for _, r in budgets), *default_vs.values(), self_default, self_strong]
     for run in every:
         p = run.summary["pentanomial"]
         lines += [f"### {run.name}", "", "```", command_text(run.command), "```", "",
