@@ -34,6 +34,14 @@ double Millimetres(float value) {
   return std::round(static_cast<double>(value) * 1000.0) / 1000.0;
 }
 
+// Sample times to a tenth of a millisecond: a stone at full speed moves under
+// half a millimetre in that time, so a replay placed by them stays within the
+// points' own rounding.
+double TenthsOfMilliseconds(float value) {
+  if (!std::isfinite(value)) return 0.0;
+  return std::round(static_cast<double>(value) * 1e4) / 1e4;
+}
+
 const char* EventName(sim::EventKind kind) {
   switch (kind) {
     case sim::EventKind::kCollision:
@@ -120,10 +128,12 @@ json ShotJson(const ShotRecord& shot) {
   json trajectories = json::array();
   for (const sim::StoneTrajectory& path : shot.outcome.trajectories) {
     json points = json::array();
+    json times = json::array();
     for (const sim::TrajectorySample& sample : path.samples) {
       points.push_back(json::array({Millimetres(sample.x), Millimetres(sample.y)}));
+      times.push_back(TenthsOfMilliseconds(sample.t));
     }
-    trajectories.push_back({{"stone", path.stone}, {"points", points}});
+    trajectories.push_back({{"stone", path.stone}, {"points", points}, {"times", times}});
   }
   json events = json::array();
   for (const sim::ShotEvent& event : shot.outcome.events) {
