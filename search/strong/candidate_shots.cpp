@@ -35,7 +35,6 @@ constexpr float kFreezeOffset = 0.30f;     // a touch more than a stone diameter
 constexpr float kGuardInFront = 1.8f;      // guard set back from a stone in the house
 constexpr float kRollOffset = 0.07f;       // half a stone radius off centre
 constexpr float kGuardZoneFrontY = 11.0f;  // stones nearer the hog line are not played on
-constexpr float kThrowAwayY = 12.5f;       // short of the hog line: removed, touching nothing
 constexpr int kMostHouseStones = 6;        // freezes and guards for the nearest ones only
 constexpr int kMostDoubleStones = 4;       // doubles among the nearest opponent stones
 constexpr float kDoubleReach = 2.5f;       // second stone at most this far from the first
@@ -197,7 +196,7 @@ std::vector<CandidateShot> GenerateCandidates(const GameState& state) {
   AddFreezes(layout, list);
   AddHits(layout, own, list);
   AddDoubles(layout, own, list);
-  list.Add(DrawTo(kTeeX, kThrowAwayY, 0), ShotKind::kThrowAway, -1);
+  list.Add(ThrowAway(), ShotKind::kThrowAway, -1);
   return out;
 }
 

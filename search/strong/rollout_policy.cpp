@@ -11,7 +11,6 @@ namespace {
 constexpr float kCentreGuardY = kTeeY + 2.6f;
 constexpr float kCornerGuardDx = 0.9f;
 constexpr float kFourFoot = 0.45f;
-constexpr float kThrowAwayY = 12.5f;
 constexpr float kGuardSetBack = 2.0f;
 constexpr int kLastShot = 15;
 constexpr int kLateShot = 12;     // from here on nobody guards
@@ -73,7 +72,7 @@ ShotBook::ShotBook() {
           DrawTo(kTeeX + kFourFootSpots[i][0], kTeeY + kFourFootSpots[i][1], curl);
     }
   }
-  throw_away_ = DrawTo(kTeeX, kThrowAwayY, 0);
+  throw_away_ = ThrowAway();
 }
 
 ShotVector PolicyShot(const GameState& state, const GameSituation& situation, const ShotBook& book,

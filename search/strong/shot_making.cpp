@@ -2,6 +2,7 @@
 
 #include "engine/simulator_binding.h"
 #include "eval/draw_in_front.h"
+#include "eval/rink.h"
 
 namespace curling::strong {
 namespace {
@@ -22,6 +23,11 @@ ShotVector HitAt(float x, float y, float weight, int curl) {
   ShotVector shot{};
   CreateHitShot(Aim(x, y, curl), weight, &shot);
   return shot;
+}
+
+ShotVector ThrowAway() {
+  constexpr float kShortOfHogLineY = 12.5f;
+  return DrawTo(kTeeX, kShortOfHogLineY, 0);
 }
 
 ShotVector DrawInFrontOf(float x, float y, float offset, int curl) {

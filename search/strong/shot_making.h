@@ -20,5 +20,8 @@ ShotVector HitAt(float x, float y, float weight, int curl);
 // A draw coming to rest `offset` metres in front of (x, y), along the line
 // from the delivery point.
 ShotVector DrawInFrontOf(float x, float y, float offset, int curl);
+// A draw that stops short of the hog line: the stone is removed, touching
+// nothing, and the end goes on as if it had not been thrown.
+ShotVector ThrowAway();
 
 }  // namespace curling::strong
