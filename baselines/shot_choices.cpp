@@ -6,13 +6,23 @@
 #include <numbers>
 #include <vector>
 
-#include "baselines/curling_count.h"
+#include "curling_simulator/rink.h"
+#include "eval/scoring.h"
+#include "game/rink.h"
 
 namespace curling::baselines {
 
 namespace {
 
 constexpr float kHouseTopOffset = 1.2f;  // draw point in front of the tee
+
+float DistanceToTee(const StonePosition& stone) {
+  return std::hypot(stone.x - kTeeX, stone.y - kTeeY);
+}
+
+bool InPlay(const StonePosition& stone) {
+  return IsInPlay(stone) && std::isfinite(stone.x) && std::isfinite(stone.y);
+}
 
 ShotVector Draw(const Physics& physics, float x, float y, uint8_t curl) {
   ShotVector shot{};
@@ -75,8 +85,8 @@ ShotVector ChooseGreedy(const GameState& state, const Physics& physics, int samp
     for (int n = 0; n < samples; ++n) {
       GameState copy = state;
       copy.ShotNum = shot_num;
-      physics.simulation(&copy, candidate, kRandomError, nullptr, -1);
-      total += CountForSide(copy, side);
+      physics.simulation(&copy, candidate, sim::kMatchRandomError, nullptr, -1);
+      total += ScorePosition(copy, side);
     }
     const double mean = static_cast<double>(total) / std::max(samples, 1);
     if (mean > best_mean) {

@@ -22,14 +22,13 @@ ShotVector ChooseDrawToTee(const Physics& physics, std::mt19937_64& random);
 // A draw to a point drawn uniformly from the house, with a random curl.
 ShotVector ChooseRandomHouseDraw(const Physics& physics, std::mt19937_64& random);
 
-inline constexpr float kRandomError = 0.145f;  // the error matches are played with
 inline constexpr float kHitPower = 12.0f;
 
 // One ply of Monte Carlo over a fixed set: draws to the tee and to the top of
 // the house, and hits on the two stones nearest the tee within the scoring
 // limit, each with both curls; each is played `samples` times with random
-// error and rated by the mean curling count for the side to throw. The first
-// of equal means wins.
+// error (the match's) and rated by the mean curling count for the side to
+// throw. The first of equal means wins.
 ShotVector ChooseGreedy(const GameState& state, const Physics& physics, int samples);
 
 }  // namespace curling::baselines

@@ -2,10 +2,8 @@
 // search workers) against the real physics library, for shot 0, a mid-end
 // shot with stones in play, and the crowded shot-14 and shot-15 positions
 // that give the searches their most candidates (274 and 630). Counters give
-// the library calls per decision and the candidate count the search printed.
+// the library calls per decision and the search's candidate count.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +12,7 @@
 #include <string>
 
 #include "engine/bench_command.h"
-#include "engine/game_state.h"
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 #include "search/decision.h"
 
 namespace curling::bench {
@@ -29,12 +26,6 @@ const BenchPosition& Find(const char* name) {
   std::exit(1);
 }
 
-// The number after "ShotNum:" in a reply, or 0 without one.
-int CandidateCount(const std::string& reply) {
-  const size_t at = reply.find("ShotNum:");
-  return at == std::string::npos ? 0 : std::atoi(reply.c_str() + at + 8);
-}
-
 // CPU time of the whole process (every thread), in milliseconds.
 double ProcessCpuMilliseconds() {
   timespec t{};
@@ -42,43 +33,15 @@ double ProcessCpuMilliseconds() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
 }
 
-// Sends file descriptor 1 to /dev/null while alive: the replies are written
-// as in play (one write each) without mixing into the benchmark's report.
-class SilencedStdout {
- public:
-  SilencedStdout() {
-    std::fflush(stdout);
-    saved_ = ::dup(STDOUT_FILENO);
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      ::dup2(null, STDOUT_FILENO);
-      ::close(null);
-    }
-  }
-  ~SilencedStdout() {
-    if (saved_ < 0) return;
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-  }
-  SilencedStdout(const SilencedStdout&) = delete;
-  SilencedStdout& operator=(const SilencedStdout&) = delete;
-
- private:
-  int saved_ = -1;
-};
-
 void BM_Go(benchmark::State& state, const char* name) {
   const BenchPosition& position = Find(name);
-  // One decision outside the timing, for the label and candidate count.
-  const std::string reply = DecideCaptured(position.state);
+  // One decision outside the timing, for the candidate count.
+  const Decision first = DecideShot(position.state);
   const LibraryCallCounts before = LibraryCalls();
   const double cpu_before = ProcessCpuMilliseconds();
-  {
-    SilencedStdout silenced;
-    for (auto _ : state) {
-      g_game_state = position.state;
-      DecideShot();
-    }
+  for (auto _ : state) {
+    Decision decision = DecideShot(position.state);
+    benchmark::DoNotOptimize(decision);
   }
   const double cpu_ms = ProcessCpuMilliseconds() - cpu_before;
   const LibraryCallCounts after = LibraryCalls();
@@ -88,7 +51,7 @@ void BM_Go(benchmark::State& state, const char* name) {
   // All threads' CPU time: on an idle machine with both cores free the wall
   // time approaches half of it; on a loaded one the wall time grows.
   state.counters["process_cpu_ms"] = cpu_ms / n;
-  state.counters["candidates"] = CandidateCount(reply);
+  state.counters["candidates"] = first.candidates.value_or(0);
   state.SetLabel(name);
 }
 

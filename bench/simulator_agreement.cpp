@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "box2d_baseline.h"
+#include "curling_simulator/rink.h"
 #include "curling_simulator/simulator_exports.h"
 #include "prepared_scenes.h"
 #include "support/reference_stepper.h"
@@ -97,11 +98,12 @@ int Run(int per_set) {
       }
       const double lib_s = SecondsPerDelivery(shots, 200, [](const PreparedShot& p) {
         GameState copy = p.state;
-        Simulation(&copy, p.shot, 0.145f, nullptr, -1);
+        Simulation(&copy, p.shot, sim::kMatchRandomError, nullptr, -1);
       });
       uint64_t rng = 1;
-      const double box_s = SecondsPerDelivery(
-          shots, 1, [&](const PreparedShot& p) { PlayBox2d(p.state, p.shot, 0.145f, rng); });
+      const double box_s = SecondsPerDelivery(shots, 1, [&](const PreparedShot& p) {
+        PlayBox2d(p.state, p.shot, sim::kMatchRandomError, rng);
+      });
       lib_seconds += lib_s;
       box_seconds += box_s;
       const std::string name =

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "box2d_baseline.h"
+#include "curling_simulator/rink.h"
 #include "curling_simulator/simulator_exports.h"
 #include "prepared_scenes.h"
 #include "support/reference_stepper.h"
@@ -15,7 +16,7 @@ namespace curling::bench {
 namespace {
 
 constexpr int kScenes = 256;
-constexpr float kError = 0.145f;
+constexpr float kError = sim::kMatchRandomError;
 
 scenes::ShotKind KindOf(const benchmark::State& state) {
   return state.range(1) == 0 ? scenes::ShotKind::kDraw : scenes::ShotKind::kHit;

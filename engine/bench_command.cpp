@@ -1,7 +1,5 @@
 #include "engine/bench_command.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -9,10 +7,8 @@
 #include <string>
 
 #include "engine/engine_main.h"
-#include "engine/game_state.h"
-#include "engine/simulator_binding.h"
-#include "engine/stdout_capture.h"
-#include "search/decision.h"
+#include "engine/go_reply.h"
+#include "game/simulator_binding.h"
 
 namespace curling {
 namespace {
@@ -105,11 +101,10 @@ const std::vector<BenchPosition>& BenchPositions() {
   return positions;
 }
 
-std::string DecideCaptured(const GameState& state) {
-  g_game_state = state;
-  StdoutCapture capture;
-  DecideShot();
-  return capture.Finish();
+std::string AnswerText(const GameState& state) {
+  std::string text;
+  AnswerGo(state, [&text](const char* reply) { text += reply; });
+  return text;
 }
 
 int RunBench() {
@@ -130,7 +125,7 @@ int RunBench() {
   for (const BenchPosition& position : BenchPositions()) {
     const uint64_t calls_before = LibraryCalls().Total();
     const auto position_start = std::chrono::steady_clock::now();
-    const std::string reply = DecideCaptured(position.state);
+    const std::string reply = AnswerText(position.state);
     const double ms = MillisecondsSince(position_start);
     replies = Fingerprint(replies, reply + "\n");
     std::snprintf(line, sizeof line, "%-36s %8llu calls %9.1f ms  %s\n", position.name,

@@ -25,9 +25,8 @@ const std::vector<BenchPosition>& BenchPositions();
 // The library seed the bench fixes before its first decision.
 inline constexpr unsigned kBenchSeed = 20260101;
 
-// Runs DecideShot on `state` (copied into the shared game state) with file
-// descriptor 1 sent to a temporary file, and returns what the decision wrote.
-std::string DecideCaptured(const GameState& state);
+// The texts the engine answers "GO" with on `state`, back to back.
+std::string AnswerText(const GameState& state);
 
 // Loads the library as the protocol program does, fixes its seed, runs every
 // bench position in order and prints one line per position (calls, time,

@@ -3,55 +3,58 @@
 #include <string>
 
 #include "engine/command_words.h"
-#include "engine/game_state.h"
+#include "engine/go_reply.h"
 #include "engine/number_conversion.h"
-#include "engine/reply.h"
-#include "search/decision.h"
 
 namespace curling {
 namespace {
 
-int NewGame(const char*, std::string&) {
-  g_game_state = GameState{};
-  return 1;
+// A command: its effect on `state`, its replies through `write`. `word` is
+// scratch space for the words of `line`. False when an argument is missing.
+using CommandFunction = bool (*)(GameState& state, const ReplyWriter& write, const char* line,
+                                 std::string& word);
+
+bool NewGame(GameState& state, const ReplyWriter&, const char*, std::string&) {
+  state = GameState{};
+  return true;
 }
 
-int IsReady(const char*, std::string&) {
-  WriteReply("READYOK");
-  return 1;
+bool IsReady(GameState&, const ReplyWriter& write, const char*, std::string&) {
+  write("READYOK");
+  return true;
 }
 
-int Position(const char* line, std::string& word) {
+bool Position(GameState& state, const ReplyWriter&, const char* line, std::string& word) {
   for (int k = 0; k < 16; ++k) {
-    if (!GetWord(word, line, 2 * k + 1)) return 0;
-    g_game_state.Stones[k].x = ParseCoordinate(word);
-    if (!GetWord(word, line, 2 * k + 2)) return 0;
-    g_game_state.Stones[k].y = ParseCoordinate(word);
+    if (!GetWord(word, line, 2 * k + 1)) return false;
+    state.Stones[k].x = ParseCoordinate(word);
+    if (!GetWord(word, line, 2 * k + 2)) return false;
+    state.Stones[k].y = ParseCoordinate(word);
   }
-  return 1;
+  return true;
 }
 
-int SetState(const char* line, std::string& word) {
+bool SetState(GameState& state, const ReplyWriter&, const char* line, std::string& word) {
   // Any integer is stored as given; readers of ShotNum bound their own walks.
-  if (!GetWord(word, line, 1)) return 0;
-  g_game_state.ShotNum = ParseInteger(word);
-  if (!GetWord(word, line, 2)) return 0;
-  g_game_state.CurEnd = ParseInteger(word);
-  if (!GetWord(word, line, 3)) return 0;
-  g_game_state.LastEnd = ParseInteger(word);
-  if (!GetWord(word, line, 4)) return 0;
-  g_game_state.NextSide = ParseInteger(word) != 0 ? 1 : 0;
-  return 1;
+  if (!GetWord(word, line, 1)) return false;
+  state.ShotNum = ParseInteger(word);
+  if (!GetWord(word, line, 2)) return false;
+  state.CurEnd = ParseInteger(word);
+  if (!GetWord(word, line, 3)) return false;
+  state.LastEnd = ParseInteger(word);
+  if (!GetWord(word, line, 4)) return false;
+  state.NextSide = ParseInteger(word) != 0 ? 1 : 0;
+  return true;
 }
 
-int Go(const char*, std::string&) {
-  DecideShot();
-  return 1;
+bool Go(GameState& state, const ReplyWriter& write, const char*, std::string&) {
+  AnswerGo(state, write);
+  return true;
 }
 
 struct Command {
   const char* name;
-  int (*run)(const char* line, std::string& word);
+  CommandFunction run;
 };
 
 constexpr Command kCommands[] = {
@@ -61,7 +64,7 @@ constexpr Command kCommands[] = {
 
 }  // namespace
 
-int HandleCommand(char* line) {
+bool CommandHandler::Handle(char* line) {
   for (char* p = line; *p != '\0'; ++p) {
     if (*p == '\n' || *p == '\r') {
       *p = '\0';
@@ -71,9 +74,9 @@ int HandleCommand(char* line) {
   std::string word;
   GetWord(word, line, 0);
   for (const Command& command : kCommands) {
-    if (EqualsIgnoringAsciiCase(word, command.name)) return command.run(line, word);
+    if (EqualsIgnoringAsciiCase(word, command.name)) return command.run(state_, write_, line, word);
   }
-  return 1;
+  return true;
 }
 
 }  // namespace curling

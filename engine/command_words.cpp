@@ -9,16 +9,16 @@ char AsciiLower(char c) {
 
 }  // namespace
 
-int GetWord(std::string& word, const char* line, int n) {
-  if (n < 0) return 0;
+bool GetWord(std::string& word, const char* line, int n) {
+  if (n < 0) return false;
   const char* p = line;
   while (*p == ' ')
     ++p;
   for (int i = 0; i < n; ++i) {
-    if (*p == '\0') return 0;
+    if (*p == '\0') return false;
     while (*p != ' ' && *p != '\0')
       ++p;
-    if (*p == '\0') return 0;
+    if (*p == '\0') return false;
     while (*p == ' ')
       ++p;
   }
@@ -26,7 +26,7 @@ int GetWord(std::string& word, const char* line, int n) {
   while (*end != ' ' && *end != '\0')
     ++end;
   word.assign(p, end);
-  return 1;
+  return true;
 }
 
 bool EqualsIgnoringAsciiCase(const std::string& word, const char* name) {

@@ -7,11 +7,11 @@
 namespace curling {
 
 // Copies word `n` (0 is the first) of the zero-terminated `line` into `word`
-// and returns 1, or returns 0 when the line has no word `n` (`word` is then
-// left unchanged). Spaces at the start of the line are skipped. Word 0 always
+// and returns true, or returns false when the line has no word `n` (`word` is
+// then left unchanged). Spaces at the start of the line are skipped. Word 0 always
 // exists, possibly empty; word n exists whenever word n-1 is followed by at
 // least one space, and is the empty word when only spaces follow.
-int GetWord(std::string& word, const char* line, int n);
+bool GetWord(std::string& word, const char* line, int n);
 
 // ASCII case-insensitive comparison of whole words: bytes outside A-Z / a-z
 // must be equal.

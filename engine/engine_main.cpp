@@ -10,13 +10,28 @@
 #include "engine/engine_options.h"
 #include "engine/platform.h"
 #include "engine/read_loop.h"
-#include "engine/simulator_binding.h"
+#include "engine/reply.h"
 #include "engine/strong_session.h"
+#include "game/simulator_binding.h"
 
 namespace curling {
 
+bool LoadSimulatorLibrary(std::string& reason) {
+  std::string directory_reason;
+  const std::string directory = ExecutableDirectory(directory_reason);
+  std::string first_reason = directory_reason;
+  if (!directory.empty()) {
+    if (LoadSimulator(directory + kSimulatorLibraryName, first_reason)) return true;
+  }
+  std::string second_reason;
+  if (LoadSimulator(kSimulatorLibraryName, second_reason)) return true;
+  reason = first_reason + "; " + second_reason;
+  return false;
+}
+
 int RunEngine() {
-  return RunEngine([](char* line) { HandleCommand(line); });
+  CommandHandler commands(WriteReply);
+  return RunEngine([&commands](char* line) { commands.Handle(line); });
 }
 
 int RunEngine(const LineReader::LineHandler& handle) {

@@ -1,5 +1,7 @@
 #include "engine/line_reader.h"
 
+#include <cassert>
+
 namespace curling {
 namespace {
 
@@ -18,6 +20,7 @@ void LineReader::Append(std::string_view part) {
     return;
   }
   pending_.append(part);
+  assert(pending_.size() <= kMaxLineLength);
 }
 
 void LineReader::Emit(const LineHandler& handle) {

@@ -1,14 +1,16 @@
-// Writes a reply text to standard output: the bytes of `text` up to its
-// terminating zero, nothing appended, in one write (retried on short writes).
+// The engine's replies: each text written to standard output as it is, with
+// no line end, in one write (retried on short writes).
 #pragma once
 
-#include "curling_simulator/records.h"
+#include <functional>
 
 namespace curling {
 
-void WriteReply(const char* text);
+// Where a conversation's replies go: standard output in play, a string in
+// the bench and in tests.
+using ReplyWriter = std::function<void(const char* text)>;
 
-// Writes "BESTSHOT %f %f %d": x speed, y speed, curl flag 0 or 1.
-void WriteBestShot(const ShotVector& shot);
+// Writes the bytes of `text` up to its terminating zero to standard output.
+void WriteReply(const char* text);
 
 }  // namespace curling

@@ -5,12 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/command_handler.h"
 #include "engine/command_words.h"
 #include "engine/engine_main.h"
-#include "engine/game_state.h"
+#include "engine/go_reply.h"
 #include "engine/number_conversion.h"
-#include "engine/reply.h"
 #include "search/strong/strong_search.h"
 #include "search/strong/time_plan.h"
 
@@ -72,12 +70,12 @@ void StrongSession::HandleLine(char* line) {
     opponent_points_ = 0;
     own_time_left_.reset();
   }
-  HandleCommand(line);
+  commands_.Handle(line);
 }
 
 void StrongSession::Go() {
   const strong::Clock::time_point start = strong::Clock::now();
-  const GameState state = g_game_state;
+  const GameState& state = commands_.state();
   const strong::GameSituation situation = strong::SituationOf(state, own_points_, opponent_points_);
   const double planned = strong::PlanShotSeconds(
       strong::TimeControl{options_.shot_seconds, own_time_left_}, state, situation);
@@ -88,7 +86,7 @@ void StrongSession::Go() {
   limits.deadline = start + std::chrono::duration_cast<strong::Clock::duration>(
                                 std::chrono::duration<double>(planned * kSearchShare));
   const strong::SearchReport report = strong::SearchStrongShot(state, situation, limits);
-  WriteBestShot(report.chosen.shot);
+  WriteBestShot(write_, report.chosen.shot);
   if (own_time_left_) {
     // Until a TIME says otherwise, the budget is what it was less this shot.
     const double spent = std::chrono::duration<double>(strong::Clock::now() - start).count();
@@ -98,7 +96,7 @@ void StrongSession::Go() {
 }
 
 int RunStrongEngine(const StrongOptions& options) {
-  StrongSession session(options);
+  StrongSession session(options, WriteReply);
   return RunEngine([&session](char* line) { session.HandleLine(line); });
 }
 

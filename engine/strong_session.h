@@ -5,14 +5,18 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 
+#include "engine/command_handler.h"
 #include "engine/engine_options.h"
+#include "engine/reply.h"
 
 namespace curling {
 
 class StrongSession {
  public:
-  explicit StrongSession(const StrongOptions& options) : options_(options) {}
+  StrongSession(const StrongOptions& options, ReplyWriter write)
+      : options_(options), write_(write), commands_(std::move(write)) {}
 
   // Handles one zero-terminated command line (cut at its first line end):
   //   SCORE own opponent   the game score so far, seen by this engine
@@ -26,6 +30,8 @@ class StrongSession {
   void Go();
 
   StrongOptions options_;
+  ReplyWriter write_;
+  CommandHandler commands_;  // the default engine's commands, and the game state
   int own_points_ = 0;
   int opponent_points_ = 0;
   std::optional<double> own_time_left_;

@@ -1,12 +1,13 @@
 #include "eval/scoring.h"
 
-#include "engine/game_state.h"
-#include "eval/rink.h"
+#include <cassert>
+
+#include "game/rink.h"
 
 namespace curling {
 namespace {
 
-constexpr float kLimitSquared = ScoringLimit * ScoringLimit;
+constexpr float kLimitSquared = kScoringLimit * kScoringLimit;
 
 }  // namespace
 
@@ -39,11 +40,8 @@ int ScorePosition(const GameState& position, int side) {
       if (d2[k] < nearest_even) score += point;
     }
   }
+  assert(score >= -8 && score <= 8);
   return score;
-}
-
-int ScoreForShooter(const GameState& position) {
-  return ScorePosition(position, SideToThrow(g_game_state.ShotNum));
 }
 
 }  // namespace curling

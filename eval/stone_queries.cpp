@@ -2,11 +2,14 @@
 
 #include <cmath>
 
-#include "engine/game_state.h"
-#include "eval/rink.h"
+#include <cassert>
+
+#include "game/rink.h"
 
 namespace curling {
 namespace {
+
+constexpr float kCorridorDepth = 3.0f;  // greatest gap for the corridor tests
 
 // Square roots and arctangents are taken in double of the single-precision
 // argument and rounded back; every other step is single precision.
@@ -82,13 +85,13 @@ bool InPlayForNearest(const StonePosition& stone) {
 
 }  // namespace
 
-int IsInHouse(float x, float y) {
-  constexpr float kLimitSquared = ScoringLimit * ScoringLimit;
-  return kLimitSquared > SquaredDistanceFromTee(x, y) ? 1 : 0;
+bool IsInHouse(float x, float y) {
+  constexpr float kLimitSquared = kScoringLimit * kScoringLimit;
+  return kLimitSquared > SquaredDistanceFromTee(x, y);
 }
 
-int HasStoneNear(const GameState& state, int side, float x, float y, float radius) {
-  if (side != 0 && side != 1) return 0;
+bool HasStoneNear(const GameState& state, int side, float x, float y, float radius) {
+  if (side != 0 && side != 1) return false;
   const int thrown = ThrownStones(state);
   const float radius_squared = radius * radius;
   for (int i = side; i < thrown; i += 2) {
@@ -97,12 +100,12 @@ int HasStoneNear(const GameState& state, int side, float x, float y, float radiu
     const float xx = dx * dx;
     const float yy = dy * dy;
     const float sum = xx + yy;
-    if (radius_squared > sum) return 1;
+    if (radius_squared > sum) return true;
   }
-  return 0;
+  return false;
 }
 
-int IsGuarded(const GameState& state, float x, float y) {
+bool IsGuarded(const GameState& state, float x, float y) {
   const float ax = x - kDeliveryX;
   const float ay = y - kDeliveryY;
   const float distance = DistanceFromDelivery(ax, ay);
@@ -116,14 +119,14 @@ int IsGuarded(const GameState& state, float x, float y) {
     const float stone_distance = DistanceFromDelivery(sx, sy);
     if (InCorridor(corridor, sx, sy) && nearest_gap > stone_distance &&
         stone_distance > farthest_gap) {
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
-int IsGuarding(const GameState& state, int side, float x, float y) {
-  if (side != 0 && side != 1) return 0;
+bool IsGuarding(const GameState& state, int side, float x, float y) {
+  if (side != 0 && side != 1) return false;
   const float ax = x - kDeliveryX;
   const float ay = y - kDeliveryY;
   const float distance = DistanceFromDelivery(ax, ay);
@@ -136,10 +139,10 @@ int IsGuarding(const GameState& state, int side, float x, float y) {
     const float farthest_gap = stone_distance - kCorridorDepth;
     if (InCorridor(CorridorOf(sx, sy), ax, ay) && nearest_gap > distance &&
         distance > farthest_gap) {
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
 int NearestStone(const GameState& state, int k, StonePosition* position) {
@@ -164,6 +167,7 @@ int NearestStone(const GameState& state, int k, StonePosition* position) {
     sorted_distance[p] = d2;
     ++filled;
   }
+  assert(filled <= thrown);
   if (k < 0 || k >= kStoneCount) {
     *position = StonePosition{0.0f, 0.0f};
     return -1;
@@ -175,19 +179,6 @@ int NearestStone(const GameState& state, int k, StonePosition* position) {
     if (stone.x == sorted[k].x && stone.y == sorted[k].y) return j % 2;
   }
   return -1;
-}
-
-int HasStoneNear(int side, float x, float y, float radius) {
-  return HasStoneNear(g_game_state, side, x, y, radius);
-}
-int IsGuarded(float x, float y) {
-  return IsGuarded(g_game_state, x, y);
-}
-int IsGuarding(int side, float x, float y) {
-  return IsGuarding(g_game_state, side, x, y);
-}
-int NearestStone(int k, StonePosition* position) {
-  return NearestStone(g_game_state, k, position);
 }
 
 }  // namespace curling

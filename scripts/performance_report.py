@@ -16,7 +16,6 @@ out of date (cmake, -j2).
 """
 
 import argparse
-import datetime
 import json
 import os
 import re
@@ -25,6 +24,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+import machine
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TARGETS = ("curling-engine", "CurlingSimulator", "simulator_bench", "simulator_agreement",
@@ -74,30 +75,6 @@ def build(folder):
 
 
 # ---------------------------------------------------------------- machine
-
-def machine(commit_note):
-    model = "unknown"
-    try:
-        with open("/proc/cpuinfo") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    model = line.split(":", 1)[1].strip()
-                    break
-    except OSError:
-        pass
-    commit = subprocess.run(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"], text=True,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.strip()
-    dirty = subprocess.run(["git", "-C", ROOT, "status", "--porcelain", "--untracked-files=no"],
-                           text=True, stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL).stdout.strip()
-    return {
-        "nproc": os.cpu_count(),
-        "model": model,
-        "kernel": os.uname().release,
-        "commit": commit_note or (commit + (" (with uncommitted changes)" if dirty else "")),
-        "started": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
-    }
-
 
 def load_average():
     return "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
@@ -268,8 +245,7 @@ def verdict(met, how):
     return ("**met**" if met else "**not met**") + f" ({how})"
 
 
-def write_report(args, info, load_before, load_after, throughput, agree, latency, bench, prof,
-                 elapsed):
+def machine_section(info, loads, elapsed):
     lines = []
     add = lines.append
     add("# Performance")
@@ -282,12 +258,12 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
     add("| | |")
     add("|---|---|")
     add(f"| run started | {info['started']} |")
-    add(f"| commit | {info['commit']} |")
+    add(f"| commit | {info['revision']} |")
     add(f"| CPU | {info['model']} |")
     add(f"| cores (nproc) | {info['nproc']} |")
     add(f"| kernel | {info['kernel']} |")
-    add(f"| load average (1, 5, 15 min) before | {load_before} |")
-    add(f"| load average after | {load_after} |")
+    add(f"| load average (1, 5, 15 min) before | {loads[0]} |")
+    add(f"| load average after | {loads[1]} |")
     add(f"| run time of the script | {elapsed:.0f} s |")
     add("")
     cores = info["nproc"] or 1
@@ -297,49 +273,57 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
         "also gives each decision's CPU time over all threads and the wall time it could take at "
         f"best if all {cores} cores were free for it (CPU time / {cores}, perfect sharing).")
     add("")
+    return lines
 
-    # Targets first.
-    lib8 = {k: throughput.get(("Library", 8, k)) for k in ("draws", "hits")}
-    box8 = {k: throughput.get(("Box2d", 8, k)) for k in ("draws", "hits")}
-    set_rate = None
-    if lib8["draws"] and lib8["hits"]:
-        set_rate = 2.0 / (1.0 / lib8["draws"] + 1.0 / lib8["hits"])
-    box_set = None
-    if box8["draws"] and box8["hits"]:
-        box_set = 2.0 / (1.0 / box8["draws"] + 1.0 / box8["hits"])
-    ratios = {}
-    for (engine, stones, kind), rate in throughput.items():
-        if engine == "Library" and ("Box2d", stones, kind) in throughput:
-            ratios[(stones, kind)] = rate / throughput[("Box2d", stones, kind)]
-    all_row = agree.get("all")
-    better = None
-    if all_row:
-        better = (all_row["lib_median"] <= all_row["box_median"]
-                  and all_row["lib_p99"] <= all_row["box_p99"]
-                  and all_row["lib_miss"] <= all_row["box_miss"])
 
-    add("## Targets")
-    add("")
-    add("| target | measured | verdict |")
-    add("|---|---|---|")
+def harmonic_set_rate(throughput, engine):
+    """Deliveries per second of the 8-stone set: draws and hits in equal numbers."""
+    draws, hits = (throughput.get((engine, 8, kind)) for kind in ("draws", "hits"))
+    return 2.0 / (1.0 / draws + 1.0 / hits) if draws and hits else None
+
+
+def agreement_no_worse(agree):
+    """Whether the library agrees with the reference at least as well as Box2D."""
+    row = agree.get("all")
+    if not row:
+        return None
+    return (row["lib_median"] <= row["box_median"] and row["lib_p99"] <= row["box_p99"]
+            and row["lib_miss"] <= row["box_miss"])
+
+
+def throughput_target_rows(throughput, agree):
+    rows = []
+    set_rate = harmonic_set_rate(throughput, "Library")
     if set_rate:
-        add(f"| >= {fmt_rate(TARGET_DELIVERIES_PER_CORE)} deliveries/s/core on the 8-stone set "
-            f"| {fmt_rate(set_rate)} /s/core (draws {fmt_rate(lib8['draws'])}, hits "
-            f"{fmt_rate(lib8['hits'])}) | "
+        draws, hits = (throughput[("Library", 8, kind)] for kind in ("draws", "hits"))
+        short = (f"; {TARGET_DELIVERIES_PER_CORE / set_rate:.2f}x short"
+                 if set_rate < TARGET_DELIVERIES_PER_CORE else "")
+        rows.append(
+            f"| >= {fmt_rate(TARGET_DELIVERIES_PER_CORE)} deliveries/s/core on the 8-stone set "
+            f"| {fmt_rate(set_rate)} /s/core (draws {fmt_rate(draws)}, hits {fmt_rate(hits)}) | "
             + verdict(set_rate >= TARGET_DELIVERIES_PER_CORE,
-                      f"{set_rate / TARGET_DELIVERIES_PER_CORE:.2f}x the target; "
-                      + (f"{TARGET_DELIVERIES_PER_CORE / set_rate:.2f}x short"
-                         if set_rate < TARGET_DELIVERIES_PER_CORE else "")) + " |")
+                      f"{set_rate / TARGET_DELIVERIES_PER_CORE:.2f}x the target" + short) + " |")
+    ratios = [rate / throughput[("Box2d", stones, kind)]
+              for (engine, stones, kind), rate in throughput.items()
+              if engine == "Library" and ("Box2d", stones, kind) in throughput]
     if ratios:
-        worst = min(ratios.values())
+        worst = min(ratios)
+        box_set = harmonic_set_rate(throughput, "Box2d")
         ratio8 = set_rate / box_set if set_rate and box_set else None
-        agreement_text = ("agreement equal or better" if better
-                          else "agreement NOT equal or better") if better is not None else \
-            "agreement not measured"
-        add(f"| >= {TARGET_BASELINE_RATIO:,}x the Box2D baseline at equal or better agreement "
+        better = agreement_no_worse(agree)
+        agreement_text = ("agreement not measured" if better is None
+                          else "agreement equal or better" if better
+                          else "agreement NOT equal or better")
+        rows.append(
+            f"| >= {TARGET_BASELINE_RATIO:,}x the Box2D baseline at equal or better agreement "
             f"| 8-stone set {ratio8:,.0f}x; lowest over all sets {worst:,.0f}x; {agreement_text} "
             "| " + verdict(worst >= TARGET_BASELINE_RATIO and bool(better),
                            f"lowest ratio {worst / TARGET_BASELINE_RATIO:,.1f}x the target") + " |")
+    return rows
+
+
+def latency_target_rows(latency, cores):
+    rows = []
     for key, limit, name in (("worst_shot15", TARGET_SHOT15_MS, "worst shot-15 decision"),
                              ("worst_shot14", TARGET_SHOT14_MS, "worst shot-14 decision")):
         r = latency.get(key)
@@ -348,13 +332,23 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
         idle = r["cpu_ms"] / cores
         how = (f"{r['wall_ms'] / limit:.2f}x the limit" if r["wall_ms"] >= limit
                else f"{limit / r['wall_ms']:.2f}x under the limit")
-        add(f"| {name} < {limit:g} ms | {r['wall_ms']:.1f} ms wall ({r['candidates']} candidates); "
-            f"at best {idle:.1f} ms on {cores} free cores (CPU time / {cores}) | "
-            + verdict(r["wall_ms"] < limit, how + ("; within the limit on free cores at best"
-                                                   if r["wall_ms"] >= limit and idle < limit
-                                                   else "")) + " |")
-    add("")
+        if r["wall_ms"] >= limit and idle < limit:
+            how += "; within the limit on free cores at best"
+        rows.append(f"| {name} < {limit:g} ms | {r['wall_ms']:.1f} ms wall ({r['candidates']} "
+                    f"candidates); at best {idle:.1f} ms on {cores} free cores (CPU time / "
+                    f"{cores}) | " + verdict(r["wall_ms"] < limit, how) + " |")
+    return rows
 
+
+def targets_section(info, throughput, agree, latency):
+    return (["## Targets", "", "| target | measured | verdict |", "|---|---|---|"]
+            + throughput_target_rows(throughput, agree)
+            + latency_target_rows(latency, info["nproc"] or 1) + [""])
+
+
+def throughput_section(throughput):
+    lines = []
+    add = lines.append
     add("## Simulator throughput")
     add("")
     add("`simulator_bench`: deliveries per second per core (CPU time of the benchmark thread), "
@@ -374,7 +368,12 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
             box_text = f"{box:,.1f}" if box else "-"
             add(f"| {stones} | {kind} | {fmt_rate(lib)} | {box_text} | {ratio} |")
     add("")
+    return lines
 
+
+def agreement_section(args, agree):
+    lines = []
+    add = lines.append
     add("## Rest-point agreement with the reference stepper")
     add("")
     add(f"`simulator_agreement {args.agreement_scenes}`: distance in millimetres between each "
@@ -398,11 +397,17 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
             "second, random error 0.145) on the very scenes it compared: the speed ratio at the "
             "agreement shown in the same row.")
         add("")
+    return lines
 
+
+def latency_section(info, latency):
+    lines = []
+    add = lines.append
+    cores = info["nproc"] or 1
     add("## Decision latency (GO)")
     add("")
     add("`decision_latency`: the engine's decision in process against the real library, seed "
-        "fixed, replies written to /dev/null. Wall time per decision (mean over the "
+        "fixed (the decision alone, no reply texts). Wall time per decision (mean over the "
         "iterations); CPU time summed over all threads of the process.")
     add("")
     add(f"| position | candidates | simulations | library calls | wall ms | CPU ms | "
@@ -416,13 +421,18 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
             f"{r['calls']:,.0f} | {fmt_ms(r['wall_ms'])} | {fmt_ms(r['cpu_ms'])} | "
             f"{fmt_ms(r['cpu_ms'] / cores)} | {r['iterations']} |")
     add("")
+    return lines
 
+
+def bench_section(bench):
+    lines = []
+    add = lines.append
     add("## `curling-engine bench`")
     add("")
     add("`curling-engine bench` loads the library as the engine always does, fixes its random "
         "seed through the optional `SetRandomSeed` export (and says so when the library has "
-        "none), runs the fixed bench positions in order through the real decision with the "
-        "decision's replies captured, and prints per position the library calls, the wall time "
+        "none), runs the fixed bench positions in order through the real decision, collecting "
+        "the reply texts in memory, and prints per position the library calls, the wall time "
         "and the reply; then the calls by export and, last, `bench: N library calls, T ms`. "
         "With the seed fixed the count is deterministic (every worker thread starts its own "
         "count of random draws afresh, and the positions run in a fixed order on the main "
@@ -434,31 +444,43 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
     add(bench["output"])
     add("```")
     add("")
+    return lines
 
-    if prof.get("tool"):
-        add("## Profile")
-        add("")
-        add(f"Tool: {prof['tool']}. Share of the samples, by function (self time).")
-        add("")
-        for key, title in (("library", "Library, 8-stone scenes (`simulator_bench`)"),
-                           ("bench_dso", "`curling-engine bench`, by object"),
-                           ("bench", "`curling-engine bench`, by function")):
-            rows = prof.get(key) or []
-            if not rows:
-                continue
-            add(f"**{title}**")
-            add("")
-            add("| share | where |")
-            add("|---:|---|")
-            for share, where in rows:
-                add(f"| {share:.1f}% | `{where}` |")
-            add("")
 
+def profile_section(prof):
+    lines = []
+    add = lines.append
+    if not prof.get("tool"):
+        return lines
+    add("## Profile")
+    add("")
+    add(f"Tool: {prof['tool']}. Share of the samples, by function (self time).")
+    add("")
+    for key, title in (("library", "Library, 8-stone scenes (`simulator_bench`)"),
+                       ("bench_dso", "`curling-engine bench`, by object"),
+                       ("bench", "`curling-engine bench`, by function")):
+        rows = prof.get(key) or []
+        if not rows:
+            continue
+        add(f"**{title}**")
+        add("")
+        add("| share | where |")
+        add("|---:|---|")
+        for share, where in rows:
+            add(f"| {share:.1f}% | `{where}` |")
+        add("")
+    return lines
+
+
+def write_report(args, info, loads, throughput, agree, latency, bench, prof, elapsed):
+    lines = (machine_section(info, loads, elapsed)
+             + targets_section(info, throughput, agree, latency)
+             + throughput_section(throughput) + agreement_section(args, agree)
+             + latency_section(info, latency) + bench_section(bench) + profile_section(prof))
     if os.path.exists(args.notes):
         with open(args.notes) as f:
             notes = f.read().strip()
-        add(notes)
-        add("")
+        lines += [notes, ""]
 
     with open(args.doc, "w") as f:
         f.write("\n".join(lines))
@@ -468,7 +490,7 @@ def write_report(args, info, load_before, load_after, throughput, agree, latency
 def main():
     args = parse_arguments()
     started = time.monotonic()
-    info = machine(args.commit_note)
+    info = machine.describe(args.commit_note)
     bin_dir = build(args.build)
     load_before = load_average()
     throughput = simulator_throughput(bin_dir, args.min_time)
@@ -477,7 +499,7 @@ def main():
     bench = engine_bench(bin_dir)
     load_after = load_average()
     prof = {"tool": None} if args.no_profile else profiles(bin_dir)
-    write_report(args, info, load_before, load_after, throughput, agree, latency, bench, prof,
+    write_report(args, info, (load_before, load_after), throughput, agree, latency, bench, prof,
                  time.monotonic() - started)
 
 

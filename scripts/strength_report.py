@@ -28,10 +28,8 @@ The release build must exist.
 """
 
 import argparse
-import datetime
 import json
 import os
-import platform
 import re
 import shlex
 import subprocess
@@ -40,6 +38,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_records  # noqa: E402
+import machine  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BASELINES = ("draw", "random", "greedy")
@@ -72,28 +71,6 @@ def parse_arguments():
     p.add_argument("--doc", default=os.path.join(ROOT, "docs", "strength.md"))
     p.add_argument("--reuse", action="store_true")
     return p.parse_args()
-
-
-def git_revision():
-    try:
-        rev = subprocess.run(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"],
-                             capture_output=True, text=True, check=True).stdout.strip()
-        dirty = subprocess.run(["git", "-C", ROOT, "status", "--porcelain", "--untracked-files=no"],
-                               capture_output=True, text=True, check=True).stdout.strip()
-        return rev + (" (with uncommitted changes in the checkout)" if dirty else "")
-    except (OSError, subprocess.CalledProcessError):
-        return "unknown"
-
-
-def cpu_model():
-    try:
-        with open("/proc/cpuinfo", encoding="utf-8") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or "unknown"
 
 
 def load_average():
@@ -283,8 +260,8 @@ def main():
     timed = f"{strong_base} --shot-time {args.shot_time}"
     baseline = {k: os.path.join(bin_dir, f"baseline-{k}") for k in BASELINES}
 
-    started = datetime.datetime.now(datetime.timezone.utc)
-    revision, load_before = git_revision(), load_average()
+    info = machine.describe()  # the checkout when the measuring starts
+    load_before = load_average()
     headline = run_tournament(args, "strong-vs-default", timed, default, args.games, args.seed)
     sprt = run_tournament(args, "strong-vs-default-sprt", timed, default, args.sprt_games,
                           args.seed + 10000, ["--sprt", *SPRT])
@@ -326,8 +303,9 @@ def main():
             "--ends", str(args.ends), "--seed", str(args.seed)]),
         "```",
         "",
-        f"- Date: {started.strftime('%Y-%m-%d %H:%M UTC')}; revision {revision}",
-        f"- Machine: {cpu_model()}, {os.cpu_count()} logical CPUs, shared with other work: load "
+        f"- Date: {info['started']}; revision {info['revision']}",
+        f"- Machine: {info['model']}, {info['nproc']} logical CPUs, kernel {info['kernel']}, "
+        "shared with other work: load "
         f"average (1, 5, 15 min) {load_before} at the start, {load_after} at the end",
         f"- Games: {args.ends} ends, in pairs on the same seed with the first-end hammer swapped, "
         f"{args.concurrency} at a time; each strong engine searches on {args.threads} "

@@ -1,14 +1,14 @@
 #include "search/candidate_generation.h"
 
-#include "engine/simulator_binding.h"
 #include "eval/draw_in_front.h"
-#include "eval/rink.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
 
 namespace curling {
 namespace {
 
-constexpr float kFreezeDistance = 0.29f;  // one stone diameter: touching from the front
-constexpr float kFreezeLimitY = 4.59f;    // only stones with y below it are frozen onto
+constexpr float kFreezeDistance = kStoneDiameter;  // touching from the front
+constexpr float kFreezeLimitY = 4.59f;             // only stones with y below it are frozen onto
 constexpr float kGuardDistance = 1.5f;
 constexpr float kHitPowerLevel = 12.0f;  // aims level with the stone
 constexpr float kHitPowerFront = 7.0f;   // aims one diameter in front of the stone
@@ -30,16 +30,6 @@ constexpr HitRow kHitPattern[] = {
     {-kStoneRadius, kStoneDiameter, kHitPowerFront},
 };
 
-bool InPlay(const StonePosition& stone) {
-  return !(stone.x == 0.0f && stone.y == 0.0f);
-}
-
-// Stones 0 to ShotNum - 1, but never beyond the record's 16.
-int StonesToScan(const GameState& state) {
-  const int n = state.ShotNum;
-  return n < 0 ? 0 : (n > kStoneCount ? kStoneCount : n);
-}
-
 AimPoint Aim(float x, float y, int curl) {
   return AimPoint{x, y, static_cast<uint8_t>(curl), {0, 0, 0}};
 }
@@ -53,20 +43,20 @@ void AppendDrawsInFront(float x, float y, float distance, CandidateList& list) {
 }
 
 void AppendFreezes(const GameState& state, CandidateList& list) {
-  const int count = StonesToScan(state);
+  const int count = ThrownStones(state);
   for (int k = 0; k < count; ++k) {
     const StonePosition& stone = state.Stones[k];
-    if (!InPlay(stone) || stone.y >= kFreezeLimitY) continue;
+    if (!IsInPlay(stone) || stone.y >= kFreezeLimitY) continue;
     AppendDrawsInFront(stone.x, stone.y, kFreezeDistance, list);
   }
 }
 
-void AppendHits(const GameState& state, int top_level, CandidateList& list) {
-  const int rows = top_level != 0 ? 6 : 1;
-  const int count = StonesToScan(state);
+void AppendHits(const GameState& state, bool top_level, CandidateList& list) {
+  const int rows = top_level ? 6 : 1;
+  const int count = ThrownStones(state);
   for (int k = 0; k < count; ++k) {
     const StonePosition& stone = state.Stones[k];
-    if (!InPlay(stone)) continue;
+    if (!IsInPlay(stone)) continue;
     for (int r = 0; r < rows; ++r) {
       const HitRow& row = kHitPattern[r];
       // Plain offsets on the stone's coordinates; a zero offset leaves the
@@ -85,7 +75,7 @@ void AppendHits(const GameState& state, int top_level, CandidateList& list) {
 // Every thrown stone, in play or not: the count of this pass is always twice
 // the stones scanned, which the trial cut and the "ShotNum" text rely on.
 void AppendGuards(const GameState& state, CandidateList& list) {
-  const int count = StonesToScan(state);
+  const int count = ThrownStones(state);
   for (int k = 0; k < count; ++k) {
     AppendDrawsInFront(state.Stones[k].x, state.Stones[k].y, kGuardDistance, list);
   }
@@ -112,7 +102,7 @@ void AppendGridDraws(int grid_points, float grid_width, CandidateList& list) {
   }
 }
 
-void GenerateCandidates(const GameState& state, int grid_points, float grid_width, int top_level,
+void GenerateCandidates(const GameState& state, int grid_points, float grid_width, bool top_level,
                         CandidateList& list) {
   const int shot = state.ShotNum;
   if (shot == 14) AppendFreezes(state, list);

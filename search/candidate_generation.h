@@ -11,7 +11,7 @@ namespace curling {
 // Appends to `list`, which the caller passes empty. Reads only ShotNum and the
 // stones below it (never more than the 16 of the record). Throws std::bad_alloc
 // when the list cannot grow.
-void GenerateCandidates(const GameState& state, int grid_points, float grid_width, int top_level,
+void GenerateCandidates(const GameState& state, int grid_points, float grid_width, bool top_level,
                         CandidateList& list);
 
 // The draw grid alone: grid_points x grid_points points over the square of

@@ -1,7 +1,9 @@
-// A search's candidate list: deliveries and their score accumulators, two
-// index-aligned lists in generation order, never sorted or filtered.
+// A candidate list: deliveries and their mean-score accumulators, two
+// index-aligned lists in generation order, never sorted or filtered. The
+// searches and the move decision's own ratings keep their candidates so.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <vector>
 
@@ -18,6 +20,7 @@ struct CandidateList {
   void Append(const ShotVector& shot) {
     shots.push_back(shot);
     scores.push_back(0.0f);
+    assert(shots.size() == scores.size());
   }
   void Clear() {
     shots.clear();

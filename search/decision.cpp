@@ -3,7 +3,7 @@
 //      rule, with no simulation;
 //   2. the search (shots 14 and 15), unless it chose nothing;
 //   3. stone scans: hits on an opponent stone in the house, guards in front
-//      of an unguarded stone in the house, rated by RateCandidates;
+//      of an unguarded stone in the house, each set rated by Monte Carlo;
 //   4. fixed draws around the tee, rated the same way; this rule always
 //      replies.
 //
@@ -13,16 +13,15 @@
 // thrown.
 #include "search/decision.h"
 
-#include <cstdio>
+#include <cassert>
 
-#include "engine/game_state.h"
-#include "engine/reply.h"
-#include "engine/simulator_binding.h"
 #include "eval/draw_in_front.h"
-#include "eval/rink.h"
+#include "eval/scoring.h"
 #include "eval/stone_queries.h"
-#include "search/rate_candidates.h"
-#include "search/search_best_shot.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
+#include "search/candidate_list.h"
+#include "search/rating.h"
 
 namespace curling {
 namespace {
@@ -35,9 +34,12 @@ constexpr float kTakenRadius = 0.5f;
 constexpr float kHitPower = 12.0f;
 constexpr int kLastShotWithoutLateDraws = 11;
 constexpr float kBehindTeeY = 4.59f;
-constexpr float kLateDrawShift = 0.29f;
+constexpr float kLateDrawShift = kStoneDiameter;
 constexpr float kGuardSetBack = 1.5f;
-constexpr float kSearchRandomError = 0.145f;
+constexpr float kRatingTrials = 100.0f;
+
+constexpr SearchParameters kShot14Search{5.0f, 5, 1.83f, sim::kMatchRandomError, true};
+constexpr SearchParameters kShot15Search{30.0f, 15, 2.44f, sim::kMatchRandomError, true};
 
 struct FixedDrawPoint {
   float x;
@@ -66,148 +68,148 @@ ShotVector DrawInFront(float x, float y, float set_back, int curl) {
   return shot;
 }
 
-void ReplyWith(const ShotVector& shot) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "BESTSHOT %f %f %d", static_cast<double>(shot.vx),
-                static_cast<double>(shot.vy), shot.curl != 0 ? 1 : 0);
-  WriteReply(text);
-}
-
-void WriteMeanScore(float mean) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "MeanScore:%f", static_cast<double>(mean));
-  WriteReply(text);
+Decision Play(const ShotVector& shot) {
+  Decision decision;
+  decision.shot = shot;
+  return decision;
 }
 
 // Rule 1. Tests the centre guard point, then the two corner test points, for
 // an opponent stone; with at most one stone thrown one of them is free.
-bool OpeningGuard() {
-  const GameState& state = g_game_state;
-  if (!(state.ShotNum < 2)) return false;
-  if (IsInHouse(state.Stones[0].x, state.Stones[0].y) != 0) return false;
+std::optional<Decision> OpeningGuard(const GameState& state) {
+  if (!(state.ShotNum < 2)) return std::nullopt;
+  if (IsInHouse(state.Stones[0].x, state.Stones[0].y)) return std::nullopt;
   const int opponent = OpponentOf(state.ShotNum);
   float aim_x = kLeftCornerX;
-  if (HasStoneNear(opponent, kCentreLineX, kGuardY, kTakenRadius) == 0) {
+  if (!HasStoneNear(state, opponent, kCentreLineX, kGuardY, kTakenRadius)) {
     aim_x = kCentreLineX;
-  } else if (HasStoneNear(opponent, kRightCornerX, kCornerGuardTestY, kTakenRadius) == 0) {
+  } else if (!HasStoneNear(state, opponent, kRightCornerX, kCornerGuardTestY, kTakenRadius)) {
     aim_x = kRightCornerX;
   }
-  ReplyWith(Draw(aim_x, kGuardY, 0));
-  return true;
+  return Play(Draw(aim_x, kGuardY, 0));
 }
 
-// Rule 2.
-bool SearchLastStones() {
-  const int shot_num = g_game_state.ShotNum;
-  if (shot_num != 14 && shot_num != 15) return false;
-  ShotVector best{};
-  const float mean =
-      shot_num == 14 ? SearchBestShot(g_game_state, best, 5.0f, 5, 1.83f, kSearchRandomError, 1)
-                     : SearchBestShot(g_game_state, best, 30.0f, 15, 2.44f, kSearchRandomError, 1);
-  if (mean == NoScore) return false;
-  WriteMeanScore(mean);
-  ReplyWith(best);
-  return true;
+// Rule 2. The search's candidate count is kept even when it chooses nothing.
+std::optional<Decision> SearchLastStones(const GameState& state, const SearchCallbacks& callbacks,
+                                         std::optional<int>& candidates) {
+  const int shot_num = state.ShotNum;
+  if (shot_num != 14 && shot_num != 15) return std::nullopt;
+  SearchCallbacks counted = callbacks;
+  counted.on_candidate_count = [&](int count) {
+    candidates = count;
+    if (callbacks.on_candidate_count) callbacks.on_candidate_count(count);
+  };
+  const std::optional<ScoredShot> best =
+      SearchBestShot(state, shot_num == 14 ? kShot14Search : kShot15Search, counted);
+  if (!best) return std::nullopt;
+  Decision decision = Play(best->shot);
+  decision.mean_score = best->mean;
+  return decision;
 }
 
-// Rates the list; replies with the chosen candidate, or empties the list and
-// reports that nothing was chosen.
-bool RateAndReply(DecisionCandidates& list) {
-  RateCandidates(list);
-  const int chosen = ChooseCandidate(list);
+// Rates the list; the chosen candidate, or nothing with the list emptied.
+std::optional<Decision> RateAndChoose(const GameState& state, CandidateList& list) {
+  RateCandidates(state, kRatingTrials, sim::kMatchRandomError, list);
+  float mean;
+  const int chosen = ChooseBestCandidate(list, mean);
   if (chosen < 0) {
     list.Clear();
-    return false;
+    return std::nullopt;
   }
-  ReplyWith(list.shots[static_cast<std::size_t>(chosen)]);
-  return true;
+  return Play(list.shots[static_cast<std::size_t>(chosen)]);
 }
 
-bool TryHitSet(const StonePosition& stone, DecisionCandidates& list) {
+std::optional<Decision> TryHitSet(const GameState& state, const StonePosition& stone,
+                                  CandidateList& list) {
   list.Append(Hit(stone.x, stone.y, 0));
   list.Append(Hit(stone.x, stone.y, 1));
-  if (g_game_state.ShotNum > kLastShotWithoutLateDraws && stone.y < kBehindTeeY) {
+  if (state.ShotNum > kLastShotWithoutLateDraws && stone.y < kBehindTeeY) {
     const float target_y = stone.y + kLateDrawShift;
     list.Append(DrawInFront(stone.x, target_y, kLateDrawShift, 0));
     list.Append(DrawInFront(stone.x, target_y, kLateDrawShift, 1));
   }
-  return RateAndReply(list);
+  return RateAndChoose(state, list);
 }
 
-bool TryGuardSet(const StonePosition& stone, DecisionCandidates& list) {
+std::optional<Decision> TryGuardSet(const GameState& state, const StonePosition& stone,
+                                    CandidateList& list) {
   list.Append(DrawInFront(stone.x, stone.y, kGuardSetBack, 0));
   list.Append(DrawInFront(stone.x, stone.y, kGuardSetBack, 1));
-  return RateAndReply(list);
+  return RateAndChoose(state, list);
 }
 
 bool InHouse(const StonePosition& stone) {
-  return IsInHouse(stone.x, stone.y) != 0;
+  return IsInHouse(stone.x, stone.y);
 }
 
 // In the house, not guarded, and not guarding a stone of the side to throw.
-bool WantsGuard(const StonePosition& stone, int own) {
-  return InHouse(stone) && IsGuarded(stone.x, stone.y) == 0 &&
-         IsGuarding(own, stone.x, stone.y) == 0;
+bool WantsGuard(const GameState& state, const StonePosition& stone, int own) {
+  return InHouse(stone) && !IsGuarded(state, stone.x, stone.y) &&
+         !IsGuarding(state, own, stone.x, stone.y);
 }
 
 enum class Walk { kHits, kGuards, kNearestAction };
 
 // Rule 3: one walk over the stones in play, nearest the tee first.
-bool WalkStones(Walk walk, DecisionCandidates& list) {
-  const int own = SideToThrow(g_game_state.ShotNum);
-  const int opponent = OpponentOf(g_game_state.ShotNum);
-  const int thrown = ThrownStones(g_game_state);
+std::optional<Decision> WalkStones(const GameState& state, Walk walk, CandidateList& list) {
+  const int own = SideToThrow(state.ShotNum);
+  const int opponent = OpponentOf(state.ShotNum);
+  const int thrown = ThrownStones(state);
   for (int k = 0; k < thrown; ++k) {
     StonePosition stone{};
-    const int side = NearestStone(k, &stone);
+    const int side = NearestStone(state, k, &stone);
     if (side < 0) continue;
     const bool hit = walk != Walk::kGuards && side == opponent && InHouse(stone);
     if (hit) {
-      if (TryHitSet(stone, list)) return true;
+      if (auto decision = TryHitSet(state, stone, list)) return decision;
       continue;
     }
     const bool guard = (walk == Walk::kGuards || (walk == Walk::kNearestAction && side == own)) &&
-                       WantsGuard(stone, own);
-    if (guard && TryGuardSet(stone, list)) return true;
+                       WantsGuard(state, stone, own);
+    if (!guard) continue;
+    if (auto decision = TryGuardSet(state, stone, list)) return decision;
   }
-  return false;
+  return std::nullopt;
 }
 
-bool StoneScans(DecisionCandidates& list) {
-  if (g_game_state.ShotNum % 2 == 0) {
-    return WalkStones(Walk::kHits, list) || WalkStones(Walk::kGuards, list);
-  }
-  return WalkStones(Walk::kNearestAction, list);
+std::optional<Decision> StoneScans(const GameState& state, CandidateList& list) {
+  if (state.ShotNum % 2 != 0) return WalkStones(state, Walk::kNearestAction, list);
+  if (auto decision = WalkStones(state, Walk::kHits, list)) return decision;
+  return WalkStones(state, Walk::kGuards, list);
 }
 
 // Rule 4: draws to the fixed points free of an own stone; the first draw
 // when none is chosen, a draw to the tee when every point is taken.
-void FixedDraws(DecisionCandidates& list) {
-  const int own = SideToThrow(g_game_state.ShotNum);
+Decision FixedDraws(const GameState& state, CandidateList& list) {
+  const int own = SideToThrow(state.ShotNum);
   for (const FixedDrawPoint& point : kFixedDrawPoints) {
-    if (HasStoneNear(own, point.x, point.y, kTakenRadius) != 0) continue;
+    if (HasStoneNear(state, own, point.x, point.y, kTakenRadius)) continue;
     list.Append(Draw(point.x, point.y, 0));
     list.Append(Draw(point.x, point.y, 1));
   }
-  if (list.Size() == 0) {
-    ReplyWith(Draw(kTeeX, kTeeY, 0));
-    return;
-  }
-  RateCandidates(list);
-  const int chosen = ChooseCandidate(list);
-  ReplyWith(list.shots[chosen < 0 ? 0 : static_cast<std::size_t>(chosen)]);
+  if (list.Size() == 0) return Play(Draw(kTeeX, kTeeY, 0));
+  RateCandidates(state, kRatingTrials, sim::kMatchRandomError, list);
+  float mean;
+  const int chosen = ChooseBestCandidate(list, mean);
+  return Play(list.shots[chosen < 0 ? 0 : static_cast<std::size_t>(chosen)]);
 }
 
 }  // namespace
 
-void DecideShot() {
-  if (OpeningGuard()) return;
-  if (SearchLastStones()) return;
-  DecisionCandidates list;
-  list.shots.reserve(12);
-  list.means.reserve(12);
-  if (StoneScans(list)) return;
-  FixedDraws(list);
+Decision DecideShot(const GameState& state, const SearchCallbacks& callbacks) {
+  if (auto opening = OpeningGuard(state)) return *opening;
+  std::optional<int> candidates;
+  std::optional<Decision> decision = SearchLastStones(state, callbacks, candidates);
+  if (!decision) {
+    CandidateList list;
+    list.shots.reserve(12);
+    list.scores.reserve(12);
+    decision = StoneScans(state, list);
+    if (!decision) decision = FixedDraws(state, list);
+  }
+  decision->candidates = candidates;
+  assert(!decision->mean_score || decision->candidates);
+  return *decision;
 }
 
 }  // namespace curling

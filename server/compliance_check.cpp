@@ -59,68 +59,47 @@ GameState CheckPosition(int shot) {
   return state;
 }
 
-}  // namespace
+// The conversation, step by step; each step that cannot go on says so and
+// ends the check.
+class Conversation {
+ public:
+  Conversation(const CheckSettings& settings, std::ostream& out)
+      : report_(out),
+        ready_timeout_(milliseconds(static_cast<long long>(settings.ready_timeout * 1000))),
+        go_timeout_(settings.go_timeout),
+        session_("engine") {}
 
-bool RunComplianceCheck(const std::vector<std::string>& engine, const std::string& stderr_log,
-                        const CheckSettings& settings, std::ostream& report_out) {
-  CheckReport report(report_out);
-  const auto ready_timeout = milliseconds(static_cast<long long>(settings.ready_timeout * 1000));
-  EngineSession session("engine");
-
-  if (Fault f = session.Start(engine, stderr_log); f) {
-    report.Step(false, "engine starts", f.reason);
-    return false;
+  bool Start(const std::vector<std::string>& engine, const std::string& stderr_log) {
+    const Fault f = session_.Start(engine, stderr_log);
+    report_.Step(!f, "engine starts", f.reason);
+    return !f;
   }
-  report.Step(true, "engine starts", "");
 
   // Readiness in three spellings; the answer must be exactly READYOK.
-  for (const char* word : {"ISREADY", "isready", "IsReady"}) {
-    if (Fault f = session.Send(word, ready_timeout); f) {
-      report.Step(false, fmt::format("{} answered", word), f.reason);
-      return false;
+  bool Readiness() {
+    for (const char* word : {"ISREADY", "isready", "IsReady"}) {
+      if (!ReadyAnswer(word)) return false;
     }
-    std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + ready_timeout;
-    while (received.find("READYOK") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-      std::string more;
-      if (Fault f = session.Collect(milliseconds(50), more); f) {
-        report.Step(false, fmt::format("{} answered", word), f.reason);
-        return false;
-      }
-      received += more;
-    }
-    // Let anything sent after READYOK (a line end, say) arrive as well.
-    std::string tail;
-    session.Collect(milliseconds(100), tail);
-    received += tail;
-    const bool exact = received == "READYOK";
-    const bool found = received.find("READYOK") != std::string::npos;
-    report.Step(exact, fmt::format("{} answered by READYOK without a line end", word),
-                "received " + Shown(received) +
-                    (exact   ? ""
-                     : found ? " (extra bytes around READYOK)"
-                             : " (no READYOK)"));
+    return true;
   }
 
   // Commands without an answer: nothing may come back.
-  auto expect_quiet = [&](const std::string& command, const std::string& what) {
-    if (Fault f = session.Send(command, ready_timeout); f) {
-      report.Step(false, what, f.reason);
+  bool Quiet(const std::string& command, const std::string& what) {
+    if (Fault f = session_.Send(command, ready_timeout_); f) {
+      report_.Step(false, what, f.reason);
       return false;
     }
     std::string received;
-    const Fault f = session.Collect(kQuietWindow, received);
-    report.Step(!f && received.empty(), what,
-                f                  ? f.reason
-                : received.empty() ? "no reply"
-                                   : "received " + Shown(received));
+    const Fault f = session_.Collect(kQuietWindow, received);
+    report_.Step(!f && received.empty(), what,
+                 f                  ? f.reason
+                 : received.empty() ? "no reply"
+                                    : "received " + Shown(received));
     return !f;
-  };
-  if (!expect_quiet("NEWGAME", "NEWGAME accepted silently")) return false;
+  }
 
-  // "GO" at four shots, the later ones sent with lower-case command words.
-  for (int shot : {0, 5, 14, 15}) {
+  // "GO" at `shot`, with lower-case command words from shot 5 on.
+  bool GoAt(int shot) {
     GameState state = CheckPosition(shot);
     state.NextSide = static_cast<uint8_t>(shot % 2);
     std::string position = ProtocolState::PositionCommand(state);
@@ -130,21 +109,67 @@ bool RunComplianceCheck(const std::vector<std::string>& engine, const std::strin
       position.replace(0, 8, "position");
       set_state.replace(0, 8, "setstate");
     }
-    if (!expect_quiet(position, fmt::format("{} for shot {} accepted silently",
-                                            lower ? "position" : "POSITION", shot))) {
+    if (!Quiet(position, fmt::format("{} for shot {} accepted silently",
+                                     lower ? "position" : "POSITION", shot)) ||
+        !Quiet(set_state, fmt::format("{} accepted silently", set_state))) {
       return false;
     }
-    if (!expect_quiet(set_state, fmt::format("{} accepted silently", set_state))) return false;
-
     ShotAnswer answer;
-    const Fault f = session.Go(std::chrono::duration<double>(settings.go_timeout), answer);
+    const Fault f = session_.Go(std::chrono::duration<double>(go_timeout_), answer);
     const std::string what = fmt::format("GO at shot {} answered by BESTSHOT", shot);
     if (f) {
       std::string detail = f.reason;
-      if (!session.pending().empty()) detail += "; received " + Shown(session.pending());
-      report.Step(false, what, detail);
+      if (!session_.pending().empty()) detail += "; received " + Shown(session_.pending());
+      report_.Step(false, what, detail);
       return false;
     }
+    report_.Step(true, what, AnswerDetail(answer, shot));
+    return true;
+  }
+
+  // The engine should end by itself once its input closes.
+  void Exit() {
+    session_.Stop(milliseconds(2000));
+    const std::string how = session_.ExitDescription();
+    report_.Step(
+        how.rfind("exited", 0) == 0, "engine ends when its input closes",
+        how.find("signal 9") != std::string::npos ? "still running after 2 s; killed" : how);
+  }
+
+  bool all_passed() const { return report_.all_passed(); }
+
+ private:
+  bool ReadyAnswer(const char* word) {
+    if (Fault f = session_.Send(word, ready_timeout_); f) {
+      report_.Step(false, fmt::format("{} answered", word), f.reason);
+      return false;
+    }
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + ready_timeout_;
+    while (received.find("READYOK") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::string more;
+      if (Fault f = session_.Collect(milliseconds(50), more); f) {
+        report_.Step(false, fmt::format("{} answered", word), f.reason);
+        return false;
+      }
+      received += more;
+    }
+    // Let anything sent after READYOK (a line end, say) arrive as well.
+    std::string tail;
+    session_.Collect(milliseconds(100), tail);
+    received += tail;
+    const bool exact = received == "READYOK";
+    const bool found = received.find("READYOK") != std::string::npos;
+    report_.Step(exact, fmt::format("{} answered by READYOK without a line end", word),
+                 "received " + Shown(received) +
+                     (exact   ? ""
+                      : found ? " (extra bytes around READYOK)"
+                              : " (no READYOK)"));
+    return true;
+  }
+
+  static std::string AnswerDetail(const ShotAnswer& answer, int shot) {
     std::string detail =
         fmt::format("received {} in {:.2f} s", Shown(answer.texts), answer.thinking_seconds);
     if (shot >= 14) {
@@ -153,15 +178,29 @@ bool RunComplianceCheck(const std::vector<std::string>& engine, const std::strin
       detail += answer.reply.mean_score ? fmt::format("; MeanScore {}", *answer.reply.mean_score)
                                         : "; no MeanScore text";
     }
-    report.Step(true, what, detail);
+    return detail;
   }
 
-  // The engine should end by itself once its input closes.
-  session.Stop(milliseconds(2000));
-  const std::string how = session.ExitDescription();
-  report.Step(how.rfind("exited", 0) == 0, "engine ends when its input closes",
-              how.find("signal 9") != std::string::npos ? "still running after 2 s; killed" : how);
-  return report.all_passed();
+  CheckReport report_;
+  milliseconds ready_timeout_;
+  double go_timeout_;
+  EngineSession session_;
+};
+
+}  // namespace
+
+bool RunComplianceCheck(const std::vector<std::string>& engine, const std::string& stderr_log,
+                        const CheckSettings& settings, std::ostream& report) {
+  Conversation check(settings, report);
+  if (!check.Start(engine, stderr_log) || !check.Readiness() ||
+      !check.Quiet("NEWGAME", "NEWGAME accepted silently")) {
+    return false;
+  }
+  for (int shot : {0, 5, 14, 15}) {
+    if (!check.GoAt(shot)) return false;
+  }
+  check.Exit();
+  return check.all_passed();
 }
 
 }  // namespace curling::server

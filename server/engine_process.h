@@ -1,6 +1,6 @@
-// One engine as a child process: stdin and stdout are pipes held by the
-// server, stderr goes to a log file. The child runs in a process group of its
-// own so that it and anything it started can be stopped together.
+// One engine as a child process (ChildProcess): commands written to its
+// standard input one line at a time, its replies read with deadlines, its
+// standard error sent to a log file.
 #pragma once
 
 #include <sys/types.h>
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "server/child_process.h"
 
 namespace curling::server {
 
@@ -23,11 +25,6 @@ enum class IoStatus {
 
 class EngineProcess {
  public:
-  EngineProcess() = default;
-  ~EngineProcess();
-  EngineProcess(const EngineProcess&) = delete;
-  EngineProcess& operator=(const EngineProcess&) = delete;
-
   // Starts argv[0] (looked up in PATH when it has no slash) with the other
   // words as its arguments. On failure `error` says why.
   bool Start(const std::vector<std::string>& argv, const std::string& stderr_log,
@@ -45,23 +42,15 @@ class EngineProcess {
   // process group; always reaps it. Safe to call more than once.
   void Stop(std::chrono::milliseconds grace);
   // Kills the process group at once and reaps the engine.
-  void Kill();
+  void Kill() { child_.Kill(); }
 
-  bool running();
-  // Starting a second engine on the same object is not supported.
-  pid_t pid() const { return pid_; }
+  bool running() { return child_.running(); }
+  pid_t pid() const { return child_.pid(); }
   // "exited with code N" / "killed by signal N" once it ended, else "running".
-  std::string ExitDescription();
+  std::string ExitDescription() { return child_.ExitDescription(); }
 
  private:
-  bool Reap(bool block);
-
-  pid_t pid_ = -1;
-  int stdin_fd_ = -1;
-  int stdout_fd_ = -1;
-  bool reaped_ = false;
-  bool finished_ = false;  // killed and reaped: nothing left to stop
-  int wait_status_ = 0;
+  ChildProcess child_;
 };
 
 }  // namespace curling::server

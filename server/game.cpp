@@ -1,6 +1,7 @@
 #include "server/game.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include <fmt/format.h>
@@ -44,25 +45,172 @@ std::string ProtocolState::TimeCommand(const std::array<double, 2>& seconds_left
                      std::max(seconds_left[1 - seat], 0.0));
 }
 
-GameResult Game::LoseByFault(int seat, Fault fault, std::array<int, 2> total, int ends_played) {
+struct Game::Progress {
+  GameState state{};  // CurEnd, LastEnd, ShotNum, NextSide, Score and stones as sent
+  std::array<int, 2> total{};
+  std::array<double, 2> used{};  // thinking time by seat
+  int first_seat = 0;            // the seat throwing first in the current end
+  int end = 0;
+  sim::RandomStream stream;
+};
+
+GameResult Game::Play() {
+  for (GameObserver* observer : observers_)
+    observer->OnGameStart(config_);
+  EngineSession first(config_.engines[0].name);
+  EngineSession second(config_.engines[1].name);
+  const Sessions sessions{&first, &second};
+  Progress game;
+  if (auto fault = StartEngines(sessions)) return Finish(LoseByFault(*fault, game), sessions);
+  game.stream = {config_.seed, config_.stream, 0};
+  if (config_.start) {
+    game.end = config_.start->end;
+    game.first_seat = config_.start->first_seat;
+    game.total = config_.start->total;
+  }
+  const GameRules& rules = config_.rules;
+  for (;; ++game.end) {
+    const bool regular = game.end < rules.ends;
+    if (!regular && game.total[0] != game.total[1]) break;
+    if (game.end >= rules.ends + rules.extra_ends) break;
+    if (auto fault = PlayEnd(sessions, game)) return Finish(LoseByFault(*fault, game), sessions);
+    ScoreTheEnd(game);
+  }
+  return Finish(CompletedResult(game), sessions);
+}
+
+std::optional<Game::SeatFault> Game::StartEngines(const Sessions& sessions) {
+  const auto stall_limit = Millis(config_.rules.ready_timeout);
+  for (int seat = 0; seat < 2; ++seat) {
+    const EngineCommand& engine = config_.engines[seat];
+    if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) {
+      return SeatFault{seat, f};
+    }
+  }
+  for (int seat = 0; seat < 2; ++seat) {
+    if (Fault f = sessions[seat]->Send("NEWGAME", stall_limit); f) return SeatFault{seat, f};
+    if (Fault f = sessions[seat]->WaitReady(stall_limit, kResendInterval); f) {
+      return SeatFault{seat, f};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Game::SeatFault> Game::PlayEnd(const Sessions& sessions, Progress& game) {
+  const GameRules& rules = config_.rules;
+  GameState& state = game.state;
+  state.CurEnd = game.end;
+  state.LastEnd = game.end < rules.ends ? rules.ends - 1 : game.end;
+  const bool start_end = config_.start && game.end == config_.start->end;
+  for (int i = 0; i < 16; ++i)
+    state.Stones[i] = start_end ? config_.start->stones[i] : StonePosition{0.0f, 0.0f};
+  for (int shot = start_end ? config_.start->shot : 0; shot < 16; ++shot) {
+    const int seat = shot % 2 == 0 ? game.first_seat : 1 - game.first_seat;
+    state.ShotNum = shot;
+    state.NextSide = static_cast<uint8_t>(seat);
+    for (GameObserver* observer : observers_)
+      observer->OnShotStart(game.end, shot, seat);
+    if (auto fault = PlayTurn(*sessions[seat], seat, game)) return fault;
+  }
+  return std::nullopt;
+}
+
+std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, Progress& game) {
+  const GameRules& rules = config_.rules;
+  const auto stall_limit = Millis(rules.ready_timeout);
+  ShotRecord record;
+  record.end = game.end;
+  record.shot = game.state.ShotNum;
+  record.seat = seat;
+  record.before = game.state;
+  const std::array<double, 2> left{rules.time_budget - game.used[0],
+                                   rules.time_budget - game.used[1]};
+  for (const std::string& command :
+       {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state),
+        ProtocolState::ScoreCommand(game.total, seat), ProtocolState::TimeCommand(left, seat)}) {
+    if (Fault f = engine.Send(command, stall_limit); f) return SeatFault{seat, f};
+  }
+  const double budget = std::max(left[seat], 0.0);
+  if (Fault f = engine.Go(std::chrono::duration<double>(budget), record.answer); f) {
+    if (f.kind == FaultKind::kTime) {
+      f.reason += " (" + std::to_string(static_cast<int>(rules.time_budget)) + " s per game)";
+    }
+    return SeatFault{seat, f};
+  }
+  game.used[seat] += record.answer.thinking_seconds;
+  record.budget_left = rules.time_budget - game.used[seat];
+
+  const sim::Rules physics_rules{rules.free_guard_zone};
+  record.outcome =
+      player_(game.state, record.answer.reply.shot, rules.error, game.stream, physics_rules);
+  std::copy(std::begin(record.outcome.final_state.Stones),
+            std::end(record.outcome.final_state.Stones), std::begin(game.state.Stones));
+  for (GameObserver* observer : observers_)
+    observer->OnShot(record);
+  return std::nullopt;
+}
+
+void Game::ScoreTheEnd(Progress& game) {
+  EndRecord record;
+  record.end = game.end;
+  record.first_seat = game.first_seat;
+  record.score = ScoreEnd(game.state);
+  if (record.score.side >= 0) {
+    record.scoring_seat = record.score.side == 0 ? game.first_seat : 1 - game.first_seat;
+    game.total[record.scoring_seat] += record.score.points;
+  }
+  if (game.end < 10) {
+    // Seen from seat 0: positive when the first engine scored.
+    const int sign = record.scoring_seat == 0 ? 1 : record.scoring_seat == 1 ? -1 : 0;
+    game.state.Score[game.end] = sign * record.score.points;
+  }
+  record.total = game.total;
+  for (GameObserver* observer : observers_)
+    observer->OnEnd(record);
+  game.first_seat = NextFirstSeat(game.first_seat, record.score);
+}
+
+GameResult Game::CompletedResult(const Progress& game) const {
   GameResult result;
-  result.total = total;
-  result.ends_played = ends_played;
-  if (fault.kind == FaultKind::kInterrupted) {
+  result.outcome = GameOutcome::kCompleted;
+  result.total = game.total;
+  result.ends_played = game.end;
+  result.thinking_seconds = game.used;
+  const std::string after = " after " + std::to_string(game.end) + " ends";
+  if (game.total[0] == game.total[1]) {
+    result.winner = -1;
+    result.reason =
+        "draw " + std::to_string(game.total[0]) + "-" + std::to_string(game.total[1]) + after;
+  } else {
+    const int winner = game.total[0] > game.total[1] ? 0 : 1;
+    result.winner = winner;
+    result.reason = config_.engines[winner].name + " wins " + std::to_string(game.total[winner]) +
+                    "-" + std::to_string(game.total[1 - winner]) + after;
+  }
+  return result;
+}
+
+GameResult Game::LoseByFault(const SeatFault& fault, const Progress& game) const {
+  GameResult result;
+  result.total = game.total;
+  result.ends_played = game.end;
+  result.thinking_seconds = game.used;
+  if (fault.fault.kind == FaultKind::kInterrupted) {
     result.outcome = GameOutcome::kInterrupted;
     result.reason = "game interrupted";
     return result;
   }
+  assert(fault.seat == 0 || fault.seat == 1);
   result.outcome = GameOutcome::kFault;
-  result.fault_seat = seat;
-  result.winner = 1 - seat;
-  result.reason = config_.engines[seat].name + " loses by fault (" + FaultKindName(fault.kind) +
-                  "): " + fault.reason;
-  result.fault = std::move(fault);
+  result.fault_seat = fault.seat;
+  result.winner = 1 - fault.seat;
+  result.reason = config_.engines[fault.seat].name + " loses by fault (" +
+                  FaultKindName(fault.fault.kind) + "): " + fault.fault.reason;
+  result.fault = fault.fault;
   return result;
 }
 
-GameResult Game::Finish(GameResult result, std::array<EngineSession*, 2> sessions) {
+GameResult Game::Finish(GameResult result, const Sessions& sessions) {
   // A faulty engine is killed at once; a healthy one gets to see the end of
   // its input and leave by itself first.
   for (int seat = 0; seat < 2; ++seat) {
@@ -75,136 +223,6 @@ GameResult Game::Finish(GameResult result, std::array<EngineSession*, 2> session
   for (GameObserver* observer : observers_)
     observer->OnResult(result);
   return result;
-}
-
-GameResult Game::Play() {
-  for (GameObserver* observer : observers_)
-    observer->OnGameStart(config_);
-  const GameRules& rules = config_.rules;
-  EngineSession first(config_.engines[0].name);
-  EngineSession second(config_.engines[1].name);
-  const std::array<EngineSession*, 2> sessions{&first, &second};
-  std::array<int, 2> total{};
-  std::array<double, 2> used{};
-  const auto stall_limit = Millis(rules.ready_timeout);
-
-  auto fail = [&](int seat, Fault fault, int ends_played) {
-    GameResult result = LoseByFault(seat, std::move(fault), total, ends_played);
-    result.thinking_seconds = used;
-    return Finish(std::move(result), sessions);
-  };
-
-  for (int seat = 0; seat < 2; ++seat) {
-    const EngineSpec& engine = config_.engines[seat];
-    if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log); f) return fail(seat, f, 0);
-  }
-  for (int seat = 0; seat < 2; ++seat) {
-    if (Fault f = sessions[seat]->Send("NEWGAME", stall_limit); f) return fail(seat, f, 0);
-    if (Fault f = sessions[seat]->WaitReady(Millis(rules.ready_timeout), kResendInterval); f) {
-      return fail(seat, f, 0);
-    }
-  }
-
-  sim::RandomStream stream{config_.seed, config_.stream, 0};
-  const sim::Rules physics_rules{rules.free_guard_zone};
-  GameState state{};
-  int first_seat = 0;
-  int end = 0;
-  if (config_.start) {
-    end = config_.start->end;
-    first_seat = config_.start->first_seat;
-    total = config_.start->total;
-  }
-  for (;; ++end) {
-    const bool regular = end < rules.ends;
-    if (!regular && total[0] != total[1]) break;
-    if (end >= rules.ends + rules.extra_ends) break;
-
-    state.CurEnd = end;
-    state.LastEnd = regular ? rules.ends - 1 : end;
-    const bool start_end = config_.start && end == config_.start->end;
-    for (int i = 0; i < 16; ++i)
-      state.Stones[i] = start_end ? config_.start->stones[i] : StonePosition{0.0f, 0.0f};
-    for (int shot = start_end ? config_.start->shot : 0; shot < 16; ++shot) {
-      const int seat = shot % 2 == 0 ? first_seat : 1 - first_seat;
-      state.ShotNum = shot;
-      state.NextSide = static_cast<uint8_t>(seat);
-      for (GameObserver* observer : observers_)
-        observer->OnShotStart(end, shot, seat);
-
-      EngineSession& engine = *sessions[seat];
-      ShotRecord record;
-      record.end = end;
-      record.shot = shot;
-      record.seat = seat;
-      record.before = state;
-      if (Fault f = engine.Send(ProtocolState::PositionCommand(state), stall_limit); f) {
-        return fail(seat, f, end);
-      }
-      if (Fault f = engine.Send(ProtocolState::SetStateCommand(state), stall_limit); f) {
-        return fail(seat, f, end);
-      }
-      const std::array<double, 2> left{rules.time_budget - used[0], rules.time_budget - used[1]};
-      if (Fault f = engine.Send(ProtocolState::ScoreCommand(total, seat), stall_limit); f) {
-        return fail(seat, f, end);
-      }
-      if (Fault f = engine.Send(ProtocolState::TimeCommand(left, seat), stall_limit); f) {
-        return fail(seat, f, end);
-      }
-      const double budget = left[seat];
-      if (Fault f = engine.Go(std::chrono::duration<double>(std::max(budget, 0.0)), record.answer);
-          f) {
-        if (f.kind == FaultKind::kTime) {
-          f.reason += " (" + std::to_string(static_cast<int>(rules.time_budget)) + " s per game)";
-        }
-        return fail(seat, f, end);
-      }
-      used[seat] += record.answer.thinking_seconds;
-      record.budget_left = rules.time_budget - used[seat];
-
-      record.outcome = player_(state, record.answer.reply.shot, rules.error, stream, physics_rules);
-      std::copy(std::begin(record.outcome.final_state.Stones),
-                std::end(record.outcome.final_state.Stones), std::begin(state.Stones));
-      for (GameObserver* observer : observers_)
-        observer->OnShot(record);
-    }
-
-    EndRecord end_record;
-    end_record.end = end;
-    end_record.first_seat = first_seat;
-    end_record.score = ScoreEnd(state.Stones);
-    if (end_record.score.side >= 0) {
-      end_record.scoring_seat = end_record.score.side == 0 ? first_seat : 1 - first_seat;
-      total[end_record.scoring_seat] += end_record.score.points;
-    }
-    if (end < 10) {
-      const int signed_points = end_record.scoring_seat == 0   ? end_record.score.points
-                                : end_record.scoring_seat == 1 ? -end_record.score.points
-                                                               : 0;
-      state.Score[end] = signed_points;
-    }
-    end_record.total = total;
-    for (GameObserver* observer : observers_)
-      observer->OnEnd(end_record);
-    first_seat = NextFirstSeat(first_seat, end_record.score);
-  }
-
-  GameResult result;
-  result.outcome = GameOutcome::kCompleted;
-  result.total = total;
-  result.ends_played = end;
-  result.thinking_seconds = used;
-  if (total[0] == total[1]) {
-    result.winner = -1;
-    result.reason = "draw " + std::to_string(total[0]) + "-" + std::to_string(total[1]) +
-                    " after " + std::to_string(end) + " ends";
-  } else {
-    result.winner = total[0] > total[1] ? 0 : 1;
-    result.reason =
-        config_.engines[result.winner].name + " wins " + std::to_string(total[result.winner]) +
-        "-" + std::to_string(total[1 - result.winner]) + " after " + std::to_string(end) + " ends";
-  }
-  return Finish(std::move(result), sessions);
 }
 
 }  // namespace curling::server

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "server/game_types.h"
@@ -45,8 +46,20 @@ class Game {
   GameResult Play();
 
  private:
-  GameResult Finish(GameResult result, std::array<EngineSession*, 2> sessions);
-  GameResult LoseByFault(int seat, Fault fault, std::array<int, 2> total, int ends_played);
+  using Sessions = std::array<EngineSession*, 2>;
+  struct Progress;  // the game as played so far
+  struct SeatFault {
+    int seat;
+    Fault fault;
+  };
+
+  std::optional<SeatFault> StartEngines(const Sessions& sessions);
+  std::optional<SeatFault> PlayEnd(const Sessions& sessions, Progress& game);
+  std::optional<SeatFault> PlayTurn(EngineSession& engine, int seat, Progress& game);
+  void ScoreTheEnd(Progress& game);
+  GameResult CompletedResult(const Progress& game) const;
+  GameResult LoseByFault(const SeatFault& fault, const Progress& game) const;
+  GameResult Finish(GameResult result, const Sessions& sessions);
 
   GameConfig config_;
   ShotPlayer player_;

@@ -93,7 +93,7 @@ json SeatOrNull(int seat) {
 
 json HeaderJson(const GameConfig& config) {
   json engines = json::array();
-  for (const EngineSpec& engine : config.engines) {
+  for (const EngineCommand& engine : config.engines) {
     engines.push_back({{"name", engine.name}, {"command", engine.argv}});
   }
   const GameRules& rules = config.rules;

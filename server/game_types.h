@@ -10,13 +10,15 @@
 #include <vector>
 
 #include "curling_simulator/records.h"
+#include "curling_simulator/rink.h"
 #include "curling_simulator/simulator.h"
 #include "server/end_scoring.h"
 #include "server/engine_session.h"
 
 namespace curling::server {
 
-struct EngineSpec {
+// How one engine is launched and named.
+struct EngineCommand {
   std::string name;               // shown on the scoreboard and in the record
   std::vector<std::string> argv;  // program and arguments, never run through a shell
   std::string stderr_log;         // file that receives the engine's stderr
@@ -24,10 +26,10 @@ struct EngineSpec {
 
 struct GameRules {
   int ends = 8;
-  int extra_ends = 4;         // extra ends played while tied, then a draw
-  float error = 0.145f;       // random delivery error (standard deviation, metres)
-  double time_budget = 1800;  // thinking time per engine per game, seconds
-  double ready_timeout = 10;  // seconds to answer ISREADY, and to read a command
+  int extra_ends = 4;                    // extra ends played while tied, then a draw
+  float error = sim::kMatchRandomError;  // random delivery error (standard deviation, m)
+  double time_budget = 1800;             // thinking time per engine per game, seconds
+  double ready_timeout = 10;             // seconds to answer ISREADY, and to read a command
   bool free_guard_zone = true;
 };
 
@@ -43,7 +45,7 @@ struct GameStart {
 };
 
 struct GameConfig {
-  std::array<EngineSpec, 2> engines;  // seat 0 throws first in the first end
+  std::array<EngineCommand, 2> engines;  // seat 0 throws first in the first end
   GameRules rules;
   uint64_t seed = 0;
   uint64_t stream = 0;             // random stream of this game (games in parallel differ here)

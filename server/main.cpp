@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <random>
 
 #include "curling_simulator/simulator.h"
@@ -80,10 +81,22 @@ ShotPlayer LibraryShotPlayer() {
   };
 }
 
-// Exit code: 0 played to its end (or stopped by the SPRT), 2 bad options or
-// the output could not be written, 3 interrupted.
-int Tournament(const MatchOptions& options,
-               const std::array<std::vector<std::string>, 2>& commands) {
+// The output folder: --out, or a fresh one named after the date and seed.
+std::optional<fs::path> OutputFolder(const MatchOptions& options, uint64_t seed) {
+  const fs::path folder =
+      options.out.empty() ? fs::path(DefaultOutputFolder(seed)) : fs::path(options.out);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    std::cerr << "curling-match: cannot create " << folder.string() << ": " << ec.message() << '\n';
+    return std::nullopt;
+  }
+  return folder;
+}
+
+// The tournament the options ask for, or nothing after saying what is wrong.
+std::optional<TournamentPlan> PlanFrom(const MatchOptions& options,
+                                       const SeatCommandLines& commands) {
   TournamentPlan plan;
   plan.rules = RulesFrom(options);
   plan.seed = options.seed ? *options.seed : std::random_device{}();
@@ -92,7 +105,7 @@ int Tournament(const MatchOptions& options,
     curling::stats::ScenarioList list = curling::stats::LoadScenarioFile(options.scenarios);
     if (!list.error.empty()) {
       std::cerr << "curling-match: --scenarios: " << list.error << '\n';
-      return kExitUsage;
+      return std::nullopt;
     }
     plan.scenarios = std::move(list.scenarios);
   }
@@ -106,32 +119,110 @@ int Tournament(const MatchOptions& options,
                                          : 2;
   if (std::string why = ValidateTournamentPlan(plan); !why.empty()) {
     std::cerr << "curling-match: " << why << '\n';
-    return kExitUsage;
+    return std::nullopt;
   }
   const auto names = EngineNames(commands);
   for (int side = 0; side < 2; ++side)
     plan.engines[side] = {names[side], commands[side], ""};
-  plan.folder =
-      options.out.empty() ? fs::path(DefaultOutputFolder(plan.seed)) : fs::path(options.out);
-  std::error_code ec;
-  fs::create_directories(plan.folder, ec);
-  if (ec) {
-    std::cerr << "curling-match: cannot create " << plan.folder.string() << ": " << ec.message()
-              << '\n';
-    return kExitUsage;
-  }
-  std::cout << "Tournament: A = " << names[0] << ", B = " << names[1] << ", " << plan.games
-            << " games from seed " << plan.seed << " (pair k on seed " << plan.seed
-            << " + k), output in " << plan.folder.string() << std::endl;
-  const TournamentOutcome outcome = RunTournament(plan, LibraryShotPlayer(), std::cout);
+  return plan;
+}
+
+// Exit code: 0 played to its end (or stopped by the SPRT), 2 bad options or
+// the output could not be written, 3 interrupted.
+int Tournament(const MatchOptions& options, const SeatCommandLines& commands) {
+  std::optional<TournamentPlan> plan = PlanFrom(options, commands);
+  if (!plan) return kExitUsage;
+  const std::optional<fs::path> folder = OutputFolder(options, plan->seed);
+  if (!folder) return kExitUsage;
+  plan->folder = *folder;
+  std::cout << "Tournament: A = " << plan->engines[0].name << ", B = " << plan->engines[1].name
+            << ", " << plan->games << " games from seed " << plan->seed << " (pair k on seed "
+            << plan->seed << " + k), output in " << plan->folder.string() << std::endl;
+  const TournamentOutcome outcome = RunTournament(*plan, LibraryShotPlayer(), std::cout);
   std::cout << '\n'
             << curling::stats::FormatTextReport(outcome.summary)
-            << "Summary: " << (plan.folder / "summary.json").string() << '\n';
+            << "Summary: " << (plan->folder / "summary.json").string() << '\n';
   if (!outcome.error.empty()) {
     std::cerr << "curling-match: " << outcome.error << '\n';
     return kExitUsage;
   }
   return outcome.interrupted ? kExitInterrupted : kExitCompleted;
+}
+
+GameConfig OneGameConfig(const MatchOptions& options, const SeatCommandLines& commands,
+                         const fs::path& folder, uint64_t seed) {
+  GameConfig config;
+  config.rules = RulesFrom(options);
+  config.seed = seed;
+  const auto names = EngineNames(commands);
+  for (int seat = 0; seat < 2; ++seat) {
+    config.engines[seat] = {
+        names[seat], commands[seat],
+        (folder / ("engine-" + std::to_string(seat + 1) + ".stderr.log")).string()};
+  }
+  return config;
+}
+
+// One game is a tournament of one: the same summary.json, without an Elo.
+void WriteOneGameSummary(const fs::path& folder, const GameConfig& config,
+                         const GameResult& result) {
+  curling::stats::TournamentTally tally;
+  tally.Record(0, ResultForSeat(result, 0));
+  curling::stats::TournamentSummary summary = curling::stats::Summarize(tally.Snapshot(), {});
+  summary.engine_a = config.engines[0].name;
+  summary.engine_b = config.engines[1].name;
+  summary.games_planned = 1;
+  if (std::string why = curling::stats::WriteSummaryJson(folder, summary); !why.empty()) {
+    std::cerr << "curling-match: " << why << '\n';
+  }
+}
+
+int ExitCodeOf(const GameResult& result) {
+  switch (result.outcome) {
+    case GameOutcome::kCompleted:
+      return kExitCompleted;
+    case GameOutcome::kFault:
+      return kExitFault;
+    case GameOutcome::kInterrupted:
+      return kExitInterrupted;
+  }
+  return kExitFault;
+}
+
+// Plays one game with the scoreboard on standard output; leaves its record,
+// replay page, engine logs and summary in the output folder.
+int OneGame(const MatchOptions& options, const SeatCommandLines& commands) {
+  const uint64_t seed = options.seed ? *options.seed : std::random_device{}();
+  const std::optional<fs::path> folder = OutputFolder(options, seed);
+  if (!folder) return kExitUsage;
+  const GameConfig config = OneGameConfig(options, commands, *folder, seed);
+  std::cout << "Seed " << seed << ", output in " << folder->string() << '\n';
+  const fs::path record_path = *folder / "game.jsonl";
+  GameRecordWriter record(record_path.string());
+  if (!record.ok()) {
+    std::cerr << "curling-match: cannot write " << record_path.string() << '\n';
+    return kExitUsage;
+  }
+  Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
+  Game game(config, LibraryShotPlayer());
+  game.AddObserver(&record);
+  game.AddObserver(&scoreboard);
+  const GameResult result = game.Play();
+  if (!record.ok()) {
+    // A game whose record was cut short (a full disk, say) is not reported as a
+    // clean result: the record is what the result stands on.
+    std::cerr << "curling-match: writing " << record_path.string()
+              << " failed; the record is incomplete\n";
+    return kExitUsage;
+  }
+  const fs::path page = *folder / "replay.html";
+  std::string error;
+  if (!WriteReplayPage(record_path.string(), page.string(), error)) {
+    std::cerr << "curling-match: " << error << '\n';
+  }
+  std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
+  if (result.outcome != GameOutcome::kInterrupted) WriteOneGameSummary(*folder, config, result);
+  return ExitCodeOf(result);
 }
 
 }  // namespace
@@ -144,9 +235,8 @@ int main(int argc, char** argv) {
 
   InstallSignalHandlers();
   if (!options.record_only.empty()) return RecordOnly(options);
-
   std::string error;
-  const auto commands = EngineCommands(options, DefaultEngine(), error);
+  const auto commands = EngineCommandLines(options, DefaultEngine(), error);
   if (!commands) {
     std::cerr << "curling-match: " << error << '\n';
     return kExitUsage;
@@ -155,69 +245,5 @@ int main(int argc, char** argv) {
   if (options.games || !options.sprt.empty() || !options.scenarios.empty()) {
     return Tournament(options, *commands);
   }
-
-  GameConfig config;
-  config.rules = RulesFrom(options);
-  config.seed = options.seed ? *options.seed : std::random_device{}();
-  const auto names = EngineNames(*commands);
-  const fs::path folder =
-      options.out.empty() ? fs::path(DefaultOutputFolder(config.seed)) : fs::path(options.out);
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec) {
-    std::cerr << "curling-match: cannot create " << folder.string() << ": " << ec.message() << '\n';
-    return kExitUsage;
-  }
-  for (int seat = 0; seat < 2; ++seat) {
-    config.engines[seat] = {
-        names[seat], (*commands)[seat],
-        (folder / ("engine-" + std::to_string(seat + 1) + ".stderr.log")).string()};
-  }
-
-  std::cout << "Seed " << config.seed << ", output in " << folder.string() << '\n';
-  const fs::path record_path = folder / "game.jsonl";
-  GameRecordWriter record(record_path.string());
-  if (!record.ok()) {
-    std::cerr << "curling-match: cannot write " << record_path.string() << '\n';
-    return kExitUsage;
-  }
-  Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
-  Game game(config, LibraryShotPlayer());
-  game.AddObserver(&record);
-  game.AddObserver(&scoreboard);
-  const GameResult result = game.Play();
-
-  if (!record.ok()) {
-    // A game whose record was cut short (a full disk, say) is not reported as a
-    // clean result: the record is what the result stands on.
-    std::cerr << "curling-match: writing " << record_path.string()
-              << " failed; the record is incomplete\n";
-    return kExitUsage;
-  }
-  const fs::path page = folder / "replay.html";
-  if (!WriteReplayPage(record_path.string(), page.string(), error)) {
-    std::cerr << "curling-match: " << error << '\n';
-  }
-  std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
-  if (result.outcome != GameOutcome::kInterrupted) {
-    // One game is a tournament of one: the same summary.json, without an Elo.
-    curling::stats::TournamentTally tally;
-    tally.Record(0, ResultForSeat(result, 0));
-    curling::stats::TournamentSummary summary = curling::stats::Summarize(tally.Snapshot(), {});
-    summary.engine_a = names[0];
-    summary.engine_b = names[1];
-    summary.games_planned = 1;
-    if (std::string why = curling::stats::WriteSummaryJson(folder, summary); !why.empty()) {
-      std::cerr << "curling-match: " << why << '\n';
-    }
-  }
-  switch (result.outcome) {
-    case GameOutcome::kCompleted:
-      return kExitCompleted;
-    case GameOutcome::kFault:
-      return kExitFault;
-    case GameOutcome::kInterrupted:
-      return kExitInterrupted;
-  }
-  return kExitFault;
+  return OneGame(options, *commands);
 }

@@ -66,13 +66,14 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
   app.get_formatter()->column_width(30);
 }
 
-std::optional<std::array<std::vector<std::string>, 2>> EngineCommands(
-    const MatchOptions& options, const std::string& default_engine, std::string& error) {
+std::optional<SeatCommandLines> EngineCommandLines(const MatchOptions& options,
+                                                   const std::string& default_engine,
+                                                   std::string& error) {
   if (options.engines.size() > 2) {
     error = "--engine is given more than twice";
     return std::nullopt;
   }
-  std::array<std::vector<std::string>, 2> commands;
+  SeatCommandLines commands;
   for (size_t seat = 0; seat < 2; ++seat) {
     if (seat >= options.engines.size()) {
       commands[seat] = {default_engine};
@@ -90,7 +91,7 @@ std::optional<std::array<std::vector<std::string>, 2>> EngineCommands(
   return commands;
 }
 
-std::array<std::string, 2> EngineNames(const std::array<std::vector<std::string>, 2>& commands) {
+std::array<std::string, 2> EngineNames(const SeatCommandLines& commands) {
   std::array<std::string, 2> names;
   for (int seat = 0; seat < 2; ++seat) {
     names[seat] = std::filesystem::path(commands[seat][0]).filename().string();
@@ -106,7 +107,7 @@ GameRules RulesFrom(const MatchOptions& options) {
   GameRules rules;
   rules.ends = options.ends;
   rules.extra_ends = options.extra_ends;
-  rules.error = static_cast<float>(options.error);
+  rules.error = options.error;
   rules.time_budget = options.time;
   rules.ready_timeout = options.ready_timeout;
   rules.free_guard_zone = !options.no_free_guard_zone;

@@ -17,7 +17,7 @@ struct MatchOptions {
   int ends = 8;
   int extra_ends = 4;
   std::optional<uint64_t> seed;
-  double error = 0.145;
+  float error = sim::kMatchRandomError;
   double time = 1800;  // seconds of thinking time per engine per game
   double ready_timeout = 10;
   std::string out;  // output folder; default games/<date>-<time>-seed<seed>/
@@ -35,13 +35,17 @@ struct MatchOptions {
 // Declares every option on `app`, storing into `options`.
 void AddMatchOptions(CLI::App& app, MatchOptions& options);
 
+// Program and arguments of each seat's engine.
+using SeatCommandLines = std::array<std::vector<std::string>, 2>;
+
 // The engine command of each seat, split into words. A seat without --engine
 // plays the curling-engine found next to this program.
-std::optional<std::array<std::vector<std::string>, 2>> EngineCommands(
-    const MatchOptions& options, const std::string& default_engine, std::string& error);
+std::optional<SeatCommandLines> EngineCommandLines(const MatchOptions& options,
+                                                   const std::string& default_engine,
+                                                   std::string& error);
 
 // Names for the scoreboard: the program's file name, numbered when both are alike.
-std::array<std::string, 2> EngineNames(const std::array<std::vector<std::string>, 2>& commands);
+std::array<std::string, 2> EngineNames(const SeatCommandLines& commands);
 
 GameRules RulesFrom(const MatchOptions& options);
 

@@ -113,6 +113,103 @@ std::string Quote(std::string_view text) {
   return out + "\"";
 }
 
+// What reading one text of a reply came to.
+struct TextRead {
+  ReplyStatus status;  // kComplete: the text was read, up to `end`
+  size_t end = 0;
+  std::string fault;  // why the text is malformed, with kFault
+};
+
+TextRead Read(size_t end) {
+  return {ReplyStatus::kComplete, end, {}};
+}
+TextRead Incomplete() {
+  return {ReplyStatus::kIncomplete, 0, {}};
+}
+TextRead Malformed(std::string why) {
+  return {ReplyStatus::kFault, 0, std::move(why)};
+}
+
+// Each reader gets the text and the position of its word, which has matched.
+using TextReader = TextRead (*)(std::string_view text, size_t pos, bool at_end_of_data,
+                                ShotReply& reply);
+
+TextRead SkipReady(std::string_view, size_t pos, bool, ShotReply&) {
+  return Read(pos + 7);
+}
+
+TextRead ReadShotNum(std::string_view text, size_t pos, bool, ShotReply& reply) {
+  const NumberToken token = TakeNumberToken(text, pos + 8);
+  if (!token.complete) return Incomplete();
+  const auto value = ToInteger(token.text);
+  if (!value || *value < 0 || *value > 1'000'000'000) {
+    return Malformed("malformed ShotNum text " + Quote(text.substr(pos)));
+  }
+  reply.shot_num = static_cast<int>(*value);
+  return Read(pos + 8 + token.text.size());
+}
+
+TextRead ReadMeanScore(std::string_view text, size_t pos, bool, ShotReply& reply) {
+  const NumberToken token = TakeNumberToken(text, pos + 10);
+  if (!token.complete) return Incomplete();
+  const auto value = ToDouble(token.text);
+  if (!value || !std::isfinite(*value)) {
+    return Malformed("malformed or non-finite MeanScore text " + Quote(text.substr(pos)));
+  }
+  reply.mean_score = *value;
+  return Read(pos + 10 + token.text.size());
+}
+
+TextRead ReadBestShot(std::string_view text, size_t pos, bool at_end_of_data, ShotReply& reply) {
+  const std::string_view rest = text.substr(pos);
+  size_t at = pos + 8;
+  std::string_view tokens[3];
+  for (int i = 0; i < 3; ++i) {
+    if (at == text.size()) return Incomplete();
+    if (text[at] != ' ') return Malformed("malformed BESTSHOT text " + Quote(rest));
+    while (at < text.size() && text[at] == ' ')
+      ++at;
+    if (at == text.size()) return Incomplete();
+    const NumberToken token = TakeNumberToken(text, at);
+    // A curl flag of 0 or 1 is whole: any digit after it would make the
+    // reply malformed anyway, so a sound reply completes without delay.
+    const bool whole_flag = i == 2 && (token.text == "0" || token.text == "1");
+    if (!token.complete && (i < 2 || !(at_end_of_data || whole_flag))) return Incomplete();
+    if (token.text.empty()) return Malformed("malformed BESTSHOT text " + Quote(rest));
+    tokens[i] = token.text;
+    at += token.text.size();
+  }
+  const auto vx = ToDouble(tokens[0]);
+  const auto vy = ToDouble(tokens[1]);
+  const auto curl = ToInteger(tokens[2]);
+  if (!vx || !vy || !curl) return Malformed("malformed BESTSHOT text " + Quote(rest));
+  const auto fx = static_cast<float>(*vx);
+  const auto fy = static_cast<float>(*vy);
+  if (!std::isfinite(fx) || !std::isfinite(fy)) {
+    return Malformed("non-finite delivery in " + Quote(rest.substr(0, at - pos)));
+  }
+  if (*curl != 0 && *curl != 1) {
+    return Malformed("curl flag other than 0 or 1 in " + Quote(rest.substr(0, at - pos)));
+  }
+  // Nothing but white space may follow: the engine owes no further text.
+  if (SkipSpaces(text, at) != text.size()) {
+    return Malformed("text after BESTSHOT: " + Quote(text.substr(at)));
+  }
+  reply.shot = ShotVector{fx, fy, static_cast<uint8_t>(*curl), {0, 0, 0}};
+  return Read(at);
+}
+
+// The texts of a shot reply, tried in this order; BESTSHOT ends the reply.
+// A READYOK that a re-sent ISREADY caused is skipped.
+struct ReplyText {
+  std::string_view word;
+  TextReader read;
+};
+constexpr ReplyText kReplyTexts[] = {{"READYOK", SkipReady},
+                                     {"SHOTNUM:", ReadShotNum},
+                                     {"MEANSCORE:", ReadMeanScore},
+                                     {"BESTSHOT", ReadBestShot}};
+
 }  // namespace
 
 ReplyStatus ReplyParser::Fail(std::string why) {
@@ -144,84 +241,26 @@ ReplyStatus ReplyParser::ParseShot(bool at_end_of_data) {
   while (true) {
     pos = SkipSpaces(text, pos);
     if (pos == text.size()) return ReplyStatus::kIncomplete;
-    const std::string_view rest = text.substr(pos);
-
-    if (const auto m = MatchWord(text, pos, "READYOK"); m != WordMatch::kNo) {
-      if (m == WordMatch::kPartial) return ReplyStatus::kIncomplete;
-      pos += 7;
-      continue;
+    const ReplyText* found = nullptr;
+    for (const ReplyText& candidate : kReplyTexts) {
+      const WordMatch match = MatchWord(text, pos, candidate.word);
+      if (match == WordMatch::kPartial) return ReplyStatus::kIncomplete;
+      if (match == WordMatch::kYes) {
+        found = &candidate;
+        break;
+      }
     }
-    if (const auto m = MatchWord(text, pos, "SHOTNUM:"); m != WordMatch::kNo) {
-      if (m == WordMatch::kPartial) return ReplyStatus::kIncomplete;
-      const NumberToken token = TakeNumberToken(text, pos + 8);
-      if (!token.complete) return ReplyStatus::kIncomplete;
-      const auto value = ToInteger(token.text);
-      if (!value || *value < 0 || *value > 1'000'000'000) {
-        return Fail("malformed ShotNum text " + Quote(rest));
-      }
-      reply.shot_num = static_cast<int>(*value);
-      pos += 8 + token.text.size();
-      continue;
-    }
-    if (const auto m = MatchWord(text, pos, "MEANSCORE:"); m != WordMatch::kNo) {
-      if (m == WordMatch::kPartial) return ReplyStatus::kIncomplete;
-      const NumberToken token = TakeNumberToken(text, pos + 10);
-      if (!token.complete) return ReplyStatus::kIncomplete;
-      const auto value = ToDouble(token.text);
-      if (!value || !std::isfinite(*value)) {
-        return Fail("malformed or non-finite MeanScore text " + Quote(rest));
-      }
-      reply.mean_score = *value;
-      pos += 10 + token.text.size();
-      continue;
-    }
-    if (const auto m = MatchWord(text, pos, "BESTSHOT"); m != WordMatch::kNo) {
-      if (m == WordMatch::kPartial) return ReplyStatus::kIncomplete;
-      size_t at = pos + 8;
-      std::string_view tokens[3];
-      for (int i = 0; i < 3; ++i) {
-        if (at == text.size()) return ReplyStatus::kIncomplete;
-        if (text[at] != ' ') return Fail("malformed BESTSHOT text " + Quote(rest));
-        while (at < text.size() && text[at] == ' ')
-          ++at;
-        if (at == text.size()) return ReplyStatus::kIncomplete;
-        const NumberToken token = TakeNumberToken(text, at);
-        // A curl flag of 0 or 1 is whole: any digit after it would make the
-        // reply malformed anyway, so a sound reply completes without delay.
-        const bool whole_flag = i == 2 && (token.text == "0" || token.text == "1");
-        if (!token.complete && (i < 2 || !(at_end_of_data || whole_flag))) {
-          return ReplyStatus::kIncomplete;
-        }
-        if (token.text.empty()) return Fail("malformed BESTSHOT text " + Quote(rest));
-        tokens[i] = token.text;
-        at += token.text.size();
-      }
-      const auto vx = ToDouble(tokens[0]);
-      const auto vy = ToDouble(tokens[1]);
-      const auto curl = ToInteger(tokens[2]);
-      if (!vx || !vy || !curl) return Fail("malformed BESTSHOT text " + Quote(rest));
-      const auto fx = static_cast<float>(*vx);
-      const auto fy = static_cast<float>(*vy);
-      if (!std::isfinite(fx) || !std::isfinite(fy)) {
-        return Fail("non-finite delivery in " + Quote(rest.substr(0, at - pos)));
-      }
-      if (*curl != 0 && *curl != 1) {
-        return Fail("curl flag other than 0 or 1 in " + Quote(rest.substr(0, at - pos)));
-      }
-      // Nothing but white space may follow: the engine owes no further text.
-      if (SkipSpaces(text, at) != text.size()) {
-        return Fail("text after BESTSHOT: " + Quote(text.substr(at)));
-      }
-      reply.shot.vx = fx;
-      reply.shot.vy = fy;
-      reply.shot.curl = static_cast<uint8_t>(*curl);
-      shot_ = reply;
-      last_texts_ = buffer_.substr(0, at);
-      buffer_.erase(0, at);
-      return ReplyStatus::kComplete;
-    }
-    return Fail("unexpected text " + Quote(rest));
+    if (found == nullptr) return Fail("unexpected text " + Quote(text.substr(pos)));
+    const TextRead read = found->read(text, pos, at_end_of_data, reply);
+    if (read.status == ReplyStatus::kFault) return Fail(read.fault);
+    if (read.status == ReplyStatus::kIncomplete) return ReplyStatus::kIncomplete;
+    pos = read.end;
+    if (found->read == ReadBestShot) break;
   }
+  shot_ = reply;
+  last_texts_ = buffer_.substr(0, pos);
+  buffer_.erase(0, pos);
+  return ReplyStatus::kComplete;
 }
 
 }  // namespace curling::server

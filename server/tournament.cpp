@@ -88,46 +88,70 @@ GameConfig TournamentGameConfig(const TournamentPlan& plan, int game, int& a_sea
   return config;
 }
 
-TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
-                                std::ostream& out) {
-  std::mutex mutex;  // guards everything below and `out`
-  stats::TournamentTally tally;
-  TournamentOutcome outcome;
-  std::atomic<int> next_game{0};
-  std::atomic<bool> stop{false};
+namespace {
 
-  auto summarize = [&] {
-    stats::TournamentSummary s = stats::Summarize(tally.Snapshot(), plan.sprt);
-    s.engine_a = Joined(plan.engines[0].argv);
-    s.engine_b = Joined(plan.engines[1].argv);
-    s.games_planned = plan.games;
+// One run of a plan: games handed out to a pool of threads; everything the
+// games share is guarded by `mutex_`.
+class TournamentRun {
+ public:
+  TournamentRun(const TournamentPlan& plan, const ShotPlayer& player, std::ostream& out)
+      : plan_(plan), player_(player), out_(out) {}
+
+  TournamentOutcome Run() {
+    const int threads = std::min(plan_.concurrency, plan_.games);
+    std::vector<std::thread> pool;
+    for (int i = 1; i < threads; ++i)
+      pool.emplace_back([this] { Work(); });
+    Work();
+    for (std::thread& t : pool)
+      t.join();
+    return Conclude();
+  }
+
+ private:
+  stats::TournamentSummary Summary() const {
+    stats::TournamentSummary s = stats::Summarize(tally_.Snapshot(), plan_.sprt);
+    s.engine_a = Joined(plan_.engines[0].argv);
+    s.engine_b = Joined(plan_.engines[1].argv);
+    s.games_planned = plan_.games;
     return s;
-  };
+  }
 
-  auto play = [&](int game) {
+  void Work() {
+    while (!stop_ && !InterruptRequested()) {
+      const int game = next_game_++;
+      if (game >= plan_.games) return;
+      Play(game);
+    }
+  }
+
+  void Play(int game) {
     int a_seat = 0;
-    const GameConfig config = TournamentGameConfig(plan, game, a_seat);
+    const GameConfig config = TournamentGameConfig(plan_, game, a_seat);
     const fs::path folder = fs::path(config.engines[0].stderr_log).parent_path();
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path record_path = folder / "game.jsonl";
     GameRecordWriter record(record_path.string());
     if (ec || !record.ok()) {
-      std::lock_guard lock(mutex);
-      outcome.error = "cannot write " + record_path.string();
-      stop = true;
+      std::lock_guard lock(mutex_);
+      outcome_.error = "cannot write " + record_path.string();
+      stop_ = true;
       return;
     }
-    Game match(config, player);
+    Game match(config, player_);
     match.AddObserver(&record);
     const GameResult result = match.Play();
     std::string page_error;
     WriteReplayPage(record_path.string(), (folder / "replay.html").string(), page_error);
+    Record(game, config, a_seat, result);
+  }
 
-    std::lock_guard lock(mutex);
+  void Record(int game, const GameConfig& config, int a_seat, const GameResult& result) {
+    std::lock_guard lock(mutex_);
     if (result.outcome == GameOutcome::kInterrupted) {
-      outcome.interrupted = true;
-      stop = true;
+      outcome_.interrupted = true;
+      stop_ = true;
       return;
     }
     stats::GameResult for_a = ResultForSeat(result, a_seat);
@@ -137,43 +161,45 @@ TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& pl
       for_a.points_b -= config.start->total[1 - a_seat];
       for_a.ends = std::max(0, for_a.ends - config.start->end);
     }
-    tally.Record(game, for_a);
-    const stats::TournamentSummary s = summarize();
-    out << fmt::format("game {} (seed {}, A {}): {}\n", game + 1, config.seed,
-                       a_seat == 0 ? "first" : "second", result.reason)
-        << stats::FormatProgressLine(s) << std::endl;
-    if (std::string why = stats::WriteSummaryJson(plan.folder, s); !why.empty()) {
-      outcome.error = why;
-      stop = true;
+    tally_.Record(game, for_a);
+    const stats::TournamentSummary s = Summary();
+    out_ << fmt::format("game {} (seed {}, A {}): {}\n", game + 1, config.seed,
+                        a_seat == 0 ? "first" : "second", result.reason)
+         << stats::FormatProgressLine(s) << std::endl;
+    if (std::string why = stats::WriteSummaryJson(plan_.folder, s); !why.empty()) {
+      outcome_.error = why;
+      stop_ = true;
     }
-    if (s.sprt_parameters && s.sprt.decision != stats::SprtDecision::kContinue) stop = true;
-  };
-
-  auto worker = [&] {
-    while (!stop && !InterruptRequested()) {
-      const int game = next_game++;
-      if (game >= plan.games) return;
-      play(game);
-    }
-  };
-
-  const int threads = std::min(plan.concurrency, plan.games);
-  std::vector<std::thread> pool;
-  for (int i = 1; i < threads; ++i)
-    pool.emplace_back(worker);
-  worker();
-  for (std::thread& t : pool)
-    t.join();
-
-  if (InterruptRequested()) outcome.interrupted = true;
-  outcome.summary = summarize();
-  if (std::string why = stats::WriteSummaryJson(plan.folder, outcome.summary); !why.empty()) {
-    outcome.error = why;
+    if (s.sprt_parameters && s.sprt.decision != stats::SprtDecision::kContinue) stop_ = true;
   }
-  std::ofstream text(plan.folder / "summary.txt", std::ios::trunc);
-  text << stats::FormatTextReport(outcome.summary);
-  if (!text) outcome.error = "cannot write " + (plan.folder / "summary.txt").string();
-  return outcome;
+
+  TournamentOutcome Conclude() {
+    if (InterruptRequested()) outcome_.interrupted = true;
+    outcome_.summary = Summary();
+    if (std::string why = stats::WriteSummaryJson(plan_.folder, outcome_.summary); !why.empty()) {
+      outcome_.error = why;
+    }
+    std::ofstream text(plan_.folder / "summary.txt", std::ios::trunc);
+    text << stats::FormatTextReport(outcome_.summary);
+    if (!text) outcome_.error = "cannot write " + (plan_.folder / "summary.txt").string();
+    return outcome_;
+  }
+
+  const TournamentPlan& plan_;
+  const ShotPlayer& player_;
+  std::ostream& out_;
+  std::mutex mutex_;  // guards the tally, the outcome and `out_`
+  stats::TournamentTally tally_;
+  TournamentOutcome outcome_;
+  std::atomic<int> next_game_{0};
+  std::atomic<bool> stop_{false};
+};
+
+}  // namespace
+
+TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
+                                std::ostream& out) {
+  return TournamentRun(plan, player, out).Run();
 }
 
 }  // namespace curling::server

@@ -29,7 +29,7 @@
 namespace curling::server {
 
 struct TournamentPlan {
-  std::array<EngineSpec, 2> engines;  // A then B (stderr_log is set per game)
+  std::array<EngineCommand, 2> engines;  // A then B (stderr_log is set per game)
   GameRules rules;
   uint64_t seed = 0;
   int games = 2;

@@ -1,21 +1,10 @@
-// Constants of the physics model: sheet geometry, ice, curl and collisions.
+// Constants of the physics model: ice, curl and collisions. The sheet's
+// geometry is public (curling_simulator/rink.h).
 #pragma once
 
-namespace curling::sim {
+#include "curling_simulator/rink.h"
 
-// Sheet (metres; x across, y along, deliveries travel toward smaller y).
-inline constexpr double kSheetWidth = 4.75;
-inline constexpr double kCentreX = 2.375;
-inline constexpr double kDeliveryX = 2.375;
-inline constexpr double kDeliveryY = 41.28;
-inline constexpr double kTeeX = 2.375;
-inline constexpr double kTeeY = 4.88;
-inline constexpr double kHouseRadius = 1.83;
-inline constexpr double kBackLineY = 3.05;
-inline constexpr double kHogLineY = 11.28;
-inline constexpr double kStoneRadius = 0.145;
-// A stone whose centre is farther than this from the tee does not touch the house.
-inline constexpr double kHouseTouchDistance = kHouseRadius + kStoneRadius;
+namespace curling::sim {
 
 // Ice: constant deceleration (m/s^2).
 inline constexpr double kDeceleration = 0.0824;

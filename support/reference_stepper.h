@@ -12,7 +12,8 @@
 
 namespace curling::reference {
 
-// Sheet, stone and ice constants.
+// Sheet, stone and ice constants: a copy of its own on purpose, so that the
+// reference stays an independent model of the library it checks.
 inline constexpr double kSheetWidth = 4.75;
 inline constexpr double kCentreX = 2.375;
 inline constexpr double kDeliveryX = 2.375;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "eval/rink.h"
+#include "game/rink.h"
 #include "search/strong/shot_making.h"
 #include "search/strong/stone_layout.h"
 

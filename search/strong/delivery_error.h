@@ -12,9 +12,6 @@
 
 namespace curling::strong {
 
-// The random error of the match server when nobody changes it (metres).
-inline constexpr float kMatchDeliveryError = 0.145f;
-
 class DeliveryError {
  public:
   // `deceleration` is the sheet's (m/s^2): a free path from speed v runs

@@ -2,8 +2,8 @@
 
 #include <cassert>
 
-#include "engine/simulator_binding.h"
-#include "eval/rink.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
 
 namespace curling::strong {
 

@@ -1,7 +1,7 @@
 #include "search/strong/rollout_policy.h"
 
-#include "engine/simulator_binding.h"
-#include "eval/rink.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
 #include "search/strong/shot_making.h"
 #include "search/strong/stone_layout.h"
 

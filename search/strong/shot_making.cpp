@@ -1,8 +1,8 @@
 #include "search/strong/shot_making.h"
 
-#include "engine/simulator_binding.h"
 #include "eval/draw_in_front.h"
-#include "eval/rink.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
 
 namespace curling::strong {
 namespace {

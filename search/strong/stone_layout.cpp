@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "eval/rink.h"
+#include "game/rink.h"
 
 namespace curling::strong {
 
@@ -21,7 +21,7 @@ StoneLayout::StoneLayout(const GameState& state) {
               return a.tee_distance2 < b.tee_distance2 ||
                      (a.tee_distance2 == b.tee_distance2 && a.index < b.index);
             });
-  constexpr float kHouse2 = ScoringLimit * ScoringLimit;
+  constexpr float kHouse2 = kScoringLimit * kScoringLimit;
   while (house_count_ < count_ &&
          stones_[static_cast<size_t>(house_count_)].tee_distance2 < kHouse2) {
     ++house_count_;

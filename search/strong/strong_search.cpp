@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/simulator_binding.h"
-#include "eval/rink.h"
+#include "game/rink.h"
+#include "game/simulator_binding.h"
 #include "search/strong/end_rollout.h"
 #include "search/strong/shot_making.h"
 #include "search/strong/successive_halving.h"

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "curling_simulator/records.h"
+#include "curling_simulator/rink.h"
 #include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error.h"
 #include "search/strong/game_situation.h"
@@ -22,7 +23,7 @@ struct SearchLimits {
   int64_t rollouts = 0;        // a fixed number of rollouts; 0: search until `deadline`
   Clock::time_point deadline;  // used when `rollouts` is 0
   uint64_t seed = 0;
-  float error = kMatchDeliveryError;  // of the modelled delivery error (metres)
+  float error = sim::kMatchRandomError;  // of the modelled delivery error (metres)
 };
 
 struct SearchReport {

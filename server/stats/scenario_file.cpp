@@ -8,16 +8,17 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "curling_simulator/rink.h"
+
 namespace curling::stats {
 
 namespace {
 
-// Where a stone may lie: on the sheet between the side lines and from the
-// back of the house's back line up to the delivery point.
-constexpr float kStoneRadius = 0.145f;
-constexpr float kSheetWidth = 4.75f;
-constexpr float kBackLineY = 3.05f;
-constexpr float kDeliveryY = 41.28f;
+using sim::kBackLineY;
+using sim::kDeliveryY;
+using sim::kSheetWidth;
+using sim::kStoneRadius;
+
 constexpr int kMaxScore = 1000;
 
 struct BadLine : std::runtime_error {
@@ -42,6 +43,8 @@ StonePosition Stone(const nlohmann::json& entry, size_t i) {
   const double x = entry[0].get<double>();
   const double y = entry[1].get<double>();
   if (x == 0.0 && y == 0.0) return StonePosition{0.0f, 0.0f};
+  // On the sheet between the side lines, from the back of the back line up
+  // to the delivery point.
   const bool on_sheet = std::isfinite(x) && std::isfinite(y) && x > kStoneRadius &&
                         x < kSheetWidth - kStoneRadius && y >= kBackLineY - kStoneRadius &&
                         y <= kDeliveryY;

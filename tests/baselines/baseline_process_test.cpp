@@ -4,7 +4,7 @@
 #include <regex>
 #include <string>
 
-#include "tests/engine/engine_process.h"
+#include "tests/support/child_program.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ TEST(BaselineProcess, EachProgramAnswersReadinessAndGoWithoutLineEnds) {
   const std::regex reply(R"(BESTSHOT -?[0-9]+\.[0-9]{6} -[0-9]+\.[0-9]{6} [01])");
   for (const char* path : {BASELINE_DRAW_PATH, BASELINE_RANDOM_PATH, BASELINE_GREEDY_PATH}) {
     SCOPED_TRACE(path);
-    curling::testing::EngineProcess child(path);
+    curling::testing::ChildProgram child(path);
     child.Send("ISREADY");
     EXPECT_EQ(child.Read(7), "READYOK");
     // Several commands in one write, the way a line-reading server might send them.

@@ -1,10 +1,11 @@
+#include "baselines/shot_choices.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
-#include "baselines/curling_count.h"
-#include "baselines/shot_choices.h"
+#include "game/rink.h"
 
 namespace curling::baselines {
 namespace {
@@ -32,22 +33,6 @@ int FakeSimulation(GameState* state, ShotVector shot, float, void*, int) {
   return 1;
 }
 const Physics kFake{&FakeSimulation, &FakeCreateShot, &FakeCreateHitShot};
-
-TEST(CurlingCount, OnlyTheNearestSideScoresAndOnlyInsideTheLimit) {
-  GameState s{};
-  EXPECT_EQ(CountForSide(s, 0), 0);      // empty house: blank
-  s.Stones[0] = {kTeeX, kTeeY + 0.3f};   // side 0, 0.3 out
-  s.Stones[2] = {kTeeX + 0.9f, kTeeY};   // side 0, 0.9 out
-  s.Stones[1] = {kTeeX, kTeeY - 0.6f};   // side 1, 0.6 out
-  s.Stones[4] = {kTeeX + 1.2f, kTeeY};   // side 0 but behind side 1's nearest
-  s.Stones[6] = {kTeeX, kTeeY + 1.98f};  // just outside the scoring limit
-  EXPECT_EQ(CountForSide(s, 0), 1);
-  EXPECT_EQ(CountForSide(s, 1), -1);
-  s.Stones[1] = {0.0f, 0.0f};  // side 1 out of play: 0, 2 and 4 count, 6 not
-  EXPECT_EQ(CountForSide(s, 0), 3);
-  s.Stones[3] = s.Stones[0];  // exactly as near as stone 0: blank
-  EXPECT_EQ(CountForSide(s, 1), 0);
-}
 
 TEST(ShotChoices, DrawAndRandomAimIntoTheHouseWithBothCurls) {
   std::mt19937_64 random(7);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/bench_command.h"
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 #include "tests/engine/engine_copy.h"
-#include "tests/engine/program_run.h"
+#include "tests/support/child_program.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling::testing {
@@ -88,7 +88,7 @@ TEST(BenchArgumentsTest, CallCountersSeeEveryThread) {
   for (const BenchPosition& position : BenchPositions()) {
     const long long library_before = RecordingSimulator::TotalCalls();
     const LibraryCallCounts before = LibraryCalls();
-    const std::string reply = DecideCaptured(position.state);
+    const std::string reply = AnswerText(position.state);
     const LibraryCallCounts after = LibraryCalls();
     // The searches at shots 14 and 15 call from eight worker threads.
     EXPECT_EQ(static_cast<long long>(after.Total() - before.Total()),

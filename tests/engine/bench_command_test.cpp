@@ -17,7 +17,7 @@
 #include <regex>
 #include <string>
 
-#include "tests/engine/program_run.h"
+#include "tests/support/child_program.h"
 
 namespace curling::testing {
 namespace {

@@ -5,117 +5,153 @@
 #include <cstring>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <string>
 
-#include "engine/game_state.h"
+#include "tests/support/recording_simulator.h"
 
 namespace curling {
 namespace {
-
-// Runs `line` through HandleCommand, which may change its copy of the line.
-int Handle(const std::string& line) {
-  std::string buffer = line;
-  return HandleCommand(buffer.data());
-}
-
-// A state with every field set to something recognisable.
-GameState Marked() {
-  GameState s{};
-  s.ShotNum = 11;
-  s.CurEnd = 3;
-  s.LastEnd = 8;
-  for (int i = 0; i < 10; ++i)
-    s.Score[i] = i + 1;
-  s.NextSide = 1;
-  for (int k = 0; k < 16; ++k)
-    s.Stones[k] = {9.0f + k, 19.0f + k};
-  return s;
-}
 
 bool SameBytes(const GameState& a, const GameState& b) {
   return std::memcmp(&a, &b, sizeof(GameState)) == 0;
 }
 
-TEST(HandleCommandTest, NewGameZeroesEveryField) {
-  g_game_state = Marked();
-  EXPECT_EQ(Handle("  newGame"), 1);
-  EXPECT_TRUE(SameBytes(g_game_state, GameState{}));
+// A handler whose replies are collected.
+class HandleCommandTest : public ::testing::Test {
+ protected:
+  bool Handle(std::string line) { return handler_.Handle(line.data()); }
+  // Sets every field the commands set to something recognisable; returns
+  // the state that gives.
+  GameState Mark() {
+    GameState marked{};
+    std::string position = "POSITION";
+    for (int k = 0; k < 16; ++k) {
+      marked.Stones[k] = {9.0f + k, 19.0f + k};
+      position.append(" ").append(std::to_string(9 + k)).append(" ").append(std::to_string(19 + k));
+    }
+    marked.ShotNum = 11;
+    marked.CurEnd = 3;
+    marked.LastEnd = 8;
+    marked.NextSide = 1;
+    Handle("NEWGAME");
+    Handle(position);
+    Handle("SETSTATE 11 3 8 1");
+    EXPECT_TRUE(SameBytes(handler_.state(), marked));
+    return marked;
+  }
 
-  g_game_state = Marked();
-  Handle("NEWGAMES");
-  Handle("NEWGAME\tnow");
-  Handle("NEW GAME");
-  Handle("position\t1 2");
-  Handle("");
-  Handle("   ");
-  EXPECT_TRUE(SameBytes(g_game_state, Marked())) << "unmatched words must change nothing";
+  std::string replies_;
+  CommandHandler handler_{[this](const char* text) { replies_ += text; }};
+};
+
+TEST_F(HandleCommandTest, NewGameZeroesEveryFieldAndOtherWordsChangeNothing) {
+  const GameState marked = Mark();
+  for (const char* line :
+       {"NEWGAMES", "NEWGAME\tnow", "NEW GAME", "position\t1 2", "", "   ", "READYOK"}) {
+    EXPECT_TRUE(Handle(line));
+    EXPECT_TRUE(SameBytes(handler_.state(), marked)) << line;
+  }
+  EXPECT_TRUE(Handle("  newGame"));
+  EXPECT_TRUE(SameBytes(handler_.state(), GameState{}));
+  EXPECT_EQ(replies_, "");
+  Handle("isReady x");
+  EXPECT_EQ(replies_, "READYOK");
 }
 
-TEST(HandleCommandTest, PositionStoresCoordinatesUntilAWordIsMissing) {
+TEST_F(HandleCommandTest, ArgumentsAreStoredUntilAWordIsMissing) {
+  const struct {
+    const char* line;
+    bool complete;
+    void (*change)(GameState&);
+  } cases[] = {
+      {"POSITION 1 2 3", false,
+       [](GameState& s) {
+         s.Stones[0] = {1, 2};
+         s.Stones[1].x = 3;
+       }},
+      // A trailing space makes one empty word, which converts to 0.
+      {"POSITION 1 2 ", false,
+       [](GameState& s) {
+         s.Stones[0] = {1, 2};
+         s.Stones[1].x = 0;
+       }},
+      {"SETSTATE 5", false, [](GameState& s) { s.ShotNum = 5; }},
+      {"SETSTATE   3 0   10 2 x", true,
+       [](GameState& s) {
+         s.ShotNum = 3;
+         s.CurEnd = 0;
+         s.LastEnd = 10;
+         s.NextSide = 1;
+       }},
+      {"setstate 4 1 10 0", true,
+       [](GameState& s) {
+         s.ShotNum = 4;
+         s.CurEnd = 1;
+         s.LastEnd = 10;
+         s.NextSide = 0;
+       }},
+      // Out-of-range numbers are stored as given, clamped to int32 only.
+      {"SETSTATE 99999999999 -3 x -1", true,
+       [](GameState& s) {
+         s.ShotNum = 2147483647;
+         s.CurEnd = -3;
+         s.LastEnd = 0;
+         s.NextSide = 1;
+       }},
+      // The line is cut at its first line end: what follows is not read.
+      {"SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1", true,
+       [](GameState& s) {
+         s.ShotNum = 7;
+         s.CurEnd = 1;
+         s.LastEnd = 2;
+         s.NextSide = 0;
+       }},
+  };
+  for (const auto& c : cases) {
+    GameState expected = Mark();
+    c.change(expected);
+    EXPECT_EQ(Handle(c.line), c.complete) << c.line;
+    EXPECT_TRUE(SameBytes(handler_.state(), expected)) << c.line;
+  }
   std::string full = "POSITION";
-  for (int i = 0; i < 32; ++i) {
-    full += ' ';
-    full += std::to_string(i);
-    full += ".5";
-  }
-  g_game_state = Marked();
-  EXPECT_EQ(Handle(full + " ignored words"), 1);
+  for (int i = 0; i < 32; ++i)
+    full.append(" ").append(std::to_string(i)).append(".5");
+  EXPECT_TRUE(Handle(full + " ignored words"));
   for (int k = 0; k < 16; ++k) {
-    EXPECT_EQ(g_game_state.Stones[k].x, 2 * k + 0.5f);
-    EXPECT_EQ(g_game_state.Stones[k].y, 2 * k + 1.5f);
+    EXPECT_EQ(handler_.state().Stones[k].x, 2 * k + 0.5f);
+    EXPECT_EQ(handler_.state().Stones[k].y, 2 * k + 1.5f);
   }
-  EXPECT_EQ(g_game_state.ShotNum, 11);
-
-  g_game_state = Marked();
-  EXPECT_EQ(Handle("POSITION 1 2 3"), 0);
-  GameState expected = Marked();
-  expected.Stones[0] = {1.0f, 2.0f};
-  expected.Stones[1].x = 3.0f;
-  EXPECT_TRUE(SameBytes(g_game_state, expected));
-
-  // A trailing space makes one empty word, which converts to 0.
-  g_game_state = Marked();
-  EXPECT_EQ(Handle("POSITION 1 2 "), 0);
-  expected = Marked();
-  expected.Stones[0] = {1.0f, 2.0f};
-  expected.Stones[1].x = 0.0f;
-  EXPECT_TRUE(SameBytes(g_game_state, expected));
 }
 
-TEST(HandleCommandTest, SetStateStoresFieldsUntilAWordIsMissing) {
-  g_game_state = Marked();
-  EXPECT_EQ(Handle("SETSTATE   3 0   10 2"), 1);
-  EXPECT_EQ(g_game_state.ShotNum, 3);
-  EXPECT_EQ(g_game_state.CurEnd, 0);
-  EXPECT_EQ(g_game_state.LastEnd, 10);
-  EXPECT_EQ(g_game_state.NextSide, 1);
-  Handle("setstate 4 1 10 0");
-  EXPECT_EQ(g_game_state.NextSide, 0);
-  Handle("SETSTATE 4 1 10 -1");
-  EXPECT_EQ(g_game_state.NextSide, 1);
-
-  g_game_state = Marked();
-  EXPECT_EQ(Handle("SETSTATE 5"), 0);
-  GameState expected = Marked();
-  expected.ShotNum = 5;
-  EXPECT_TRUE(SameBytes(g_game_state, expected));
-
-  // Out-of-range shot numbers are stored as given (clamped to int32 only).
-  Handle("SETSTATE 99999999999 -3 x");
-  EXPECT_EQ(g_game_state.ShotNum, 2147483647);
-  EXPECT_EQ(g_game_state.CurEnd, -3);
-  EXPECT_EQ(g_game_state.LastEnd, 0);
-
-  // The line is cut at its first line end: what follows is not read.
-  g_game_state = Marked();
-  Handle("SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1");
-  EXPECT_EQ(g_game_state.ShotNum, 7);
-  EXPECT_EQ(g_game_state.NextSide, 0);
+TEST_F(HandleCommandTest, GoWritesTheSearchCountBeforeTheMeanAndTheShot) {
+  testing::RecordingSimulator::Load();
+  testing::RecordingSimulator::SetRecording(false);
+  const std::string number = R"(-?[0-9]+\.[0-9]{6})";
+  const std::string best_shot = "BESTSHOT " + number + " " + number + " [01]";
+  Handle("SETSTATE 15 0 10 1");
+  Handle("GO");
+  EXPECT_TRUE(std::regex_match(replies_, std::regex("ShotNum:450MeanScore:" + number + best_shot)))
+      << replies_;
+  // With no candidate above -8 the count comes alone before the shot.
+  replies_.clear();
+  testing::RecordingSimulator::SetSimulationHook([](GameState* state, ShotVector, float) {
+    for (int k = 0; k < 16; ++k)
+      state->Stones[k] = {k % 2 ? 0.0f : 2.3f + 0.01f * k, k % 2 ? 0.0f : 4.9f};
+  });
+  Handle("go");
+  EXPECT_TRUE(std::regex_match(replies_, std::regex("ShotNum:[0-9]+" + best_shot))) << replies_;
+  replies_.clear();
+  Handle("SETSTATE 3 0 10 1");
+  Handle("GO");
+  EXPECT_TRUE(std::regex_match(replies_, std::regex(best_shot))) << replies_;
+  testing::RecordingSimulator::Reset();
 }
 
-// Random lines of protocol-like pieces: no crash and no read past the line
-// end (the sanitizer builds watch).
-TEST(HandleCommandTest, ArbitraryLinesAreHandledSafely) {
+// Random lines of protocol-like pieces: nothing is ever written, a line whose
+// first word is no command changes nothing, and a NEWGAME line zeroes the
+// state. The sanitizer builds also watch for reads past the line's end.
+TEST_F(HandleCommandTest, ArbitraryLinesOnlyEverDoWhatTheirFirstWordSays) {
   const std::string pieces[] = {
       "POSITION", "SETSTATE", "NEWGAME",    " ",    "  ",  "\t", "\r",   "\n",  "1",       "-", "+",
       ".",        "e",        "9999999999", "1e39", "nan", "x",  "\xff", "0.5", "-2.25e-3"};
@@ -125,9 +161,18 @@ TEST(HandleCommandTest, ArbitraryLinesAreHandledSafely) {
     const int count = static_cast<int>(random() % 80);
     for (int k = 0; k < count; ++k)
       line += pieces[random() % std::size(pieces)];
+    std::string first = line.substr(0, line.find_first_of("\r\n"));
+    first.erase(0, first.find_first_not_of(' '));
+    const std::string word = first.substr(0, first.find(' '));
+    const GameState before = handler_.state();
     Handle(line);
+    if (word == "NEWGAME") {
+      ASSERT_TRUE(SameBytes(handler_.state(), GameState{})) << line;
+    } else if (word != "POSITION" && word != "SETSTATE") {
+      ASSERT_TRUE(SameBytes(handler_.state(), before)) << line;
+    }
   }
-  g_game_state = GameState{};
+  EXPECT_EQ(replies_, "");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/engine/engine_copy.h"
-#include "tests/engine/engine_process.h"
+#include "tests/support/child_program.h"
 
 namespace curling::testing {
 namespace {
@@ -19,7 +19,7 @@ bool Matches(const std::string& text, const std::string& pattern) {
 const char kLoadError[] = "エラー: libCurlingSimulator.so の読み込みに失敗しました\n";
 
 TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
-  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   engine.Send(
       "isready\nIsReady\nISREADYX\n   ISREADY\nISREADY extra words\nISREADY\tx\n"
       "\n   \nREADYOK\nIS READY\nISREADY\r\n");
@@ -29,7 +29,7 @@ TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
   EXPECT_EQ(engine.ReadAll(), "READYOKREADYOKREADYOKREADYOKREADYOKREADYOKREADYOK");
   EXPECT_EQ(engine.Wait(), 0);
 
-  EngineProcess go(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram go(CURLING_RECORDING_ENGINE_PATH);
   go.Send("GO\r\nGO\n   GO\ngo more words\nGO\tx\nGOX\nGo");
   go.CloseInput();
   const std::string out = go.ReadAll();
@@ -38,7 +38,7 @@ TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
 }
 
 TEST(EngineProtocolTest, MissingArgumentsAndEmptyWordsAreQuiet) {
-  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   engine.Send(
       "POSITION 1 2 3\nPOSITION 1 2 \nPOSITION\nSETSTATE 5\nSETSTATE\nSETSTATE 3 0 10 2 x\n"
       "POSITION nan inf 0x10 1e99 -\nNEWGAME extra\n\n   \nISREADY\n");
@@ -50,7 +50,7 @@ TEST(EngineProtocolTest, MissingArgumentsAndEmptyWordsAreQuiet) {
 }
 
 TEST(EngineProtocolTest, EveryLineOfOneReadIsHandled) {
-  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   // One write: the engine gets all three lines in one read. The last has no
   // line end and is still handled, and every reply written, at once.
   engine.Send("SETSTATE 1 0 10 0\nGO\nISREADY");
@@ -62,7 +62,7 @@ TEST(EngineProtocolTest, EveryLineOfOneReadIsHandled) {
 }
 
 TEST(EngineProtocolTest, LineCutByAFullReadIsCompleted) {
-  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   // The first read takes 1024 bytes and ends inside "ISREADY".
   engine.Send(std::string(1019, 'x') + "\nISREADY\n");
   EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
@@ -80,7 +80,7 @@ TEST(EngineProtocolTest, LineCutByAFullReadIsCompleted) {
 }
 
 TEST(EngineProtocolTest, ClosedOutputDoesNotKillTheEngine) {
-  EngineProcess engine(CURLING_RECORDING_ENGINE_PATH);
+  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   engine.CloseOutput();
   engine.Send("ISREADY\nGO\nISREADY\n");
   engine.CloseInput();
@@ -89,7 +89,7 @@ TEST(EngineProtocolTest, ClosedOutputDoesNotKillTheEngine) {
 
 TEST(EngineProtocolTest, MissingLibraryFailsWithMessageAndReadsNothing) {
   EngineCopy copy;  // no library next to it, and no LD_LIBRARY_PATH
-  EngineProcess engine(copy.Engine());
+  ChildProgram engine(copy.Engine());
   engine.Send("ISREADY\n");
   EXPECT_EQ(engine.Wait(), 1);
   const std::string errors = engine.ReadAllErrors();
@@ -102,7 +102,7 @@ TEST(EngineProtocolTest, MissingLibraryFailsWithMessageAndReadsNothing) {
 
 TEST(EngineProtocolTest, LibraryLackingAnExportIsALoadFailure) {
   EngineCopy copy(CURLING_INCOMPLETE_DIR "/libCurlingSimulator.so");
-  EngineProcess engine(copy.Engine());
+  ChildProgram engine(copy.Engine());
   EXPECT_EQ(engine.Wait(), 1);
   const std::string errors = engine.ReadAllErrors();
   EXPECT_TRUE(errors.starts_with(kLoadError)) << errors;
@@ -111,7 +111,7 @@ TEST(EngineProtocolTest, LibraryLackingAnExportIsALoadFailure) {
 
 TEST(EngineProtocolTest, LibraryIsFoundByBareNameWhenNotNextToTheEngine) {
   EngineCopy copy;
-  EngineProcess engine(copy.Engine(), CURLING_RECORDING_DIR);
+  ChildProgram engine(copy.Engine(), CURLING_RECORDING_DIR);
   engine.Send("ISREADY\n");
   EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
   engine.CloseInput();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/engine/engine_copy.h"
-#include "tests/engine/program_run.h"
+#include "tests/support/child_program.h"
 
 namespace curling::testing {
 namespace {

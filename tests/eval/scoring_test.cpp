@@ -1,111 +1,68 @@
+// The curling count, the one used by the engine, the match server and the
+// baselines.
 #include "eval/scoring.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
-#include "engine/game_state.h"
-#include "eval/rink.h"
+#include "game/rink.h"
 
 namespace curling {
 namespace {
 
-GameState Empty() {
-  return GameState{};
+struct Placed {
+  int stone;
+  float dx, dy;  // from the tee
+};
+
+GameState With(const std::vector<Placed>& stones) {
+  GameState state{};
+  for (const Placed& p : stones)
+    state.Stones[p.stone] = {kTeeX + p.dx, kTeeY + p.dy};
+  return state;
 }
 
-// Places stone `index` at `distance` straight behind the tee.
-void AtDistance(GameState& state, int index, float distance) {
-  state.Stones[index] = {kTeeX, kTeeY - distance};
-}
-
-TEST(ScorePosition, CountsTheNearerSide) {
-  GameState state = Empty();
-  EXPECT_EQ(ScorePosition(state, 0), 0);
-  EXPECT_EQ(ScorePosition(state, 1), 0);
-
-  state.Stones[0] = {kTeeX, kTeeY};
-  EXPECT_EQ(ScorePosition(state, 0), 1);
-  EXPECT_EQ(ScorePosition(state, 1), -1);
-
-  // Even stones at 0.3, 0.5 and 1.9, an odd stone at 1.0.
-  state = Empty();
-  AtDistance(state, 0, 0.3f);
-  AtDistance(state, 2, 0.5f);
-  AtDistance(state, 4, 1.9f);
-  AtDistance(state, 1, 1.0f);
-  EXPECT_EQ(ScorePosition(state, 0), 2);
-  EXPECT_EQ(ScorePosition(state, 1), -2);
-  state.Stones[1] = {0.0f, 0.0f};  // no odd stone in the house: all three count
-  EXPECT_EQ(ScorePosition(state, 0), 3);
-
-  // Odd side nearest.
-  state = Empty();
-  AtDistance(state, 3, 0.2f);
-  AtDistance(state, 5, 0.4f);
-  AtDistance(state, 0, 0.6f);
-  AtDistance(state, 7, 0.8f);
-  EXPECT_EQ(ScorePosition(state, 1), 2);
-  EXPECT_EQ(ScorePosition(state, 0), -2);
-  EXPECT_EQ(ScorePosition(state, -1), -2) << "a side matching no stone only loses";
-
-  // Eight of one side in the house.
-  state = Empty();
-  for (int k = 1; k < kStoneCount; k += 2)
-    AtDistance(state, k, 0.1f * k);
-  EXPECT_EQ(ScorePosition(state, 1), 8);
-  EXPECT_EQ(ScorePosition(state, 0), -8);
-}
-
-TEST(ScorePosition, TiesAndTheLimitCountNothing) {
-  GameState state = Empty();
-  // Nearest stones of both sides at the same squared distance, more even
-  // stones behind them: no score.
-  state.Stones[0] = {kTeeX + 0.5f, kTeeY};
-  state.Stones[1] = {kTeeX - 0.5f, kTeeY};
-  AtDistance(state, 2, 0.7f);
-  AtDistance(state, 4, 0.9f);
-  EXPECT_EQ(ScorePosition(state, 0), 0);
-  EXPECT_EQ(ScorePosition(state, 1), 0);
-
-  // A lone stone exactly at the limit, and one just inside it.
-  state = Empty();
-  const float edge_x = 4.3499999f, edge_y = 4.88059855f;
-  const float dx = edge_x - kTeeX, dy = edge_y - kTeeY;
-  ASSERT_EQ(dx * dx + dy * dy, ScoringLimit * ScoringLimit);
-  state.Stones[6] = {edge_x, edge_y};
-  EXPECT_EQ(ScorePosition(state, 0), 0);
-  state.Stones[6].x = std::nextafter(edge_x, 0.0f);
-  EXPECT_EQ(ScorePosition(state, 0), 1);
-
-  // An opposing stone at the same distance as a second scoring stone stops it.
-  state = Empty();
-  AtDistance(state, 0, 0.2f);
-  state.Stones[2] = {kTeeX + 0.5f, kTeeY};
-  state.Stones[1] = {kTeeX - 0.5f, kTeeY};
-  EXPECT_EQ(ScorePosition(state, 0), 1);
-
-  // A stone with NaN coordinates never counts nor blocks.
-  state = Empty();
-  state.Stones[1] = {std::nanf(""), std::nanf("")};
-  AtDistance(state, 0, 0.5f);
-  EXPECT_EQ(ScorePosition(state, 0), 1);
-}
-
-TEST(ScoreForShooter, UsesTheSharedShotNumber) {
-  const GameState saved = g_game_state;
-  GameState position = Empty();
-  position.ShotNum = 2;  // the copy's own number is ignored
-  AtDistance(position, 1, 0.3f);
-  AtDistance(position, 3, 0.5f);
-
-  g_game_state.ShotNum = 7;
-  EXPECT_EQ(ScoreForShooter(position), 2);
-  g_game_state.ShotNum = 8;
-  EXPECT_EQ(ScoreForShooter(position), -2);
-  g_game_state.ShotNum = -3;  // remainder -1: every counted stone counts against
-  EXPECT_EQ(ScoreForShooter(position), -2);
-  g_game_state = saved;
+TEST(ScorePosition, OnlyTheNearerSideScoresUpToTheOthersNearestStone) {
+  // A point whose squared distance from the tee is the limit's square.
+  const float edge_dx = 4.3499999f - kTeeX, edge_dy = 4.88059855f - kTeeY;
+  ASSERT_EQ(edge_dx * edge_dx + edge_dy * edge_dy, kScoringLimit * kScoringLimit);
+  const float nan = std::nanf("");
+  const struct {
+    const char* what;
+    std::vector<Placed> stones;
+    int for_side_0;
+  } cases[] = {
+      {"empty sheet", {}, 0},
+      {"one stone on the tee", {{0, 0, 0}}, 1},
+      {"odd stone between even ones", {{0, 0, -0.3f}, {2, 0, -0.5f}, {4, 0, -1.9f}, {1, 0, -1}}, 2},
+      {"no odd stone in the house", {{0, 0, -0.3f}, {2, 0, -0.5f}, {4, 0, -1.9f}, {1, 0, 2}}, 3},
+      {"odd side nearest", {{3, 0, 0.2f}, {5, 0, 0.4f}, {0, 0, 0.6f}, {7, 0, 0.8f}}, -2},
+      {"eight of one side",
+       {{1, 0, .1f},
+        {3, 0, .3f},
+        {5, 0, .5f},
+        {7, 0, .7f},
+        {9, 0, .9f},
+        {11, 0, 1.1f},
+        {13, 0, 1.3f},
+        {15, 0, 1.5f}},
+       -8},
+      {"nearest of both sides tied", {{0, 0.5f, 0}, {1, -0.5f, 0}, {2, 0, 0.7f}, {4, 0, 0.9f}}, 0},
+      {"a tie stops a second stone", {{0, 0, 0.2f}, {2, 0.5f, 0}, {1, -0.5f, 0}}, 1},
+      {"a lone stone at the limit", {{6, edge_dx, edge_dy}}, 0},
+      {"a lone stone just inside", {{6, std::nextafter(4.3499999f, 0.0f) - kTeeX, edge_dy}}, 1},
+      {"a NaN stone neither counts nor blocks", {{1, nan, nan}, {0, 0, 0.5f}}, 1},
+      {"out of play at (0, 0)", {{0, -kTeeX, -kTeeY}}, 0},
+  };
+  for (const auto& c : cases) {
+    const GameState state = With(c.stones);
+    EXPECT_EQ(ScorePosition(state, 0), c.for_side_0) << c.what;
+    EXPECT_EQ(ScorePosition(state, 1), -c.for_side_0) << c.what;
+  }
+  EXPECT_EQ(ScorePosition(With({{3, 0, 0.2f}, {5, 0, 0.4f}}), -1), -2)
+      << "a side matching no stone only loses";
 }
 
 }  // namespace

@@ -1,16 +1,13 @@
-// Memory running out inside a search: NoScore, BestShot untouched, and no
-// exception out of a worker thread (which would end the process). Failures
-// come from replacing the global operator new in this test program only.
+// Memory running out inside a search: no choice, and no exception out of a
+// worker thread (which would end the process). Failures come from replacing
+// the global operator new in this test program only.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <string>
 #include <thread>
 
-#include "engine/stdout_capture.h"
 #include "search/search_best_shot.h"
 #include "tests/support/recording_simulator.h"
 
@@ -56,8 +53,6 @@ namespace {
 
 using ::curling::testing::RecordingSimulator;
 
-const ShotVector kSentinel{3.5f, -1.25f, 1, {0, 0, 0}};
-
 GameState ShotFourteenWithStones() {
   GameState state{};
   state.ShotNum = 14;
@@ -66,45 +61,38 @@ GameState ShotFourteenWithStones() {
   return state;
 }
 
-TEST(SearchMemoryFailureTest, ListsThatCannotGrowEndTheSearchWithNoScore) {
+TEST(SearchMemoryFailureTest, ListsThatCannotGrowEndTheSearchWithoutAChoice) {
   RecordingSimulator::Load();
   RecordingSimulator::SetRecording(false);
   GameState state = ShotFourteenWithStones();
+  int reports = 0;
+  const SearchCallbacks count_reports{[&](int) { ++reports; }};
   // The search's own lists, first and later allocations; a sequential search
   // keeps its list per thread, so it runs on a fresh thread whose list must grow.
   for (long countdown : {0L, 5L, 11L}) {
-    for (int top_level : {1, 0}) {
-      ShotVector best = kSentinel;
-      float result = 0.0f;
-      StdoutCapture capture;
+    for (bool top_level : {true, false}) {
+      std::optional<ScoredShot> result;
       auto search = [&] {
         AllocationFailure failure(1, countdown);
-        result = SearchBestShot(state, best, 5.0f, 5, 1.83f, 0.145f, top_level);
+        result = SearchBestShot(state, {5.0f, 5, 1.83f, 0.145f, top_level}, count_reports);
       };
-      top_level != 0 ? search() : std::thread(search).join();
-      EXPECT_EQ(capture.Finish(), "");
+      top_level ? search() : std::thread(search).join();
       EXPECT_GT(g_refused.load(), 0);
-      EXPECT_EQ(result, -8.0f) << countdown << " " << top_level;
-      EXPECT_EQ(std::memcmp(&best, &kSentinel, sizeof best), 0);
+      EXPECT_FALSE(result) << countdown << " " << top_level;
     }
   }
-  // The look-ahead's lists in the workers: the list was announced, then NoScore.
-  ShotVector best = kSentinel;
-  float result;
-  StdoutCapture capture;
+  EXPECT_EQ(reports, 0);
+  // The look-ahead's lists in the workers: the list was reported, then no choice.
   {
     AllocationFailure failure(2, 0);
-    result = SearchBestShot(state, best, 1.0f, 2, 1.83f, 0.145f, 1);
+    EXPECT_FALSE(SearchBestShot(state, {1.0f, 2, 1.83f, 0.145f, true}, count_reports));
   }
-  EXPECT_EQ(capture.Finish().rfind("ShotNum:", 0), 0u);
+  EXPECT_EQ(reports, 1);
   EXPECT_GT(g_refused.load(), 0);
-  EXPECT_EQ(result, -8.0f);
-  EXPECT_EQ(std::memcmp(&best, &kSentinel, sizeof best), 0);
   // At shot 15 the workers allocate nothing and the search succeeds.
   state.ShotNum = 15;
-  StdoutCapture quiet;
   AllocationFailure failure(2, 0);
-  EXPECT_GT(SearchBestShot(state, best, 1.0f, 2, 1.83f, 0.145f, 1), -8.0f);
+  EXPECT_TRUE(SearchBestShot(state, {1.0f, 2, 1.83f, 0.145f, true}));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "fake_physics.h"
 #include "server/game_record.h"
 #include "server/scoreboard.h"
+#include "tests/support/temp_folder.h"
 
 namespace curling::server {
 namespace {
@@ -29,18 +30,8 @@ struct Played {
   std::string scoreboard;
 };
 
-class GameTest : public ::testing::Test {
+class GameTest : public curling::testing::TempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("server-game-test-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(folder_);
-  }
-
   GameConfig Config(const std::vector<std::string>& first, const std::vector<std::string>& second,
                     int ends = 1) {
     GameConfig config;
@@ -87,8 +78,6 @@ class GameTest : public ::testing::Test {
       n += line["type"] == type;
     return n;
   }
-
-  fs::path folder_;
 };
 
 TEST_F(GameTest, CompleteGameIsRecordedShotByShot) {

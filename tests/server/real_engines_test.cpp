@@ -1,8 +1,8 @@
 // Whole games between two real curling-engines through curling-match.
 #include "server/game.h"
 #include "server/game_record.h"
-#include "tests/engine/engine_process.h"
 #include "tests/server/match_program_fixture.h"
+#include "tests/support/child_program.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST_F(RealEngines, DefaultEngineGameIsUnchangedByScoreAndTime) {
       recorded += line["texts"].get<std::string>();
     }
     for (const std::string* input : {&plain, &extended}) {
-      curling::testing::EngineProcess process(engine, "", {}, std::chrono::minutes(2));
+      curling::testing::ChildProgram process(engine, "", {}, std::chrono::minutes(2));
       process.Send(*input);
       process.CloseInput();
       EXPECT_EQ(process.ReadAll(), recorded) << "seat " << seat;

@@ -60,23 +60,6 @@ double MaxStoneDistance(const GameState& a, const GameState& b) {
   return worst;
 }
 
-bool TrajectoryAt(const sim::StoneTrajectory& tr, double t, double& x, double& y) {
-  const auto& s = tr.samples;
-  if (s.empty() || t < s.front().t || t > s.back().t) return false;
-  for (size_t k = 1; k < s.size(); ++k) {
-    if (t <= s[k].t) {
-      const double span = s[k].t - s[k - 1].t;
-      const double f = span > 0 ? (t - s[k - 1].t) / span : 1.0;
-      x = s[k - 1].x + f * (s[k].x - s[k - 1].x);
-      y = s[k - 1].y + f * (s[k].y - s[k - 1].y);
-      return true;
-    }
-  }
-  x = s.back().x;
-  y = s.back().y;
-  return true;
-}
-
 bool IsOut(const GameState& s, int i) {
   return s.Stones[i].x == 0.0f && s.Stones[i].y == 0.0f;
 }

@@ -41,9 +41,6 @@ reference::ReferenceResult Reference(const GameState& state, const ShotVector& s
 // (0, 0) in one and not the other counts as infinitely far.
 double MaxStoneDistance(const GameState& a, const GameState& b);
 
-// Where a PlayShot trajectory is at time t (linear between samples).
-bool TrajectoryAt(const sim::StoneTrajectory& tr, double t, double& x, double& y);
-
 // A stone at (0, 0) is out of play.
 bool IsOut(const GameState& s, int i);
 

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 #include "tests/support/recording_simulator.h"
 
 #ifndef CURLING_RECORDING_SIMULATOR_PATH

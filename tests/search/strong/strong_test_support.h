@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 #include "search/strong/strong_search.h"
 
 namespace curling::strong {

@@ -34,10 +34,15 @@ class TournamentProgram : public curling::testing::MatchProgramFixture {
   }
 };
 
-TEST_F(TournamentProgram, ShortTournamentCompletesAndWritesAValidSummary) {
+TEST_F(TournamentProgram, ShortTournamentFromStartPositionsWritesAValidSummary) {
+  const fs::path scenarios = folder_ / "positions.jsonl";
+  std::ofstream(scenarios) << "# two positions\n"
+                           << "{\"name\": \"last stone\", \"shot\": 15, \"stones\": [[2.3, 5.2]]}\n"
+                           << "{\"shot\": 14, \"score\": {\"hammer\": 0, \"other\": 1}}\n";
   const fs::path out = folder_ / "t";
-  const ProgramRun run = Match("--games 4 --concurrency 2 --seed 11 --sprt 0 20 0.05 0.05 --out '" +
-                               out.string() + "'");
+  const ProgramRun run =
+      Match("--games 4 --concurrency 2 --seed 11 --sprt 0 20 0.05 0.05 " +
+            std::string("--scenarios '") + scenarios.string() + "' --out '" + out.string() + "'");
   ASSERT_EQ(run.exit_code, 0) << run.out;
   EXPECT_NE(run.out.find("games 4/4"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Elo difference (A - B)"), std::string::npos) << run.out;
@@ -45,25 +50,9 @@ TEST_F(TournamentProgram, ShortTournamentCompletesAndWritesAValidSummary) {
   EXPECT_EQ(s["games"], 4);
   EXPECT_EQ(s["pairs"], 2);
   EXPECT_EQ(s["wins"].get<int>() + s["draws"].get<int>() + s["losses"].get<int>(), 4);
-  for (const char* key : {"elo", "elo_low", "elo_high"}) {
-    EXPECT_TRUE(s[key].is_null() || s[key].is_number()) << key;
-  }
   EXPECT_EQ(s["sprt"]["elo1"], 20.0);
-  EXPECT_TRUE(fs::exists(out / "summary.txt"));
-  EXPECT_TRUE(fs::exists(out / "game-0004" / "game.jsonl"));
-  EXPECT_TRUE(fs::exists(out / "game-0004" / "replay.html"));
-}
-
-TEST_F(TournamentProgram, StartPositionsArePlayedInPairs) {
-  const fs::path scenarios = folder_ / "positions.jsonl";
-  std::ofstream(scenarios) << "# two positions\n"
-                           << "{\"name\": \"last stone\", \"shot\": 15, \"stones\": [[2.3, 5.2]]}\n"
-                           << "{\"shot\": 14, \"score\": {\"hammer\": 0, \"other\": 1}}\n";
-  const fs::path out = folder_ / "s";
-  const ProgramRun run =
-      Match("--seed 5 --scenarios '" + scenarios.string() + "' --out '" + out.string() + "'");
-  ASSERT_EQ(run.exit_code, 0) << run.out;
-  EXPECT_EQ(Summary(out)["games"], 4);  // two games per position
+  for (const char* file : {"summary.txt", "game-0004/game.jsonl", "game-0004/replay.html"})
+    EXPECT_TRUE(fs::exists(out / file)) << file;
 }
 
 TEST_F(TournamentProgram, BadTournamentOptionsStopBeforeAnyGame) {

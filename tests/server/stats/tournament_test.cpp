@@ -13,6 +13,7 @@
 #include "server/game_record.h"
 #include "server/stats/scenario_file.h"
 #include "tests/server/fake_physics.h"
+#include "tests/support/temp_folder.h"
 
 namespace curling::server {
 namespace {
@@ -20,17 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-class TournamentTest : public ::testing::Test {
+class TournamentTest : public curling::testing::TempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tournament_test_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   TournamentPlan Plan(const std::string& mode_b, int games) {
     TournamentPlan plan;
     plan.engines[0] = {"A", {FAKE_ENGINE_PATH, "good"}, ""};
@@ -48,8 +40,6 @@ class TournamentTest : public ::testing::Test {
     std::ifstream in(path);
     return json::parse(in);
   }
-
-  fs::path folder_;
 };
 
 TEST_F(TournamentTest, PairsShareASeedAndSwapSeatsAndHammer) {

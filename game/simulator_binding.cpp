@@ -1,11 +1,11 @@
-#include "engine/simulator_binding.h"
+#include "game/simulator_binding.h"
 
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cassert>
 
 #include "curling_simulator/simulator_exports.h"
-#include "engine/platform.h"
 
 namespace curling {
 namespace {
@@ -55,31 +55,21 @@ bool LoadSimulator(const std::string& path, std::string& reason) {
   return true;
 }
 
-bool LoadSimulatorLibrary(std::string& reason) {
-  std::string directory_reason;
-  const std::string directory = ExecutableDirectory(directory_reason);
-  std::string first_reason = directory_reason;
-  if (!directory.empty()) {
-    if (LoadSimulator(directory + kSimulatorLibraryName, first_reason)) return true;
-  }
-  std::string second_reason;
-  if (LoadSimulator(kSimulatorLibraryName, second_reason)) return true;
-  reason = first_reason + "; " + second_reason;
-  return false;
-}
-
 int Simulation(GameState* state, ShotVector shot, float random_error, void* reserved,
                int reserved_flag) {
+  assert(g_simulation != nullptr);
   g_simulation_calls.Add();
   return g_simulation(state, shot, random_error, reserved, reserved_flag);
 }
 
 int CreateShot(AimPoint aim, ShotVector* out) {
+  assert(g_create_shot != nullptr);
   g_create_shot_calls.Add();
   return g_create_shot(aim, out);
 }
 
 int CreateHitShot(AimPoint aim, float power, ShotVector* out) {
+  assert(g_create_hit_shot != nullptr);
   g_create_hit_shot_calls.Add();
   return g_create_hit_shot(aim, power, out);
 }

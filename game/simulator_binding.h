@@ -1,5 +1,6 @@
-// The engine's binding to the physics library, loaded at start by file name.
-// Engine code calls the library only through these three functions.
+// The engine's binding to the physics library, loaded at run time by file
+// name. The evaluation and the search call the library only through these
+// three functions.
 #pragma once
 
 #include <cstdint>
@@ -15,16 +16,8 @@ namespace curling {
 // `reason` says why and the previous binding is kept.
 bool LoadSimulator(const std::string& path, std::string& reason);
 
-// File name of the physics library.
-inline constexpr const char* kSimulatorLibraryName = "libCurlingSimulator.so";
-
-// Loads the physics library at start: first from the executable's own folder
-// by absolute path, then by bare name in the loader's default search order.
-// On failure `reason` holds the reasons of both attempts, separated by "; ".
-bool LoadSimulatorLibrary(std::string& reason);
-
-// Calls through the bound exports. Results are the library's and are ignored
-// by the engine.
+// Calls through the bound exports (a library must be bound). Results are the
+// library's and are ignored by the engine.
 int Simulation(GameState* state, ShotVector shot, float random_error, void* reserved,
                int reserved_flag);
 int CreateShot(AimPoint aim, ShotVector* out);

@@ -1,0 +1,44 @@
+"""The machine and checkout a report was measured on, as both report scripts
+describe them."""
+
+import datetime
+import os
+import platform
+import subprocess
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def cpu_model():
+    try:
+        with open("/proc/cpuinfo", encoding="utf-8") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown"
+
+
+def git_revision():
+    """The checkout's short revision, noting uncommitted changes."""
+    def git(*words):
+        return subprocess.run(["git", "-C", ROOT, *words], capture_output=True, text=True,
+                              check=True).stdout.strip()
+    try:
+        dirty = git("status", "--porcelain", "--untracked-files=no")
+        return git("rev-parse", "--short", "HEAD") + (" (with uncommitted changes)" if dirty else "")
+    except (OSError, subprocess.CalledProcessError):
+        return "unknown"
+
+
+def describe(revision_note=None):
+    """CPU model, logical CPUs, kernel, revision (or `revision_note`) and the
+    start time in UTC."""
+    return {
+        "model": cpu_model(),
+        "nproc": os.cpu_count(),
+        "kernel": os.uname().release,
+        "revision": revision_note or git_revision(),
+        "started": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+    }
