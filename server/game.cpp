@@ -32,6 +32,15 @@ std::string ProtocolState::SetStateCommand(const GameState& state) {
          std::to_string(state.LastEnd) + ' ' + std::to_string(state.NextSide);
 }
 
+std::string ProtocolState::ScoreCommand(const std::array<int, 2>& total, int seat) {
+  return fmt::format("SCORE {} {}", total[seat], total[1 - seat]);
+}
+
+std::string ProtocolState::TimeCommand(const std::array<double, 2>& seconds_left, int seat) {
+  return fmt::format("TIME {:.3f} {:.3f}", std::max(seconds_left[seat], 0.0),
+                     std::max(seconds_left[1 - seat], 0.0));
+}
+
 struct Game::Progress {
   GameState state{};  // CurEnd, LastEnd, ShotNum, NextSide, Score and stones as sent
   std::array<int, 2> total{};
@@ -123,15 +132,21 @@ std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, P
   record.shot = game.state.ShotNum;
   record.seat = seat;
   record.before = game.state;
+  // Each engine's game budget: its own setting, else the match's.
+  const auto budget_of = [&](int s) {
+    return config_.engines[static_cast<size_t>(s)].time_budget.value_or(rules.time_budget);
+  };
+  const std::array<double, 2> left{std::max(budget_of(0) - game.used[0], 0.0),
+                                   std::max(budget_of(1) - game.used[1], 0.0)};
   for (const std::string& command :
-       {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state)}) {
+       {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state),
+        ProtocolState::ScoreCommand(game.total, seat), ProtocolState::TimeCommand(left, seat)}) {
     if (Fault f = engine.Send(command, stall_limit); f) return SeatFault{seat, f};
   }
   const EngineCommand& settings = config_.engines[seat];
-  const double game_budget = settings.time_budget.value_or(rules.time_budget);
-  const double left = std::max(game_budget - game.used[seat], 0.0);
-  const bool shot_limited = settings.shot_time && *settings.shot_time < left;
-  const double budget = shot_limited ? *settings.shot_time : left;
+  const double game_budget = budget_of(seat);
+  const bool shot_limited = settings.shot_time && *settings.shot_time < left[seat];
+  const double budget = shot_limited ? *settings.shot_time : left[seat];
   if (Fault f = engine.Go(std::chrono::duration<double>(budget), record.answer); f) {
     if (f.kind == FaultKind::kTime) {
       f.reason += shot_limited ? fmt::format(" ({:g} s per shot)", *settings.shot_time)

@@ -19,6 +19,8 @@
 //     slow       thinks N milliseconds on every GO (then answers validly)
 //     stderr     writes 17 MiB to its standard error at the N-th GO (then
 //                answers validly)
+//     log        plays as good and writes every command line it gets to
+//                standard error
 //
 // The delivery of shot s is the point (vx, vy) = (2.375 + 0.25 (s mod 5 - 2),
 // 4.88 + 0.4 (s / 2 mod 4)): tests play it with a stand-in physics that puts
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     const char* line = buffer;
     while (*line == ' ')
       ++line;
+    if (mode == "log") std::fprintf(stderr, "%s\n", line);
 
     if (StartsWithNoCase(line, "ISREADY")) {
       if (mode != "noready") Write("READYOK" + end);

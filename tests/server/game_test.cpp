@@ -297,5 +297,45 @@ TEST_F(GameTest, AnEngineLogIsCappedAndSaysSo) {
   EXPECT_EQ(log.substr(ChildProcess::kMaxLogBytes), note);
 }
 
+TEST_F(GameTest, EveryGoFollowsTheScoreAndBothBudgetsSeenFromTheEngine) {
+  const Played played = Play(Config(Fake("log"), Fake("log"), 2));
+  ASSERT_EQ(played.result.outcome, GameOutcome::kCompleted);
+  // Game totals before each end, from the record.
+  std::vector<std::array<int, 2>> before_end{{0, 0}};
+  for (const json& line : played.lines) {
+    if (line["type"] == "end") before_end.push_back(line["total"]);
+  }
+  for (int seat = 0; seat < 2; ++seat) {
+    std::ifstream log(folder_ / ("engine-" + std::to_string(seat + 1) + ".log"));
+    std::vector<std::string> commands;
+    for (std::string line; std::getline(log, line);)
+      commands.push_back(line);
+    int goes = 0;
+    double previous_own = 5.0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+      if (commands[i] != "GO") continue;
+      ++goes;
+      ASSERT_GE(i, 4u);
+      int shot = 0, end = 0, last = 0, side = 0;
+      ASSERT_EQ(
+          std::sscanf(commands[i - 3].c_str(), "SETSTATE %d %d %d %d", &shot, &end, &last, &side),
+          4)
+          << commands[i - 3];
+      EXPECT_EQ(side, seat);
+      const std::array<int, 2>& total = before_end.at(static_cast<size_t>(end));
+      EXPECT_EQ(commands[i - 2],
+                "SCORE " + std::to_string(total[seat]) + " " + std::to_string(total[1 - seat]));
+      double own = 0.0, other = 0.0;
+      ASSERT_EQ(std::sscanf(commands[i - 1].c_str(), "TIME %lf %lf", &own, &other), 2)
+          << commands[i - 1];
+      EXPECT_LE(own, previous_own);
+      EXPECT_GT(own, 0.0);
+      EXPECT_LE(other, 5.0);
+      previous_own = own;
+    }
+    EXPECT_EQ(goes, 8 * played.result.ends_played);
+  }
+}
+
 }  // namespace
 }  // namespace curling::server
