@@ -14,11 +14,13 @@ Runs, all 8-end games unless --ends says otherwise:
   1. --strong at --shot-time against the default engine: --games games for
      Elo, and an SPRT (elo0 0, elo1 50, alpha = beta = 0.05) on other seeds,
      which stops when it decides (at most --sprt-games games);
-  2. --strong at --shot-time against the three baselines: --baseline-games
-     games for Elo, and an SPRT run each as above;
+  2. --strong at --shot-time against the three baselines: one gauntlet of
+     --baseline-games games against each for Elo, and an SPRT run each as
+     above;
   3. --strong with --samples N against the default engine, for each N
      (--budget-games each): how Elo grows with the budget;
-  4. the default engine against the three baselines (--baseline-games);
+  4. the default engine against the three baselines: one gauntlet
+     (--baseline-games against each);
   5. self-play of the default engine and of --strong (with the largest
      --samples and seeds 1 and 2 for the two seats, --selfplay-games each):
      how ends come out for the side with the last stone, and how close the
@@ -95,17 +97,29 @@ def game_index(path):
 
 
 class Run:
-    """One tournament: its command, its summary and what its records say."""
+    """One tournament, or one pairing of a gauntlet (`a_name` and `b_name`
+    pick its games): its command, its summary and what its records say."""
 
-    def __init__(self, name, command, folder, seconds, summary):
+    def __init__(self, name, command, folder, seconds, summary, a_name=None, b_name=None):
         self.name, self.command, self.folder = name, command, folder
         self.seconds, self.summary = seconds, summary
+        self.a_name, self.b_name = a_name, b_name
+
+    def a_games(self):
+        """(game.jsonl path, A's seat) of every game of this run."""
+        for path in game_records.game_files(self.folder):
+            if self.a_name is None:
+                yield path, game_index(path) % 2
+                continue
+            with open(path, encoding="utf-8") as f:
+                names = [e["name"] for e in json.loads(f.readline())["engines"]]
+            if self.a_name in names and self.b_name in names:
+                yield path, names.index(self.a_name)
 
     def a_thinking(self):
         """A's thinking per shot: mean and largest (seconds), over all games."""
         total, shots, largest = 0.0, 0, 0.0
-        for path in game_records.game_files(self.folder):
-            a_seat = game_index(path) % 2
+        for path, a_seat in self.a_games():
             with open(path, encoding="utf-8") as f:
                 for line in f:
                     record = json.loads(line)
@@ -119,8 +133,8 @@ class Run:
         """Totals of A's search lines: decisions, rollouts, simulations, wall
         and CPU seconds."""
         totals = [0, 0, 0, 0.0, 0.0]
-        for path in game_records.game_files(self.folder):
-            log = os.path.join(os.path.dirname(path), f"engine-{game_index(path) % 2 + 1}.stderr.log")
+        for path, a_seat in self.a_games():
+            log = os.path.join(os.path.dirname(path), f"engine-{a_seat + 1}.stderr.log")
             if not os.path.exists(log):
                 continue
             with open(log, encoding="utf-8", errors="replace") as f:
@@ -132,11 +146,35 @@ class Run:
                     totals[4] += float(m.group(4))
         return totals
 
+    def pairing(self, b_name):
+        """The games of a gauntlet's first engine against `b_name`."""
+        for p in self.summary["pairings"]:
+            if p["b"] == b_name:
+                return Run(f"{self.name}: {p['a']} - {b_name}", self.command, self.folder,
+                           self.seconds, p, p["a"], b_name)
+        sys.exit(f"strength_report: no pairing against {b_name} in {self.folder}")
+
 
 def run_tournament(args, name, engine_a, engine_b, games, seed, extra=()):
+    """A match of two engines (command lines)."""
+    return run_curling_match(args, name, ["--engine", engine_a, "--engine", engine_b], games,
+                             seed, extra)
+
+
+def run_gauntlet(args, name, first, opponents, games, seed):
+    """One gauntlet: `first` and each of `opponents` ((name, command line)
+    pairs) against it, `games` games each."""
+    engines = []
+    for engine_name, command in [first, *opponents]:
+        engines += ["--engine", f"name={engine_name} cmd={shlex.quote(command)}"]
+    return run_curling_match(args, name, ["--format", "gauntlet", *engines], games, seed,
+                             ["--report-every", "10"])
+
+
+def run_curling_match(args, name, engines, games, seed, extra):
     bin_dir = os.path.join(args.build, "bin")
     folder = os.path.join(args.out, name)
-    command = [os.path.join(bin_dir, "curling-match"), "--engine", engine_a, "--engine", engine_b,
+    command = [os.path.join(bin_dir, "curling-match"), *engines,
                "--games", str(games), "--ends", str(args.ends), "--seed", str(seed),
                "--concurrency", str(args.concurrency), *extra, "--out", folder]
     stamp = os.path.join(folder, "command.json")
@@ -248,6 +286,18 @@ def margin_table(runs):
     return lines
 
 
+def gauntlet_lines(run):
+    lines = [f"### {run.name}", "", "```", command_text(run.command), "```", "",
+             f"- {run.summary['games']} games in {run.seconds / 60.0:.1f} minutes of wall time, "
+             "one gauntlet:"]
+    for p in run.summary["pairings"]:
+        t = p["pentanomial"]
+        lines.append(f"  - {p['a']} - {p['b']}: {p['games']} games ({p['pairs']} pairs); pairs "
+                     f"scoring 0, 1/4, 1/2, 3/4, 1 for A: {t[0]}, {t[1]}, {t[2]}, {t[3]}, {t[4]}; "
+                     f"Elo {elo_text(p)}")
+    return lines + [""]
+
+
 def main():
     args = parse_arguments()
     bin_dir = os.path.join(args.build, "bin")
@@ -265,16 +315,19 @@ def main():
     headline = run_tournament(args, "strong-vs-default", timed, default, args.games, args.seed)
     sprt = run_tournament(args, "strong-vs-default-sprt", timed, default, args.sprt_games,
                           args.seed + 10000, ["--sprt", *SPRT])
-    strong_vs = {k: run_tournament(args, f"strong-vs-{k}", timed, baseline[k],
-                                   args.baseline_games, args.seed) for k in BASELINES}
+    opponents = [(f"baseline-{k}", baseline[k]) for k in BASELINES]
+    strong_gauntlet = run_gauntlet(args, "strong-vs-baselines", ("strong", timed), opponents,
+                                   args.baseline_games, args.seed)
+    strong_vs = {k: strong_gauntlet.pairing(f"baseline-{k}") for k in BASELINES}
     strong_vs_sprt = {k: run_tournament(args, f"strong-vs-{k}-sprt", timed, baseline[k],
                                         args.sprt_games, args.seed + 10000, ["--sprt", *SPRT])
                       for k in BASELINES}
     budgets = [(n, run_tournament(args, f"samples-{n}-vs-default",
                                   f"{strong_base} --samples {n}", default, args.budget_games,
                                   args.seed + 20000)) for n in samples]
-    default_vs = {k: run_tournament(args, f"default-vs-{k}", default, baseline[k],
-                                    args.baseline_games, args.seed) for k in BASELINES}
+    default_gauntlet = run_gauntlet(args, "default-vs-baselines", ("curling-engine", default),
+                                    opponents, args.baseline_games, args.seed)
+    default_vs = {k: default_gauntlet.pairing(f"baseline-{k}") for k in BASELINES}
     self_default = run_tournament(args, "selfplay-default", default, default, args.selfplay_games,
                                   args.seed + 30000)
     strong_self = f"{strong_base} --samples {max(samples)} --seed"
@@ -398,9 +451,14 @@ def main():
         "## The runs",
         "",
     ]
-    every = [headline, sprt, *strong_vs.values(), *strong_vs_sprt.values(),
-             *(r for _, r in budgets), *default_vs.values(), self_default, self_strong]
+    every = [headline, sprt, strong_gauntlet, *strong_vs_sprt.values(),
+             *(r for _, r in budgets), default_gauntlet, self_default, self_strong]
     for run in every:
+        if run.a_name is not None:
+            continue  # a gauntlet's pairing: its gauntlet follows
+        if "pairings" in run.summary and run.summary.get("format") == "gauntlet":
+            lines += gauntlet_lines(run)
+            continue
         p = run.summary["pentanomial"]
         lines += [f"### {run.name}", "", "```", command_text(run.command), "```", "",
                   f"- {run.summary['games']} games ({run.summary['pairs']} pairs) in "
