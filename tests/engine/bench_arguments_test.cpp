@@ -1,7 +1,7 @@
 // The engine's command line and the bench mode's mechanics, against stand-in
-// libraries: which mode each command line selects, the bench's output shape,
-// a library without SetRandomSeed, and that the binding's call counters see
-// the calls of every thread.
+// libraries: which mode each command line selects, a library without
+// SetRandomSeed, and that the binding's call counters see the calls of every
+// thread.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -18,15 +18,6 @@ namespace curling::testing {
 namespace {
 
 const std::regex kBenchLastLine(R"(bench: ([0-9]+) library calls, [0-9]+ ms\n$)");
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
 
 TEST(BenchArgumentsTest, CommandLineSelectsTheMode) {
   // An argument that is neither "bench" nor an option: what was wrong and the
@@ -54,31 +45,8 @@ TEST(BenchArgumentsTest, BenchRunsWithALibraryWithoutSeedExport) {
   const ProgramRun run = RunProgram(copy.Engine(), {"bench"});
   ASSERT_EQ(run.exit_code, 0) << run.errors;
   EXPECT_EQ(run.errors, "");
-  const std::vector<std::string> lines = Lines(run.out);
-  const std::vector<BenchPosition>& positions = BenchPositions();
-  // A note on the seed, one line per position, the call split, the replies'
-  // fingerprint, the total.
-  ASSERT_EQ(lines.size(), positions.size() + 4) << run.out;
-  EXPECT_NE(lines[0].find("no SetRandomSeed"), std::string::npos) << lines[0];
-
-  // Every position line names its position and carries exactly the one reply
-  // of its decision: nothing of the decision reaches the output elsewhere.
-  unsigned long long sum = 0;
-  const std::regex position_line(R"((.*\S) +([0-9]+) calls +[0-9.]+ ms  (.*))");
-  for (size_t i = 0; i < positions.size(); ++i) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[i + 1], m, position_line)) << lines[i + 1];
-    EXPECT_EQ(m[1].str(), positions[i].name);
-    EXPECT_TRUE(std::regex_match(m[3].str(), std::regex(R"((ShotNum:\d+)?(MeanScore:-?[0-9.]+)?)"
-                                                        R"(BESTSHOT \S+ \S+ [01])")))
-        << m[3];
-    sum += std::stoull(m[2].str());
-  }
-  EXPECT_TRUE(std::regex_match(lines[positions.size() + 2], std::regex("replies [0-9a-f]{16}")))
-      << lines[positions.size() + 2];
-  std::smatch total;
-  ASSERT_TRUE(std::regex_search(run.out, total, kBenchLastLine)) << run.out;
-  EXPECT_EQ(std::stoull(total[1].str()), sum);
+  EXPECT_TRUE(run.out.starts_with("library has no SetRandomSeed export")) << run.out;
+  EXPECT_TRUE(std::regex_search(run.out, kBenchLastLine)) << run.out;
 }
 
 TEST(BenchArgumentsTest, CallCountersSeeEveryThread) {

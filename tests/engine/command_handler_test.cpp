@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -60,59 +61,37 @@ TEST_F(HandleCommandTest, NewGameZeroesEveryFieldAndOtherWordsChangeNothing) {
 }
 
 TEST_F(HandleCommandTest, ArgumentsAreStoredUntilAWordIsMissing) {
+  // SETSTATE: ShotNum, CurEnd, LastEnd and NextSide after the line (Mark() sets 11, 3, 8, 1).
   const struct {
     const char* line;
     bool complete;
-    void (*change)(GameState&);
-  } cases[] = {
-      {"POSITION 1 2 3", false,
-       [](GameState& s) {
-         s.Stones[0] = {1, 2};
-         s.Stones[1].x = 3;
-       }},
-      // A trailing space makes one empty word, which converts to 0.
-      {"POSITION 1 2 ", false,
-       [](GameState& s) {
-         s.Stones[0] = {1, 2};
-         s.Stones[1].x = 0;
-       }},
-      {"SETSTATE 5", false, [](GameState& s) { s.ShotNum = 5; }},
-      {"SETSTATE   3 0   10 2 x", true,
-       [](GameState& s) {
-         s.ShotNum = 3;
-         s.CurEnd = 0;
-         s.LastEnd = 10;
-         s.NextSide = 1;
-       }},
-      {"setstate 4 1 10 0", true,
-       [](GameState& s) {
-         s.ShotNum = 4;
-         s.CurEnd = 1;
-         s.LastEnd = 10;
-         s.NextSide = 0;
-       }},
+    std::array<int32_t, 4> fields;
+  } setstate[] = {
+      {"SETSTATE 5", false, {5, 3, 8, 1}},
+      {"SETSTATE   3 0   10 2 x", true, {3, 0, 10, 1}},
+      {"setstate 4 1 10 0", true, {4, 1, 10, 0}},
       // Out-of-range numbers are stored as given, clamped to int32 only.
-      {"SETSTATE 99999999999 -3 x -1", true,
-       [](GameState& s) {
-         s.ShotNum = 2147483647;
-         s.CurEnd = -3;
-         s.LastEnd = 0;
-         s.NextSide = 1;
-       }},
+      {"SETSTATE 99999999999 -3 x -1", true, {2147483647, -3, 0, 1}},
       // The line is cut at its first line end: what follows is not read.
-      {"SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1", true,
-       [](GameState& s) {
-         s.ShotNum = 7;
-         s.CurEnd = 1;
-         s.LastEnd = 2;
-         s.NextSide = 0;
-       }},
+      {"SETSTATE 7 1 2 0\r\nSETSTATE 9 9 9 1", true, {7, 1, 2, 0}},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : setstate) {
     GameState expected = Mark();
-    c.change(expected);
+    expected.ShotNum = c.fields[0];
+    expected.CurEnd = c.fields[1];
+    expected.LastEnd = c.fields[2];
+    expected.NextSide = static_cast<uint8_t>(c.fields[3]);
     EXPECT_EQ(Handle(c.line), c.complete) << c.line;
     EXPECT_TRUE(SameBytes(handler_.state(), expected)) << c.line;
+  }
+  // POSITION cut short: the first three coordinates given, the rest kept. A
+  // trailing space makes one empty word, which converts to 0.
+  for (const auto& [line, third] : {std::pair{"POSITION 1 2 3", 3.0f}, {"POSITION 1 2 ", 0.0f}}) {
+    GameState expected = Mark();
+    expected.Stones[0] = {1, 2};
+    expected.Stones[1].x = third;
+    EXPECT_FALSE(Handle(line)) << line;
+    EXPECT_TRUE(SameBytes(handler_.state(), expected)) << line;
   }
   std::string full = "POSITION";
   for (int i = 0; i < 32; ++i)

@@ -37,18 +37,6 @@ TEST(EngineProtocolTest, CommandWordsCaseSpacesAndTabs) {
   EXPECT_EQ(go.Wait(), 0);
 }
 
-TEST(EngineProtocolTest, MissingArgumentsAndEmptyWordsAreQuiet) {
-  ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
-  engine.Send(
-      "POSITION 1 2 3\nPOSITION 1 2 \nPOSITION\nSETSTATE 5\nSETSTATE\nSETSTATE 3 0 10 2 x\n"
-      "POSITION nan inf 0x10 1e99 -\nNEWGAME extra\n\n   \nISREADY\n");
-  EXPECT_EQ(engine.ReadUntil("READYOK"), "READYOK");
-  engine.CloseInput();
-  EXPECT_EQ(engine.ReadAll(), "");
-  EXPECT_EQ(engine.Wait(), 0);
-  EXPECT_EQ(engine.ReadAllErrors(), "");
-}
-
 TEST(EngineProtocolTest, EveryLineOfOneReadIsHandled) {
   ChildProgram engine(CURLING_RECORDING_ENGINE_PATH);
   // One write: the engine gets all three lines in one read. The last has no

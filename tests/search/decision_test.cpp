@@ -1,9 +1,7 @@
-// The move decision against the recording library, whose CreateShot returns
-// the aim point as the delivery and CreateHitShot the aim with y + 1200 (power
-// 12): the opening guard's choice of point, what happens when every fixed
-// point is taken or ShotNum is out of range, and how the search of the last
-// two stones reports and falls through. The rules' constants and ratings are
-// left to the pinned bench.
+// The move decision against the recording library (CreateShot returns the aim
+// as the delivery, CreateHitShot the aim with y + 1200): the opening guard,
+// fixed points all taken, ShotNum out of range, the last two stones' search.
+// The rules' constants and ratings are left to the pinned bench.
 #include "search/decision.h"
 
 #include <gtest/gtest.h>

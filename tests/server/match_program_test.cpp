@@ -41,6 +41,9 @@ TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
       {"--bogus", "--bogus"},
       {"--ends 0", "--ends"},
       {"--games abc", "--games"},
+      {"--games 0", "--games"},
+      {"--sprt 10 0 0.05 0.05", "elo0 must be smaller than elo1"},
+      {"--sprt 0 10 0.05", "--sprt"},
       {"--time -1", "--time"},
       {"--time inf", "--time"},
       {"--time nan", "--time"},
@@ -49,11 +52,8 @@ TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
       {"--seed 18446744073709551616", "--seed"},
       {"--seed -1", "--seed"},
       // Engine settings that make no engine.
-      {"--engine 'name=x'", ""},
-      {"--engine 'cmd=a bogus=1'", ""},
-      {"--engine 'cmd=a time=-1'", ""},
-      {"--engine 'cmd=a shot-time=x'", ""},
-      {"--each name=x", ""},
+      {"--engine 'name=x'", "cmd= is missing"},
+      {"--each name=x", "name= belongs to one engine"},
       {"--engine \"'unterminated\"", "--engine"},
       {"--scenarios " + (folder_ / "huge.jsonl").string(), "huge.jsonl:1: not valid JSON"},
       {"--scenarios /dev/zero", "/dev/zero:1: line too long"},
@@ -64,6 +64,7 @@ TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
                                  " --ends 1 --out " + (folder_ / "game").string());
     EXPECT_EQ(run.exit_code, 2) << c.arguments << "\n" << run.out;
     EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << "\n" << run.out;
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "game")) << c.arguments << ": a game began";
   }
   EXPECT_EQ(Match("--seed 18446744073709551615 --ends 1 " + Fake("good") + " " + Fake("good") +
                   " --out " + (folder_ / "max-seed").string())
