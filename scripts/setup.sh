@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev)
+          libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev libopenmpi-dev openmpi-bin)
 presets=()
 for arg in "$@"; do
   case "$arg" in
