@@ -33,8 +33,8 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void PrintTraffic(const CoordinatorTraffic& traffic, int players, double wall, std::ostream& out) {
-  const double cpu = CpuSeconds();
+void PrintTraffic(const CoordinatorTraffic& traffic, int players, double cpu, double wall,
+                  std::ostream& out) {
   const int games = std::max(1, traffic.games_received);
   out << fmt::format(
       "MPI: {} player ranks, {} games received, {} bytes in ({} a game), {} bytes out; "
@@ -45,6 +45,7 @@ void PrintTraffic(const CoordinatorTraffic& traffic, int players, double wall, s
 
 int Coordinate(const TournamentCommandLine& command, MpiChannel& channel) {
   const auto start = std::chrono::steady_clock::now();
+  const double cpu_at_start = CpuSeconds();
   bool played = false;
   CoordinatorTraffic traffic;
   const TournamentRunner runner = [&](const TournamentPlan& plan, std::ostream& out,
@@ -58,7 +59,7 @@ int Coordinate(const TournamentCommandLine& command, MpiChannel& channel) {
     return code;
   }
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  PrintTraffic(traffic, channel.size() - 1, wall.count(), std::cout);
+  PrintTraffic(traffic, channel.size() - 1, CpuSeconds() - cpu_at_start, wall.count(), std::cout);
   std::cout.flush();
   return code;
 }

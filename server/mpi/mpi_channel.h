@@ -48,7 +48,7 @@ class MpiChannel {
 
   // The next message from `source` (any rank when negative), waiting up to
   // `wait` for one. MPI's own blocking receive spins on a core; this sleeps
-  // a millisecond at a time instead.
+  // between probes instead.
   std::optional<Message> Receive(std::chrono::milliseconds wait, int source = -1);
 
   uint64_t bytes_sent() const { return bytes_sent_; }

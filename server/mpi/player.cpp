@@ -72,7 +72,7 @@ class PlayerRank {
         ++asked_;
       }
       SendFinished();
-      if (std::optional<Message> m = channel_.Receive(std::chrono::milliseconds(5), 0)) {
+      if (std::optional<Message> m = channel_.Receive(std::chrono::milliseconds(10), 0)) {
         Handle(*m);
       }
     }
