@@ -10,6 +10,7 @@
 
 #include "server/interruption.h"
 #include "server/mpi/remote_game.h"
+#include "server/replay_page.h"
 #include "server/tournament_books.h"
 
 namespace curling::server {
@@ -117,7 +118,12 @@ class PlayerRank {
       const fs::path folder = GameFolder(plan_.folder, d.index);
       std::string error = d.error;
       std::string packed;
-      if (d.game) packed = PackGame(*d.game, folder, error);
+      if (d.game) {
+        std::string page_error;  // a game without a page is still a game
+        WriteReplayPage((folder / "game.jsonl").string(), (folder / "replay.html").string(),
+                        page_error);
+        packed = PackGame(*d.game, folder, error);
+      }
       std::error_code ec;
       fs::remove_all(folder, ec);
       if (packed.empty()) {

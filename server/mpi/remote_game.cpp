@@ -15,6 +15,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kRecordFile = "game.jsonl";
+constexpr const char* kReplayFile = "replay.html";
+
+bool IsLog(const std::string& name) {
+  return name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0;
+}
 
 // Parts: each an 8-byte little-endian length, then its bytes.
 void AppendPart(std::string& out, const std::string& part) {
@@ -93,7 +98,7 @@ std::string PackGame(const FinishedGame& game, const fs::path& folder, std::stri
     if (!entry.is_regular_file()) continue;
     const std::string name = entry.path().filename().string();
     const std::optional<size_t> limit =
-        name == kRecordFile ? std::nullopt : std::optional<size_t>(kMaxTravellingLog);
+        IsLog(name) ? std::optional<size_t>(kMaxTravellingLog) : std::nullopt;
     const std::optional<std::string> contents = ReadFile(entry.path(), limit);
     if (!contents) {
       error = "cannot read " + entry.path().string();
@@ -141,9 +146,12 @@ std::string StoreGame(const RemoteGame& remote, const fs::path& tournament_folde
   fs::create_directories(folder, ec);
   if (ec) return "cannot create " + folder.string() + ": " + ec.message();
   const std::string* record = nullptr;
+  const std::string* page = nullptr;
   for (const auto& [name, contents] : remote.files) {
     if (name == kRecordFile) {
       record = &contents;
+    } else if (name == kReplayFile) {
+      page = &contents;
     } else if (!WriteWhole(folder / name, contents)) {
       return "cannot write " + (folder / name).string();
     }
@@ -154,8 +162,13 @@ std::string StoreGame(const RemoteGame& remote, const fs::path& tournament_folde
   if (!WriteWhole(part, *record)) return "cannot write " + part.string();
   fs::rename(part, path, ec);
   if (ec) return "cannot write " + path.string() + ": " + ec.message();
-  std::string page_error;
-  WriteReplayPage(path.string(), (folder / "replay.html").string(), page_error);
+  if (page) {
+    if (!WriteWhole(folder / kReplayFile, *page))
+      return "cannot write " + (folder / kReplayFile).string();
+  } else {
+    std::string page_error;
+    WriteReplayPage(path.string(), (folder / kReplayFile).string(), page_error);
+  }
   return {};
 }
 

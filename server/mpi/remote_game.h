@@ -1,8 +1,10 @@
 // A game played on another machine, on its way to the one that keeps the
 // tournament's folder. The player packs the game's result with the files its
-// game left in a scratch folder (game.jsonl, the engines' logs); the
-// coordinator unpacks them and stores them in the tournament's folder as if
-// the game had been played there, replay page included. The packed form is a
+// game left in a scratch folder (game.jsonl, the engines' logs, the replay
+// page it built: building it is most of what storing a game costs, better
+// spent on a player than on the one coordinator); the coordinator unpacks
+// them and stores them in the tournament's folder as if the game had been
+// played there. The packed form is a
 // byte string (lengths and raw bytes), so that a record or a log holding any
 // bytes arrives unchanged.
 #pragma once
@@ -25,8 +27,8 @@ struct RemoteGame {
 // An engine log longer than this travels cut short, with a line saying so.
 inline constexpr size_t kMaxTravellingLog = size_t{1} << 20;
 
-// The game with the files of `folder` (its record in full, logs up to
-// kMaxTravellingLog). Empty with `error` set when the folder cannot be read.
+// The game with the files of `folder` (logs, *.log, up to kMaxTravellingLog;
+// the others whole). Empty with `error` set when the folder cannot be read.
 std::string PackGame(const FinishedGame& game, const std::filesystem::path& folder,
                      std::string& error);
 
@@ -35,8 +37,9 @@ std::string PackGame(const FinishedGame& game, const std::filesystem::path& fold
 std::optional<RemoteGame> UnpackGame(const std::string& bytes, int total_games, std::string& error);
 
 // Writes the game's files into its folder under `tournament_folder`, the
-// record last and whole (a crash leaves no half record), then its replay
-// page. Returns an empty string or what went wrong.
+// record whole after the logs (a crash leaves no half record), then the
+// replay page (built here when none came). Returns an empty string or what
+// went wrong.
 std::string StoreGame(const RemoteGame& remote, const std::filesystem::path& tournament_folder);
 
 }  // namespace curling::server

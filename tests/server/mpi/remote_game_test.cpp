@@ -63,8 +63,17 @@ TEST_F(RemoteGameTest, ArrivesAsPlayedWithItsFilesAndReplayPage) {
   const std::string cut = Slurp(stored / "engine-2.stderr.log");
   EXPECT_EQ(cut.substr(0, kMaxTravellingLog), std::string(kMaxTravellingLog, 'x'));
   EXPECT_NE(cut.find("cut short"), std::string::npos);
-  EXPECT_TRUE(fs::exists(stored / "replay.html"));
+  EXPECT_TRUE(fs::exists(stored / "replay.html"));  // built here: none came
   EXPECT_FALSE(fs::exists(stored / "game.jsonl.part"));
+
+  // A page the player built travels whole, however long, and is kept.
+  const std::string page(kMaxTravellingLog + 5, 'p');
+  std::ofstream(folder_ / "scratch" / "game-0007" / "replay.html") << page;
+  const auto with_page =
+      UnpackGame(PackGame(game, folder_ / "scratch" / "game-0007", error), 10, error);
+  ASSERT_TRUE(with_page) << error;
+  ASSERT_EQ(StoreGame(*with_page, folder_ / "out"), "");
+  EXPECT_EQ(Slurp(stored / "replay.html"), page);
 }
 
 TEST_F(RemoteGameTest, DamagedOrHostileMessagesAreRefused) {
