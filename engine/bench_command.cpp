@@ -13,11 +13,6 @@
 namespace curling {
 namespace {
 
-constexpr char kUsage[] =
-    "usage: curling-engine          play through the command protocol on standard input\n"
-    "       curling-engine bench    decide a fixed set of positions and report the library\n"
-    "                               calls made: \"bench: N library calls, T ms\"\n";
-
 // A stone in play: its number (the shot that threw it) and where it lies.
 struct PlacedStone {
   int number;
@@ -101,12 +96,6 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-EngineMode ParseEngineArguments(int argc, const char* const* argv) {
-  if (argc <= 1) return EngineMode::kProtocol;
-  if (argc == 2 && std::strcmp(argv[1], "bench") == 0) return EngineMode::kBench;
-  return EngineMode::kUsage;
-}
-
 const std::vector<BenchPosition>& BenchPositions() {
   static const std::vector<BenchPosition> positions = MakePositions();
   return positions;
@@ -157,19 +146,6 @@ int RunBench() {
                 static_cast<unsigned long long>(after.Total() - before.Total()), total_ms);
   Print(line);
   return 0;
-}
-
-int RunEngineCommandLine(int argc, const char* const* argv) {
-  switch (ParseEngineArguments(argc, argv)) {
-    case EngineMode::kProtocol:
-      return RunEngine();
-    case EngineMode::kBench:
-      return RunBench();
-    case EngineMode::kUsage:
-      break;
-  }
-  std::fputs(kUsage, stderr);
-  return 2;
 }
 
 }  // namespace curling

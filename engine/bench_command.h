@@ -12,12 +12,6 @@
 
 namespace curling {
 
-enum class EngineMode { kProtocol, kBench, kUsage };
-
-// What the command line asks for: no arguments is the protocol program,
-// exactly "bench" the bench mode, anything else a usage error.
-EngineMode ParseEngineArguments(int argc, const char* const* argv);
-
 // One position of the bench: a game state the decision is run on.
 struct BenchPosition {
   const char* name;
@@ -40,9 +34,5 @@ std::string AnswerText(const GameState& state);
 // 16 hex digits) and, last, "bench: N library calls, T ms". Returns 0, or 1 when the library cannot
 // be loaded (with the engine's usual load-error message).
 int RunBench();
-
-// The whole program: dispatches on the command line. Unknown arguments print
-// the usage to standard error and return 2.
-int RunEngineCommandLine(int argc, const char* const* argv);
 
 }  // namespace curling

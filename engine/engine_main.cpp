@@ -2,8 +2,16 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <string>
+
+#include "engine/bench_command.h"
+#include "engine/command_handler.h"
+#include "engine/engine_options.h"
 #include "engine/platform.h"
 #include "engine/read_loop.h"
+#include "engine/reply.h"
+#include "engine/strong_session.h"
 #include "game/simulator_binding.h"
 
 namespace curling {
@@ -22,6 +30,11 @@ bool LoadSimulatorLibrary(std::string& reason) {
 }
 
 int RunEngine() {
+  CommandHandler commands(WriteReply);
+  return RunEngine([&commands](char* line) { commands.Handle(line); });
+}
+
+int RunEngine(const LineReader::LineHandler& handle) {
   IgnoreBrokenPipe();
   std::string reason;
   if (!LoadSimulatorLibrary(reason)) {
@@ -33,7 +46,27 @@ int RunEngine() {
     WriteAll(STDERR_FILENO, message.data(), message.size());
     return 1;
   }
-  return RunReadLoop();
+  return RunReadLoop(handle);
+}
+
+int RunEngineCommandLine(int argc, const char* const* argv) {
+  const EngineOptions options = ParseEngineOptions(argc, argv);
+  switch (options.mode) {
+    case EngineMode::kProtocol:
+      return RunEngine();
+    case EngineMode::kStrong:
+      return RunStrongEngine(options.strong);
+    case EngineMode::kBench:
+      return RunBench();
+    case EngineMode::kHelp:
+      std::fputs(EngineUsage().c_str(), stdout);
+      return 0;
+    case EngineMode::kUsageError:
+      break;
+  }
+  const std::string message = "curling-engine: " + options.error + "\n\n" + EngineUsage();
+  std::fputs(message.c_str(), stderr);
+  return 2;
 }
 
 }  // namespace curling

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/line_reader.h"
+
 namespace curling {
 
 // File name of the physics library.
@@ -13,9 +15,17 @@ inline constexpr const char* kSimulatorLibraryName = "libCurlingSimulator.so";
 // On failure `reason` holds the reasons of both attempts, separated by "; ".
 bool LoadSimulatorLibrary(std::string& reason);
 
-// Runs the engine: returns 0 at the end of input, or 1 after writing the
-// load-error message to standard error when the physics library cannot be
-// loaded (nothing is read then).
+// Runs the engine: loads the physics library, then hands every command line
+// to `handle` (the default engine's command handler, its replies written to
+// standard output, unless given). Returns 0 at the end of input, or 1 after
+// writing the load-error message to standard error when the library cannot
+// be loaded (nothing is read then).
+int RunEngine(const LineReader::LineHandler& handle);
 int RunEngine();
+
+// The whole program: dispatches on the command line (engine/engine_options.h).
+// A usage error writes what was wrong and the usage to standard error and
+// returns 2; --help writes the usage to standard output and returns 0.
+int RunEngineCommandLine(int argc, const char* const* argv);
 
 }  // namespace curling

@@ -19,14 +19,14 @@ void WriteMeanScore(const ReplyWriter& write, float mean) {
   write(text);
 }
 
+}  // namespace
+
 void WriteBestShot(const ReplyWriter& write, const ShotVector& shot) {
   char text[1024];
   std::snprintf(text, sizeof text, "BESTSHOT %f %f %d", static_cast<double>(shot.vx),
                 static_cast<double>(shot.vy), shot.curl != 0 ? 1 : 0);
   write(text);
 }
-
-}  // namespace
 
 Decision AnswerGo(const GameState& state, const ReplyWriter& write) {
   SearchCallbacks callbacks;

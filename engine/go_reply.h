@@ -14,4 +14,7 @@ namespace curling {
 // "BESTSHOT %f %f %d". Returns the decision.
 Decision AnswerGo(const GameState& state, const ReplyWriter& write);
 
+// Hands "BESTSHOT %f %f %d" to `write`: x speed, y speed, curl flag 0 or 1.
+void WriteBestShot(const ReplyWriter& write, const ShotVector& shot);
+
 }  // namespace curling

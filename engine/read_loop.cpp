@@ -1,16 +1,11 @@
 #include "engine/read_loop.h"
 
-#include "engine/command_handler.h"
-#include "engine/line_reader.h"
 #include "engine/platform.h"
-#include "engine/reply.h"
 
 namespace curling {
 
-int RunReadLoop() {
-  CommandHandler commands(WriteReply);
+int RunReadLoop(const LineReader::LineHandler& handle) {
   LineReader reader(kReadBufferSize);
-  const LineReader::LineHandler handle = [&commands](char* line) { commands.Handle(line); };
   char buffer[kReadBufferSize];
   for (;;) {
     const ssize_t n = ReadStandardInput(buffer, sizeof buffer);

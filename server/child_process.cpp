@@ -1,15 +1,18 @@
 #include "server/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 
 extern char** environ;
@@ -22,8 +25,8 @@ void CloseFd(int& fd) {
   fd = -1;
 }
 
-// Pipes for the child's standard input, output and (without a log file)
-// error; the parent's ends are closed on exec.
+// Pipes for the child's standard input, output and error; the parent's ends
+// are closed on exec.
 struct ChildPipes {
   int fds[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};
   ~ChildPipes() {
@@ -32,9 +35,9 @@ struct ChildPipes {
       CloseFd(pipe[1]);
     }
   }
-  bool Open(int count, std::string& error) {
-    for (int i = 0; i < count; ++i) {
-      if (pipe2(fds[i], O_CLOEXEC) != 0) {
+  bool Open(std::string& error) {
+    for (auto& pipe : fds) {
+      if (pipe2(pipe, O_CLOEXEC) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
         return false;
       }
@@ -49,33 +52,89 @@ struct ChildPipes {
   }
 };
 
-// Own process group; default handling of the signals a server ignores or
-// catches (an exec would otherwise pass SIGPIPE's on); nothing blocked.
-struct SpawnAttributes {
-  posix_spawnattr_t attributes;
-  SpawnAttributes() {
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int s : {SIGPIPE, SIGINT, SIGTERM})
-      sigaddset(&defaults, s);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(
-        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
-};
-
 std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
   std::vector<char*> pointers;
   for (const std::string& word : words)
     pointers.push_back(const_cast<char*>(word.c_str()));
   pointers.push_back(nullptr);
   return pointers;
+}
+
+// In the child between fork and exec: only async-signal-safe calls. Reports
+// a failure as its errno through `report` and ends.
+[[noreturn]] void ExecChild(const ChildPipes& pipes, int report, pid_t parent, char* const* argv,
+                            char* const* envp, const char* working_folder) {
+  setpgid(0, 0);
+  // Die with the parent; it may already be gone (then we are adopted).
+  if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
+  // Default handling of the signals a server ignores or catches (an exec
+  // passes ignored ones on), nothing blocked.
+  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+    signal(s, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  if (dup2(pipes.fds[0][0], STDIN_FILENO) >= 0 && dup2(pipes.fds[1][1], STDOUT_FILENO) >= 0 &&
+      dup2(pipes.fds[2][1], STDERR_FILENO) >= 0 &&
+      (working_folder == nullptr || chdir(working_folder) == 0)) {
+    execvpe(argv[0], argv, envp);
+  }
+  const int error = errno;
+  ssize_t ignored = write(report, &error, sizeof error);
+  (void)ignored;
+  _exit(127);
+}
+
+void WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // a full disk: the log is cut short, the child goes on
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+// The copier's loop: the first kMaxLogBytes of `from` into `log`, then one
+// note; the rest is read and dropped so the child never blocks on it. Once
+// `stop` is readable it takes at most one more pipe's worth and ends (a
+// process that escaped the child's group may hold the pipe open for ever).
+void CopyCapped(int from, int log, int stop) {
+  constexpr size_t kDrainAfterStop = 1 << 20;
+  static constexpr char kNote[] =
+      "\n[curling-match: the engine's standard error beyond 16 MiB was dropped]\n";
+  size_t logged = 0;
+  size_t drained = 0;
+  bool noted = false;
+  bool stopping = false;
+  char buffer[65536];
+  while (!stopping || drained < kDrainAfterStop) {
+    if (!stopping) {
+      pollfd fds[2] = {{from, POLLIN, 0}, {stop, POLLIN, 0}};
+      if (poll(fds, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      if (fds[1].revents != 0) {
+        stopping = true;
+        fcntl(from, F_SETFL, fcntl(from, F_GETFL) | O_NONBLOCK);
+      }
+    }
+    const ssize_t n = read(from, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // end of input, or nothing left after a stop
+    const size_t size = static_cast<size_t>(n);
+    if (stopping) drained += size;
+    const size_t keep = std::min(size, ChildProcess::kMaxLogBytes - logged);
+    WriteAll(log, buffer, keep);
+    logged += keep;
+    if (keep < size && !noted) {
+      WriteAll(log, kNote, sizeof kNote - 1);
+      noted = true;
+    }
+  }
+  close(from);
+  close(log);
 }
 
 }  // namespace
@@ -94,43 +153,80 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string
     error = "empty engine command";
     return false;
   }
-  const bool log_to_file = !stderr_log.empty();
   ChildPipes pipes;
-  if (!pipes.Open(log_to_file ? 2 : 3, error)) return false;
+  if (!pipes.Open(error)) return false;
   int log_fd = -1;
-  if (log_to_file) {
+  if (!stderr_log.empty()) {
     log_fd = open(stderr_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (log_fd < 0) {
       error = "cannot open " + stderr_log + ": " + std::strerror(errno);
       return false;
     }
   }
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipes.fds[0][0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, pipes.fds[1][1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, log_to_file ? log_fd : pipes.fds[2][1], STDERR_FILENO);
-  if (!working_folder.empty()) {
-    posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    error = std::string("pipe: ") + std::strerror(errno);
+    if (log_fd >= 0) close(log_fd);
+    return false;
   }
-  SpawnAttributes attributes;
   const std::vector<char*> args = NullTerminated(argv);
   const std::vector<char*> env = environment ? NullTerminated(*environment) : std::vector<char*>{};
-  pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, args[0], &actions, &attributes.attributes, args.data(),
-                              environment ? env.data() : environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (log_fd >= 0) close(log_fd);
-  if (rc != 0) {
-    error = "cannot start " + argv[0] + ": " + std::strerror(rc);
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0)
+    ExecChild(pipes, report[1], parent, args.data(), environment ? env.data() : environ,
+              working_folder.empty() ? nullptr : working_folder.c_str());
+  close(report[1]);
+  int exec_error = 0;
+  ssize_t got = -1;
+  if (pid > 0) {
+    setpgid(pid, pid);  // as the child does: whichever runs first
+    // Closed on a successful exec, or carrying the errno of a failed one.
+    do {
+      got = read(report[0], &exec_error, sizeof exec_error);
+    } while (got < 0 && errno == EINTR);
+  }
+  close(report[0]);
+  if (pid < 0 || got > 0) {
+    error = "cannot start " + argv[0] + ": " + std::strerror(pid < 0 ? errno : exec_error);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    if (log_fd >= 0) close(log_fd);
     return false;
   }
   pid_ = pid;
   input_ = pipes.Take(0, 1);
   output_ = pipes.Take(1, 0);
-  if (!log_to_file) errors_ = pipes.Take(2, 0);
+  if (log_fd >= 0) {
+    StartLogCopy(pipes.Take(2, 0), log_fd);
+  } else {
+    errors_ = pipes.Take(2, 0);
+  }
   return true;
+}
+
+void ChildProcess::StartLogCopy(int from, int log) {
+  int stop[2];
+  if (pipe2(stop, O_CLOEXEC) != 0) {
+    // No way to stop a copier: drop the log rather than risk a hang.
+    close(from);
+    close(log);
+    return;
+  }
+  stop_copy_ = stop[1];
+  const int stop_read = stop[0];
+  log_copier_ = std::thread([from, log, stop_read] {
+    CopyCapped(from, log, stop_read);
+    close(stop_read);
+  });
+}
+
+void ChildProcess::StopLogCopy() {
+  if (!log_copier_.joinable()) return;
+  const char byte = 0;
+  ssize_t ignored = write(stop_copy_, &byte, 1);
+  (void)ignored;
+  log_copier_.join();
+  CloseFd(stop_copy_);
 }
 
 void ChildProcess::CloseInput() {
@@ -184,6 +280,7 @@ void ChildProcess::Kill() {
   // The group may outlive its leader when the child started helpers.
   kill(-pid_, SIGKILL);
   Reap(true);
+  StopLogCopy();
 }
 
 }  // namespace curling::server

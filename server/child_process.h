@@ -1,20 +1,26 @@
 // A program run as a child process, its standard input and output pipes held
-// by the parent; its standard error goes to a file, or to a third pipe when
-// no file is named. The child runs in a process group of its own with default
-// signal handling, so that it and anything it started can be stopped
-// together. Starting one makes the parent ignore SIGPIPE: a write to a child
-// that has gone fails with EPIPE instead of ending the parent.
+// by the parent; its standard error goes to a log file (the first 16 MiB, then
+// a note that the rest was dropped), or to a third pipe when no file is named.
+// The child runs in a process group of its own with default signal handling,
+// so that it and anything it started can be stopped together, and is killed
+// (SIGKILL) when the thread that started it ends, however the parent ends:
+// SIGKILL included. Starting one makes the parent ignore SIGPIPE: a write to a
+// child that has gone fails with EPIPE instead of ending the parent.
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace curling::server {
 
 class ChildProcess {
  public:
+  static constexpr size_t kMaxLogBytes = 16 << 20;
+
   ChildProcess() = default;
   ~ChildProcess();  // kills and reaps a child still running
   ChildProcess(const ChildProcess&) = delete;
@@ -53,6 +59,11 @@ class ChildProcess {
   void Kill();
 
  private:
+  // Copies the child's standard error into the log file until the child's
+  // side closes or Kill() asks it to stop.
+  void StartLogCopy(int from, int log);
+  void StopLogCopy();
+
   pid_t pid_ = -1;
   int input_ = -1;
   int output_ = -1;
@@ -60,6 +71,8 @@ class ChildProcess {
   bool reaped_ = false;
   bool killed_ = false;
   int wait_status_ = 0;
+  std::thread log_copier_;
+  int stop_copy_ = -1;  // written to once to stop the copier
 };
 
 }  // namespace curling::server

@@ -65,7 +65,7 @@ class Conversation {
  public:
   Conversation(const CheckSettings& settings, std::ostream& out)
       : report_(out),
-        ready_timeout_(milliseconds(static_cast<long long>(settings.ready_timeout * 1000))),
+        ready_timeout_(MillisecondsFrom(settings.ready_timeout)),
         go_timeout_(settings.go_timeout),
         session_("engine") {}
 
@@ -145,7 +145,7 @@ class Conversation {
       return false;
     }
     std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + ready_timeout_;
+    const auto deadline = DeadlineAfter(ready_timeout_);
     while (received.find("READYOK") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline) {
       std::string more;

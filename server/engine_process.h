@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "server/child_process.h"
+#include "server/deadline.h"
 
 namespace curling::server {
-
-using Clock = std::chrono::steady_clock;
 
 enum class IoStatus {
   kOk,

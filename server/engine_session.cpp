@@ -78,7 +78,7 @@ Fault EngineSession::FromStatus(IoStatus status, std::string_view during, FaultK
 }
 
 Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds stall_limit) {
-  const IoStatus status = process_.Send(command, Clock::now() + stall_limit);
+  const IoStatus status = process_.Send(command, DeadlineAfter(stall_limit));
   std::string during = "sending " + std::string(command.substr(0, command.find(' ')));
   if (status == IoStatus::kTimeout) {
     return {FaultKind::kStalled, during + ": engine stopped reading its input"};
@@ -88,7 +88,7 @@ Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds st
 
 Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
                                std::chrono::milliseconds resend_interval) {
-  const auto deadline = Clock::now() + timeout;
+  const auto deadline = DeadlineAfter(timeout);
   while (true) {
     if (Fault f = Send("ISREADY", std::chrono::duration_cast<std::chrono::milliseconds>(
                                       std::max(deadline - Clock::now(), Clock::duration{0})));
@@ -96,7 +96,7 @@ Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
       if (f.kind == FaultKind::kStalled) f.kind = FaultKind::kNotReady;
       return f;
     }
-    const auto resend_at = std::min(deadline, Clock::now() + resend_interval);
+    const auto resend_at = std::min(deadline, DeadlineAfter(resend_interval));
     while (true) {
       switch (parser_.ParseReady()) {
         case ReplyStatus::kComplete:
@@ -128,7 +128,7 @@ Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer
   // Writing "GO" itself counts against the budget only once it is written.
   if (Fault f = Send("GO", std::chrono::milliseconds(10'000)); f) return f;
   const auto start = Clock::now();
-  const auto deadline = start + std::chrono::duration_cast<Clock::duration>(budget);
+  const auto deadline = DeadlineAfter(start, MillisecondsFrom(budget.count()));
   auto last_byte = start;
   bool at_end_of_data = false;
   auto take_answer = [&] {

@@ -14,10 +14,6 @@ namespace {
 constexpr auto kResendInterval = std::chrono::milliseconds(500);
 constexpr auto kStopGrace = std::chrono::milliseconds(500);
 
-std::chrono::milliseconds Millis(double seconds) {
-  return std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000)));
-}
-
 }  // namespace
 
 std::string ProtocolState::PositionCommand(const GameState& state) {
@@ -36,6 +32,15 @@ std::string ProtocolState::SetStateCommand(const GameState& state) {
          std::to_string(state.LastEnd) + ' ' + std::to_string(state.NextSide);
 }
 
+std::string ProtocolState::ScoreCommand(const std::array<int, 2>& total, int seat) {
+  return fmt::format("SCORE {} {}", total[seat], total[1 - seat]);
+}
+
+std::string ProtocolState::TimeCommand(const std::array<double, 2>& seconds_left, int seat) {
+  return fmt::format("TIME {:.3f} {:.3f}", std::max(seconds_left[seat], 0.0),
+                     std::max(seconds_left[1 - seat], 0.0));
+}
+
 struct Game::Progress {
   GameState state{};  // CurEnd, LastEnd, ShotNum, NextSide, Score and stones as sent
   std::array<int, 2> total{};
@@ -44,6 +49,15 @@ struct Game::Progress {
   int end = 0;
   sim::RandomStream stream;
 };
+
+std::optional<Game::SeatFault> Game::ObserverFailure() const {
+  for (const GameObserver* observer : observers_) {
+    if (std::string why = observer->Failure(); !why.empty()) {
+      return SeatFault{-1, {FaultKind::kInterrupted, "game stopped: " + why}};
+    }
+  }
+  return std::nullopt;
+}
 
 GameResult Game::Play() {
   for (GameObserver* observer : observers_)
@@ -54,6 +68,7 @@ GameResult Game::Play() {
   for (EngineSession* session : sessions)
     session->set_stop_flag(stop_flag_);
   Progress game;
+  if (auto failure = ObserverFailure()) return Finish(LoseByFault(*failure, game), sessions);
   if (auto fault = StartEngines(sessions)) return Finish(LoseByFault(*fault, game), sessions);
   game.stream = {config_.seed, config_.stream, 0};
   if (config_.start) {
@@ -73,7 +88,7 @@ GameResult Game::Play() {
 }
 
 std::optional<Game::SeatFault> Game::StartEngines(const Sessions& sessions) {
-  const auto stall_limit = Millis(config_.rules.ready_timeout);
+  const auto stall_limit = MillisecondsFrom(config_.rules.ready_timeout);
   for (int seat = 0; seat < 2; ++seat) {
     const EngineCommand& engine = config_.engines[seat];
     if (Fault f = sessions[seat]->Start(engine.argv, engine.stderr_log, engine.working_folder); f) {
@@ -109,22 +124,29 @@ std::optional<Game::SeatFault> Game::PlayEnd(const Sessions& sessions, Progress&
 }
 
 std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, Progress& game) {
+  if (auto failure = ObserverFailure()) return failure;
   const GameRules& rules = config_.rules;
-  const auto stall_limit = Millis(rules.ready_timeout);
+  const auto stall_limit = MillisecondsFrom(rules.ready_timeout);
   ShotRecord record;
   record.end = game.end;
   record.shot = game.state.ShotNum;
   record.seat = seat;
   record.before = game.state;
+  // Each engine's game budget: its own setting, else the match's.
+  const auto budget_of = [&](int s) {
+    return config_.engines[static_cast<size_t>(s)].time_budget.value_or(rules.time_budget);
+  };
+  const std::array<double, 2> left{std::max(budget_of(0) - game.used[0], 0.0),
+                                   std::max(budget_of(1) - game.used[1], 0.0)};
   for (const std::string& command :
-       {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state)}) {
+       {ProtocolState::PositionCommand(game.state), ProtocolState::SetStateCommand(game.state),
+        ProtocolState::ScoreCommand(game.total, seat), ProtocolState::TimeCommand(left, seat)}) {
     if (Fault f = engine.Send(command, stall_limit); f) return SeatFault{seat, f};
   }
   const EngineCommand& settings = config_.engines[seat];
-  const double game_budget = settings.time_budget.value_or(rules.time_budget);
-  const double left = std::max(game_budget - game.used[seat], 0.0);
-  const bool shot_limited = settings.shot_time && *settings.shot_time < left;
-  const double budget = shot_limited ? *settings.shot_time : left;
+  const double game_budget = budget_of(seat);
+  const bool shot_limited = settings.shot_time && *settings.shot_time < left[seat];
+  const double budget = shot_limited ? *settings.shot_time : left[seat];
   if (Fault f = engine.Go(std::chrono::duration<double>(budget), record.answer); f) {
     if (f.kind == FaultKind::kTime) {
       f.reason += shot_limited ? fmt::format(" ({:g} s per shot)", *settings.shot_time)
@@ -192,7 +214,7 @@ GameResult Game::LoseByFault(const SeatFault& fault, const Progress& game) const
   result.thinking_seconds = game.used;
   if (fault.fault.kind == FaultKind::kInterrupted) {
     result.outcome = GameOutcome::kInterrupted;
-    result.reason = "game interrupted";
+    result.reason = fault.seat < 0 ? fault.fault.reason : "game interrupted";
     return result;
   }
   assert(fault.seat == 0 || fault.seat == 1);

@@ -24,9 +24,16 @@ using ShotPlayer = std::function<sim::ShotOutcome(const GameState&, const ShotVe
 //            first engine scored, negative when the second did, 0 blank.
 //   NextSide the seat (0 or 1) of the engine about to throw.
 // Not sent to engines (no command carries Score), but passed to the library.
+// Before every "GO" the engine also gets the game's score and both thinking
+// budgets seen from its own seat (protocol extensions that engines which do
+// not know them ignore):
+//   SCORE <own points> <opponent's points>
+//   TIME <own seconds left> <opponent's seconds left>   (three decimals)
 struct ProtocolState {
   static std::string PositionCommand(const GameState& state);
   static std::string SetStateCommand(const GameState& state);
+  static std::string ScoreCommand(const std::array<int, 2>& total, int seat);
+  static std::string TimeCommand(const std::array<double, 2>& seconds_left, int seat);
 };
 
 class Game {
@@ -46,10 +53,12 @@ class Game {
   using Sessions = std::array<EngineSession*, 2>;
   struct Progress;  // the game as played so far
   struct SeatFault {
-    int seat;
+    int seat;  // -1: nobody's fault (an interruption)
     Fault fault;
   };
 
+  // An observer's failure as a seatless stop (seat -1), or nothing.
+  std::optional<SeatFault> ObserverFailure() const;
   std::optional<SeatFault> StartEngines(const Sessions& sessions);
   std::optional<SeatFault> PlayEnd(const Sessions& sessions, Progress& game);
   std::optional<SeatFault> PlayTurn(EngineSession& engine, int seat, Progress& game);

@@ -1,9 +1,16 @@
 #include "server/game_record.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 
+#include "server/bounded_line_reader.h"
 #include "server/float_text.h"
 
 #ifndef CURLING_VERSION
@@ -60,6 +67,8 @@ const char* EventName(sim::EventKind kind) {
       return "event_limit";
     case sim::EventKind::kOutOfPlayBefore:
       return "out_of_play_before";
+    case sim::EventKind::kLeftDeliveryEnd:
+      return "left_delivery_end";
   }
   return "unknown";
 }
@@ -247,25 +256,52 @@ bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
   return true;
 }
 
-GameRecordWriter::GameRecordWriter(const std::string& path) : out_(path, std::ios::trunc) {}
-
-void GameRecordWriter::Write(const json& line) {
-  // Engine texts may hold any bytes: replace invalid UTF-8 instead of throwing.
-  out_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
-  out_.flush();
+GameRecordWriter::GameRecordWriter(const std::string& path) : path_(path) {
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) error_ = "cannot write " + path + ": " + std::strerror(errno);
 }
 
-bool ReadGameRecord(const std::string& path, std::vector<json>& lines, int& skipped,
-                    std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot read " + path;
-    return false;
+GameRecordWriter::~GameRecordWriter() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void GameRecordWriter::Write(const json& line) {
+  if (!ok()) return;
+  // Engine texts may hold any bytes: replace invalid UTF-8 instead of throwing.
+  std::string text = line.dump(-1, ' ', false, json::error_handler_t::replace);
+  text += '\n';
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd_, text.data() + done, text.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    error_ = "writing " + path_ + " failed: " + (n < 0 ? std::strerror(errno) : "no progress");
+    // Never leave half a line: cut the file back to the last whole one.
+    if (done > 0 && ftruncate(fd_, written_) != 0) {
+      error_ += std::string("; cutting back the partial line failed too: ") + std::strerror(errno);
+    }
+    return;
   }
+  written_ += static_cast<long long>(text.size());
+}
+
+bool ReadGameRecord(std::istream& in, const std::string& name, std::vector<json>& lines,
+                    int& skipped, std::string& error) {
   lines.clear();
   skipped = 0;
+  BoundedLineReader reader(in, kMaxRecordLineBytes, kMaxRecordBytes);
   std::string text;
-  while (std::getline(in, text)) {
+  for (LineRead read; (read = reader.Next(text)) != LineRead::kEnd;) {
+    if (read != LineRead::kLine) {
+      error = name + ":" + std::to_string(reader.line_number()) + ": " +
+              (read == LineRead::kTooLong   ? "line too long (at most 64 MiB)"
+               : read == LineRead::kTooMuch ? "file too large (at most 256 MiB)"
+                                            : "read error");
+      return false;
+    }
     if (text.empty()) continue;
     json line = json::parse(text, nullptr, false);
     if (line.is_discarded() || !line.is_object() || !line.contains("type")) {
@@ -275,10 +311,20 @@ bool ReadGameRecord(const std::string& path, std::vector<json>& lines, int& skip
     lines.push_back(std::move(line));
   }
   if (lines.empty() || lines.front()["type"] != "header") {
-    error = path + " is not a game record (no header line)";
+    error = name + " is not a game record (no header line)";
     return false;
   }
   return true;
+}
+
+bool ReadGameRecord(const std::string& path, std::vector<json>& lines, int& skipped,
+                    std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return ReadGameRecord(in, path, lines, skipped, error);
 }
 
 }  // namespace curling::server

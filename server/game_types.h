@@ -100,6 +100,9 @@ class GameObserver {
   virtual void OnShot(const ShotRecord&) {}
   virtual void OnEnd(const EndRecord&) {}
   virtual void OnResult(const GameResult&) {}
+  // Why the observer can no longer follow the game (its record cannot be
+  // written), or empty. The game then stops before the next turn.
+  virtual std::string Failure() const { return {}; }
 };
 
 }  // namespace curling::server

@@ -1,6 +1,7 @@
 #include "server/interruption.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace curling::server {
 namespace {
@@ -17,8 +18,10 @@ void InstallSignalHandlers() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal (SIGHUP) ends a game as Ctrl-C does: engines stopped,
+  // the result line and summary written.
+  for (int s : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(s, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
 

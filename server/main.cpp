@@ -131,7 +131,7 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
   const fs::path record_path = *folder / "game.jsonl";
   GameRecordWriter record(record_path.string());
   if (!record.ok()) {
-    std::cerr << "curling-match: cannot write " << record_path.string() << '\n';
+    std::cerr << "curling-match: " << record.error() << '\n';
     return kExitUsage;
   }
   Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
@@ -140,10 +140,9 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
   game.AddObserver(&scoreboard);
   const GameResult result = game.Play();
   if (!record.ok()) {
-    // A game whose record was cut short (a full disk, say) is not reported as a
-    // clean result: the record is what the result stands on.
-    std::cerr << "curling-match: writing " << record_path.string()
-              << " failed; the record is incomplete\n";
+    // The game stopped at the first line that could not be written (a full
+    // disk, say): the record is what a result stands on.
+    std::cerr << "curling-match: " << record.error() << "; the record is incomplete\n";
     return kExitUsage;
   }
   const fs::path page = *folder / "replay.html";
@@ -162,7 +161,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Plays one game of curling between two engine processes, or a tournament."};
   MatchOptions options;
   AddMatchOptions(app, options);
-  CLI11_PARSE(app, argc, argv);
+  if (const std::optional<int> exit_code = ParseMatchOptions(app, argc, argv)) return *exit_code;
 
   InstallSignalHandlers();
   if (!options.record_only.empty()) return RecordOnly(options);

@@ -1,11 +1,78 @@
 #include "server/match_options.h"
 
+#include <charconv>
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 
 #include <fmt/format.h>
 
 namespace curling::server {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+// The option's text as a finite double, or an error message.
+std::string ReadFinite(const std::string& text, double& value) {
+  if (!CLI::detail::lexical_cast(text, value)) return "not a number: " + text;
+  if (!std::isfinite(value)) return "not a finite number: " + text;
+  return {};
+}
+
+}  // namespace
+
+CLI::Validator SecondsValidator() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        double value = 0;
+        if (std::string why = ReadFinite(text, value); !why.empty()) return why;
+        if (value <= 0 || value > kMaxOptionSeconds) {
+          return fmt::format("{} s is not more than 0 and at most {:g} s", text, kMaxOptionSeconds);
+        }
+        return {};
+      },
+      fmt::format("SECONDS in (0, {:g}]", kMaxOptionSeconds));
+}
+
+CLI::Validator FiniteRangeValidator(double low, double high) {
+  return CLI::Validator(
+      [low, high](std::string& text) -> std::string {
+        double value = 0;
+        if (std::string why = ReadFinite(text, value); !why.empty()) return why;
+        if (value < low || value > high) {
+          return fmt::format("{} is not within {:g} to {:g}", text, low, high);
+        }
+        return {};
+      },
+      fmt::format("NUMBER in [{:g}, {:g}]", low, high));
+}
+
+CLI::Validator Uint64Validator() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        uint64_t value = 0;
+        const char* end = text.data() + text.size();
+        const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+        if (text.empty() || ec != std::errc() || ptr != end) {
+          return text + " is not a whole number from 0 to 18446744073709551615";
+        }
+        return {};
+      },
+      "UINT64");
+}
+
+std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help comes this way too, with exit code 0; CLI11 gives every usage
+    // error a code of its own, and this program promises 2 for all of them.
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitUsage;
+  }
+  return std::nullopt;
+}
 
 void AddMatchOptions(CLI::App& app, MatchOptions& options) {
   app.add_option("--engine", options.engines,
@@ -26,17 +93,18 @@ void AddMatchOptions(CLI::App& app, MatchOptions& options) {
       ->check(CLI::Range(0, 100));
   app.add_option("--seed", options.seed,
                  "Seed of the random delivery error (default: random; printed at the start). "
-                 "The same seed and engines replay a game exactly");
+                 "The same seed and engines replay a game exactly")
+      ->check(Uint64Validator());
   app.add_option("--error", options.error, "Random delivery error, standard deviation in metres")
       ->capture_default_str()
-      ->check(CLI::Range(0.0, 10.0));
+      ->check(FiniteRangeValidator(0.0, 10.0));
   app.add_option("--time", options.time, "Thinking-time budget per engine per game, in seconds")
       ->capture_default_str()
-      ->check(CLI::PositiveNumber);
+      ->check(SecondsValidator());
   app.add_option("--ready-timeout", options.ready_timeout,
                  "Seconds an engine has to answer ISREADY and to read a command")
       ->capture_default_str()
-      ->check(CLI::PositiveNumber);
+      ->check(SecondsValidator());
   app.add_option("--out", options.out,
                  "Output folder for game.jsonl, replay.html and the engine logs "
                  "(default: games/<date>-<time>-seed<seed>/)");

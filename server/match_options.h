@@ -42,11 +42,27 @@ struct MatchOptions {
   int report_every = 1;
 };
 
+// Longest duration an option takes, in seconds (about 11.6 days): far beyond
+// any game, and far from where clock arithmetic could overflow.
+inline constexpr double kMaxOptionSeconds = 1e6;
+
 // Whether the options ask for a tournament rather than one game.
 bool WantsTournament(const MatchOptions& options);
 
 // Declares every option on `app`, storing into `options`.
 void AddMatchOptions(CLI::App& app, MatchOptions& options);
+
+// Parses the command line into the options declared on `app`. Returns the
+// exit code when the program is to end at once: 0 after --help, 2 after a
+// usage error (CLI11's message on standard error).
+std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv);
+
+// Checks of option values, for options declared elsewhere too: a duration in
+// seconds (finite, more than 0, at most kMaxOptionSeconds); a finite number
+// within [low, high]; a whole number 0 to 2^64 - 1 written in decimal digits.
+CLI::Validator SecondsValidator();
+CLI::Validator FiniteRangeValidator(double low, double high);
+CLI::Validator Uint64Validator();
 
 GameRules RulesFrom(const MatchOptions& options);
 

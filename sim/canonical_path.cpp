@@ -49,6 +49,7 @@ CanonicalPath::CanonicalPath() {
     nodes_[i] = {p.x, p.y, slope.x * kStep, slope.y * kStep, c, s, theta, 0.0};
   }
   rest_ = Position(0.0);
+  rest_direction_ = Direction(0.0);
 }
 
 const CanonicalPath& CanonicalPath::Get() {

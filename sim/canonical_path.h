@@ -24,11 +24,13 @@ inline double CanonicalHeading(double v) {
   return kAtFade + kRatio / (kCurlFadeSpeed * kCurlFadeSpeed) * (kCurlFadeSpeed - v);
 }
 
-// Derivative of the canonical heading with respect to speed.
-inline double CanonicalHeadingSlope(double v) {
+// Inverse of the canonical heading: the speed at which it equals `theta`
+// (between its values at kMaxSpeed and at rest).
+inline double SpeedAtCanonicalHeading(double theta) {
   constexpr double kRatio = kCurlCoefficient / kDeceleration;
-  if (v >= kCurlFadeSpeed) return -kRatio / (v * v);
-  return -kRatio / (kCurlFadeSpeed * kCurlFadeSpeed);
+  const double at_fade = CanonicalHeading(kCurlFadeSpeed);
+  if (theta <= at_fade) return 1.0 / (theta / kRatio + 1.0 / kMaxSpeed);
+  return kCurlFadeSpeed - (theta - at_fade) * (kCurlFadeSpeed * kCurlFadeSpeed) / kRatio;
 }
 
 // Exact slope of the canonical path: dP/dv = -(v / a) (cos Theta, sin Theta).
@@ -69,14 +71,10 @@ class CanonicalPath {
     return {n.cx * cos_d - n.cy * sin_d, n.cy * cos_d + n.cx * sin_d};
   }
 
-  // Both at once.
-  void PositionAndDirection(double v, Vec2& position, Vec2& direction) const {
-    position = Position(v);
-    direction = Direction(v);
-  }
-
-  // P(0), where every path of spin +1 ends: the value of Position(0.0), kept.
+  // P(0), where every path of spin +1 ends: the value of Position(0.0), kept;
+  // and the heading there, Direction(0.0).
   Vec2 RestPoint() const { return rest_; }
+  Vec2 RestDirection() const { return rest_direction_; }
 
   // Node speed i / kNodesPerSpeedUnit.
   static double NodeSpeed(int i) { return static_cast<double>(i) / kNodesPerSpeedUnit; }
@@ -111,6 +109,7 @@ class CanonicalPath {
 
   Node nodes_[kIntervals + 1];
   Vec2 rest_;
+  Vec2 rest_direction_;
 };
 
 // Position and heading of the canonical path for spin s in {-1, 0, +1}: the
@@ -130,6 +129,22 @@ inline Vec2 SpinPathRestPosition(const CanonicalPath& path, int spin) {
   Vec2 p = path.RestPoint();
   if (spin < 0) p.y = -p.y;
   return p;
+}
+
+// SpinPathDirection(path, spin, 0.0), kept.
+inline Vec2 SpinPathRestDirection(const CanonicalPath& path, int spin) {
+  if (spin == 0) return {1.0, 0.0};
+  Vec2 d = path.RestDirection();
+  if (spin < 0) d.y = -d.y;
+  return d;
+}
+
+// Unit heading vector of the canonical path for spin s at speed v.
+inline Vec2 SpinPathDirection(const CanonicalPath& path, int spin, double v) {
+  if (spin == 0) return {1.0, 0.0};
+  Vec2 d = path.Direction(v);
+  if (spin < 0) d.y = -d.y;
+  return d;
 }
 
 inline double SpinPathHeading(int spin, double v) {

@@ -5,14 +5,19 @@
 
 #include "sim/canonical_path.h"
 #include "sim/counter_random.h"
-#include "sim/inverse_shots.h"
 
 namespace curling::sim {
 
-// Applies the error to `delivery` (speed already clamped to kMaxSpeed). An
-// error that is zero, negative or not finite leaves the delivery unchanged
-// and draws nothing. A negative squared speed gives speed 0 (never starts).
+// A delivery as it is launched: speed and unit direction.
+struct LaunchVelocity {
+  double speed;
+  Vec2 direction;
+};
+
+// Applies the error to `launch` (speed already clamped to kMaxSpeed). An
+// error that is zero, negative or not finite leaves it unchanged and draws
+// nothing. A negative squared speed gives speed 0 (never starts).
 void ApplyDeliveryError(const CanonicalPath& path, int spin, double error, CounterRandom& random,
-                        Delivery& delivery);
+                        LaunchVelocity& launch);
 
 }  // namespace curling::sim

@@ -1,29 +1,32 @@
 #include "sim/event_loop.h"
 
+#include <cassert>
 #include <cmath>
 #include <limits>
 
-#include "sim/path_contact.h"
+#include "sim/min_max.h"
 
 namespace curling::sim {
 namespace {
 
 constexpr double kTwoRadii = 2.0 * kStoneRadius;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// Squared centre distance beyond which two stones certainly do not touch:
-// the contact distance with a margin far above the rounding of the distance.
-constexpr double kApartSquared =
-    (kTwoRadii + kContactGap + 1e-9) * (kTwoRadii + kContactGap + 1e-9);
 // Below this speed (m/s) a stone is at rest.
 constexpr double kRestSpeed = 1e-9;
 
-// Safety net on the number of time steps of one shot; never reached in play.
-constexpr int kMaxSteps = 200000;
-// Steps of a path search when a pair is first worked out, and per refinement.
-constexpr int kFirstSearchSteps = 1;
-constexpr int kRefineSearchSteps = 4;
-// Refinements between two time steps (a bound on work, not on accuracy).
-constexpr int kMaxRefinements = 1000;
+// Steps of a pair search per refinement, and refinements between two time
+// steps (bounds on work, not on accuracy).
+constexpr int kRefineSteps = 8;
+constexpr int kMaxRefinements = 64;
+
+// The path a stone at speed v has left to run.
+double RemainingPath(double v) {
+  return v * v / (2.0 * kDeceleration);
+}
+
+double Dot(Vec2 a, Vec2 b) {
+  return a.x * b.x + a.y * b.y;
+}
 
 }  // namespace
 
@@ -31,38 +34,232 @@ EventLoop::EventLoop(const CanonicalPath& path, ShotObserver* observer)
     : path_(path), observer_(observer) {}
 
 void EventLoop::PlaceStone(int stone, Vec2 pos) {
-  SetInPlay(stone, true);
+  assert(stone >= 0 && stone < kStoneCount);
+  in_play_mask_ |= 1u << stone;
   SetMoving(stone, false);
   pos_[stone] = pos;
-  vel_[stone] = {0.0, 0.0};
 }
 
-void EventLoop::Launch(int stone, double speed, double heading, int spin) {
-  if (!in_play_[stone] || !(speed > kRestSpeed)) return;
-  const double v = speed < kMaxSpeed ? speed : kMaxSpeed;
-  StartPath(stone, {v * std::cos(heading), v * std::sin(heading)}, spin);
+void EventLoop::Launch(int stone, Vec2 direction, double speed, int spin) {
+  assert(stone >= 0 && stone < kStoneCount);
+  if (!InPlay(stone) || !(speed > kRestSpeed)) return;
+  StartMotion(stone, direction, MinOf(speed, kMaxSpeed), spin);
 }
 
-void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
-  changed_mask_ |= 1u << stone;
-  const double speed = std::sqrt(velocity.x * velocity.x + velocity.y * velocity.y);
-  if (!(speed > kRestSpeed)) {
-    if (moving_[stone]) {
-      SetMoving(stone, false);
-      ++events_;
-      Emit(EventKind::kStopped, t_, stone, -1);
+void EventLoop::Run() {
+  while (moving_mask_ != 0) {
+    if (events_ >= kMaxEvents || work_ >= kMaxWork) {
+      StopAll();
+      return;
     }
-    vel_[stone] = {0.0, 0.0};
-    return;
+    ++work_;
+    if (LookAtDuePairs()) continue;
+    AdvanceTo(NextEventTime());
+    SettleStonesDue();
   }
+}
+
+// The pairs whose safe time has come, in index order: the first that touches
+// and closes in collides; the others get a first look.
+bool EventLoop::LookAtDuePairs() {
+  for (unsigned rows = in_play_mask_; rows != 0; rows &= rows - 1u) {
+    const int i = __builtin_ctz(rows);
+    for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
+      const int j = __builtin_ctz(m);
+      ++work_;
+      if (!(fresh_[i] >> j & 1u) && safe_[Slot(i, j)] > t_) continue;
+      // A stone at rest beside the whole path of the other never meets it.
+      if (IsMoving(i) != IsMoving(j)) {
+        const int mover = IsMoving(i) ? i : j;
+        if (!PathMayReach(paths_[mover], extents_[mover], pos_[mover == i ? j : i])) {
+          SetSafe(i, j, {kInfinity, true});
+          continue;
+        }
+      }
+      SyncPosition(i);
+      SyncPosition(j);
+      const Vec2 r{pos_[j].x - pos_[i].x, pos_[j].y - pos_[i].y};
+      const double distance = std::sqrt(Dot(r, r));
+      if (distance - kTwoRadii <= kContactGap) {
+        const Vec2 vi = VelocityNow(i);
+        const Vec2 vj = VelocityNow(j);
+        const Vec2 u{vi.x - vj.x, vi.y - vj.y};
+        Vec2 normal;
+        if (distance > 1e-12) {
+          normal = {r.x / distance, r.y / distance};
+        } else {  // coincident centres: push apart along the relative motion
+          const double speed = std::sqrt(Dot(u, u));
+          normal = speed > 0.0 ? Vec2{u.x / speed, u.y / speed} : Vec2{0.0, 0.0};
+        }
+        const double approach = Dot(u, normal);
+        if (approach > kMinClosingSpeed) {
+          Collide(i, j, vi, vj, normal, approach);
+          return true;
+        }
+      }
+      FirstLook(i, j, distance);
+    }
+  }
+  return false;
+}
+
+// The next time anything can happen: a stop, an exit, or a pair's safe time.
+// The earliest pair is refined until its time is final, so that pairs an
+// earlier event makes moot are never searched far.
+double EventLoop::NextEventTime() {
+  double stops = kInfinity;
+  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    stops = MinOf(stops, paths_[i].StopTime());
+    if (exits_[i].kind != ExitKind::kNone) stops = MinOf(stops, exits_[i].time);
+  }
+  for (int refinements = 0;;) {
+    // The earliest pair before the stops, and the time of the one after it.
+    double earliest_time = stops;
+    double second_time = stops;
+    int earliest = -1;
+    long visited = 0;
+    for (unsigned rows = in_play_mask_; rows != 0; rows &= rows - 1u) {
+      const int i = __builtin_ctz(rows);
+      for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
+        ++visited;
+        const int slot = Slot(i, __builtin_ctz(m));
+        const double safe = safe_[slot];
+        if (safe < second_time) {
+          if (safe < earliest_time) {
+            second_time = earliest_time;
+            earliest_time = safe;
+            earliest = slot;
+          } else {
+            second_time = safe;
+          }
+        }
+      }
+    }
+    work_ += visited;
+    if (earliest < 0) return stops;
+    const int a = earliest / kStoneCount;
+    const int b = earliest % kStoneCount;
+    while (!final_[earliest] && refinements < kMaxRefinements && safe_[earliest] <= second_time) {
+      Refine(a, b);
+      ++refinements;
+    }
+    // Still the earliest: final, or out of refinements. Else every pair is
+    // safe up to the one after it.
+    if (safe_[earliest] <= second_time) return safe_[earliest];
+    if (refinements >= kMaxRefinements) return second_time;
+  }
+}
+
+void EventLoop::AdvanceTo(double t) {
+  assert(t >= t_);
+  if (observer_ != nullptr) observer_->Stepped(t_, t, paths_, moving_);
+  if (t != t_) synced_mask_ = 0;
+  t_ = t;
+}
+
+// Stops and exits due now.
+void EventLoop::SettleStonesDue() {
+  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    if (exits_[i].kind != ExitKind::kNone && exits_[i].time <= t_) {
+      Exit(i);
+    } else if (paths_[i].StopTime() <= t_) {
+      Stop(i);
+    }
+  }
+}
+
+void EventLoop::StopAll() {
+  Emit(EventKind::kEventLimit, t_, -1, -1);
+  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    SyncPosition(i);
+    SetMoving(i, false);
+    Emit(EventKind::kStopped, t_, i, -1);
+  }
+}
+
+void EventLoop::SetMoving(int stone, bool moving) {
+  moving_[stone] = moving;
+  moving_mask_ = moving ? (moving_mask_ | 1u << stone) : (moving_mask_ & ~(1u << stone));
+}
+
+void EventLoop::StartMotion(int stone, Vec2 direction, double speed, int spin) {
   FreePath& motion = paths_[stone];
-  motion.Start(path_, t_, pos_[stone], speed, std::atan2(velocity.y, velocity.x), spin);
-  if (!moving_[stone] && observer_ != nullptr) observer_->MotionStarted(stone, t_, pos_[stone]);
+  work_ += 32;  // a path start costs about as much as looking at that many pairs
+  motion.Start(path_, t_, pos_[stone], direction, speed, spin);
+  if (!IsMoving(stone) && observer_ != nullptr) observer_->MotionStarted(stone, t_, pos_[stone]);
   SetMoving(stone, true);
-  moved_[stone] = true;
+  moved_mask_ |= 1u << stone;
+  synced_mask_ |= 1u << stone;
   extents_[stone] = FindPathExtent(path_, motion);
   exits_[stone] = FindPathExit(path_, motion, extents_[stone]);
-  vel_[stone] = motion.VelocityAt(path_, t_);
+  ForgetPairsOf(stone);
+}
+
+// A new path from the stone's present position with `velocity` (a stone
+// left without speed is at rest).
+void EventLoop::StartPath(int stone, Vec2 velocity, int spin) {
+  const double speed = std::sqrt(Dot(velocity, velocity));
+  if (speed > kRestSpeed) {
+    StartMotion(stone, {velocity.x / speed, velocity.y / speed}, MinOf(speed, kMaxSpeed), spin);
+    return;
+  }
+  if (IsMoving(stone)) {
+    SetMoving(stone, false);
+    ++events_;
+    Emit(EventKind::kStopped, t_, stone, -1);
+  }
+  ForgetPairsOf(stone);
+}
+
+// An impulse along the unit normal from i to j, equal masses.
+void EventLoop::Collide(int i, int j, Vec2 vi, Vec2 vj, Vec2 normal, double approach) {
+  const double impulse = 0.5 * (1.0 + kRestitution) * approach;
+  vi = {vi.x - impulse * normal.x, vi.y - impulse * normal.y};
+  vj = {vj.x + impulse * normal.x, vj.y + impulse * normal.y};
+  // A stone struck from rest runs straight; a moving one keeps its spin.
+  const int spin_i = IsMoving(i) ? paths_[i].Spin() : 0;
+  const int spin_j = IsMoving(j) ? paths_[j].Spin() : 0;
+  touched_mask_ |= 1u << i | 1u << j;
+  ++events_;
+  Emit(EventKind::kCollision, t_, i, j);
+  StartPath(i, vi, spin_i);
+  StartPath(j, vj, spin_j);
+}
+
+void EventLoop::Exit(int stone) {
+  const PathExit& exit = exits_[stone];
+  pos_[stone] = paths_[stone].PositionAt(path_, exit.time);
+  ++events_;
+  const EventKind kind = exit.kind == ExitKind::kSide   ? EventKind::kLeftSide
+                         : exit.kind == ExitKind::kBack ? EventKind::kLeftBack
+                                                        : EventKind::kLeftDeliveryEnd;
+  Emit(kind, exit.time, stone, -1);
+  in_play_mask_ &= ~(1u << stone);
+  SetMoving(stone, false);
+  pos_[stone] = {0.0, 0.0};
+  DropPairsOf(stone);
+}
+
+void EventLoop::Stop(int stone) {
+  pos_[stone] = extents_[stone].rest;  // the path's rest position, worked out at its start
+  SetMoving(stone, false);
+  ++events_;
+  Emit(EventKind::kStopped, paths_[stone].StopTime(), stone, -1);
+  ForgetPairsOf(stone);
+}
+
+// Brings a moving stone's position to the present time.
+void EventLoop::SyncPosition(int stone) {
+  if (!((moving_mask_ & ~synced_mask_) >> stone & 1u)) return;
+  pos_[stone] = paths_[stone].PositionAt(path_, t_);
+  synced_mask_ |= 1u << stone;
+}
+
+Vec2 EventLoop::VelocityNow(int stone) const {
+  return IsMoving(stone) ? paths_[stone].VelocityAt(path_, t_) : Vec2{0.0, 0.0};
 }
 
 void EventLoop::Emit(EventKind kind, double t, int a, int b) {
@@ -71,307 +268,68 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
   observer_->EventOccurred(kind, t, a, b, a >= 0 ? pos_[a] : none, b >= 0 ? pos_[b] : none);
 }
 
-// Pairs that can still meet before the next event: at least one moving, and
-// their gap no larger than the sum of the paths they have left to run (both
-// shrink by the same distance travelled, so this holds until the next event).
-void EventLoop::RebuildPairs() {
-  // reach: the path a stone has left to run (0 at rest). A pair with a stone
-  // at rest has the limit of its moving stone alone, worked out once.
-  double reach[kStoneCount];
-  double limit_at_rest[kStoneCount];  // squared, for the moving stones
-  for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
-    const int i = __builtin_ctz(m);
-    if (!moving_[i]) {
-      reach[i] = 0.0;
-      continue;
-    }
-    const double v = paths_[i].SpeedAt(t_);
-    reach[i] = v * v / (2.0 * kDeceleration);
-    const double limit = reach[i] + kTwoRadii + kContactGap;
-    limit_at_rest[i] = limit * limit;
-  }
-  const int old_count = pair_count_;
-  uint8_t old_a[kMaxPairs];
-  uint8_t old_b[kMaxPairs];
-  double old_safe[kMaxPairs];
-  bool old_final[kMaxPairs];
-  for (int p = 0; p < old_count; ++p) {
-    old_a[p] = pair_a_[p];
-    old_b[p] = pair_b_[p];
-    old_safe[p] = pair_safe_[p];
-    old_final[p] = pair_final_[p];
-  }
-  int old = 0;
-  pair_count_ = 0;
-  for (unsigned m = in_play_mask_; m != 0; m &= m - 1u) {
-    const int i = __builtin_ctz(m);
-    // Partners above i: all in play if i moves, else only moving ones.
-    unsigned partners = in_play_mask_ & ~((2u << i) - 1u);
-    const bool i_moves = moving_mask_ >> i & 1u;
-    if (!i_moves) partners &= moving_mask_;
-    for (; partners != 0; partners &= partners - 1u) {
-      const int j = __builtin_ctz(partners);
-      double limit2;
-      if (i_moves) {
-        const double limit = reach[i] + reach[j] + kTwoRadii + kContactGap;
-        limit2 = limit * limit;
-      } else {
-        limit2 = limit_at_rest[j];
-      }
-      const double dx = pos_[j].x - pos_[i].x;
-      const double dy = pos_[j].y - pos_[i].y;
-      if (dx * dx + dy * dy > limit2) continue;
-      const int p = pair_count_++;
-      pair_a_[p] = static_cast<uint8_t>(i);
-      pair_b_[p] = static_cast<uint8_t>(j);
-      pair_safe_[p] = -kInfinity;
-      pair_final_[p] = false;
-      if ((changed_mask_ >> i | changed_mask_ >> j) & 1u) continue;
-      // Both lists are in index order: carry over the entry of an unchanged pair.
-      while (old < old_count && (old_a[old] < i || (old_a[old] == i && old_b[old] < j)))
-        ++old;
-      if (old < old_count && old_a[old] == i && old_b[old] == j) {
-        pair_safe_[p] = old_safe[old];
-        pair_final_[p] = old_final[old];
-      }
-    }
-  }
-  changed_mask_ = 0;
-}
-
-// After stops and exits only: pairs with no moving stone left, or a stone out
-// of play, go; pairs of a stone that stopped are worked out again.
-void EventLoop::DropSettledPairs() {
-  int kept = 0;
-  for (int p = 0; p < pair_count_; ++p) {
-    const unsigned pair = 1u << pair_a_[p] | 1u << pair_b_[p];
-    if ((pair & in_play_mask_) != pair || (pair & moving_mask_) == 0) continue;
-    pair_a_[kept] = pair_a_[p];
-    pair_b_[kept] = pair_b_[p];
-    const bool changed = (pair & changed_mask_) != 0;
-    pair_safe_[kept] = changed ? -kInfinity : pair_safe_[p];
-    pair_final_[kept] = changed ? false : pair_final_[p];
-    ++kept;
-  }
-  pair_count_ = kept;
-  changed_mask_ = 0;
-}
-
-// Whether stones i and j touch (gap at most the contact gap) and close in;
-// then n is the unit normal from i to j and `approach` the closing speed.
-bool EventLoop::TouchingAndClosing(int i, int j, double& nx, double& ny, double& approach) const {
-  const double rx = pos_[j].x - pos_[i].x;
-  const double ry = pos_[j].y - pos_[i].y;
-  const double dist2 = rx * rx + ry * ry;
-  if (dist2 > kApartSquared) return false;  // no square root for stones apart
-  const double dist = std::sqrt(dist2);
-  if (dist - kTwoRadii > kContactGap) return false;
-  const double ux = vel_[i].x - vel_[j].x;
-  const double uy = vel_[i].y - vel_[j].y;
-  if (dist > 1e-12) {
-    nx = rx / dist;
-    ny = ry / dist;
-  } else {  // coincident centres: push apart along the relative motion
-    const double u = std::hypot(ux, uy);
-    if (!(u > 0.0)) return false;
-    nx = ux / u;
-    ny = uy / u;
-  }
-  approach = ux * nx + uy * ny;
-  return approach > kMinClosingSpeed;
-}
-
-// Resolves the first pair, in index order, that touches and closes in.
-// Only pairs whose safe time has come can touch.
-bool EventLoop::ResolveFirstContact() {
-  for (int p = 0; p < pair_count_; ++p) {
-    if (pair_safe_[p] > t_) continue;
-    const int i = pair_a_[p];
-    const int j = pair_b_[p];
-    double nx, ny, approach;
-    if (!TouchingAndClosing(i, j, nx, ny, approach)) continue;
-    const double impulse = 0.5 * (1.0 + kRestitution) * approach;
-    const Vec2 vi{vel_[i].x - impulse * nx, vel_[i].y - impulse * ny};
-    const Vec2 vj{vel_[j].x + impulse * nx, vel_[j].y + impulse * ny};
-    // A stone struck from rest runs straight; a moving one keeps its spin.
-    const int spin_i = moving_[i] ? paths_[i].Spin() : 0;
-    const int spin_j = moving_[j] ? paths_[j].Spin() : 0;
-    touched_[i] = true;
-    touched_[j] = true;
-    ++events_;
-    Emit(EventKind::kCollision, t_, i, j);
-    StartPath(i, vi, spin_i);
-    StartPath(j, vj, spin_j);
-    return true;
-  }
-  return false;
-}
-
-// A time within which two moving stones cannot come into contact. With
-// relative position r, relative velocity w and relative acceleration at most
-// A, r(t) = r + w t + E with |E| <= A t^2 / 2; two lower bounds on the gap
-// follow: the projection on the current line of centres, and the closest
-// approach of the straight relative motion. The larger safe time is safe.
-double EventLoop::PairTimeBound(int i, int j) const {
-  const double rx = pos_[j].x - pos_[i].x;
-  const double ry = pos_[j].y - pos_[i].y;
-  const double wx = vel_[j].x - vel_[i].x;
-  const double wy = vel_[j].y - vel_[i].y;
-  const double accel = kAccelerationBound * ((moving_[i] ? 1.0 : 0.0) + (moving_[j] ? 1.0 : 0.0));
-  const double dist = std::sqrt(rx * rx + ry * ry);
-  const double gap = dist - kTwoRadii;
-  const double rw = rx * wx + ry * wy;
-  const double w2 = wx * wx + wy * wy;
-  const double wn = dist > 0.0 ? rw / dist : 0.0;
-
-  if (gap <= kContactGap) {
-    // Touching but not closing in: as long as the gap cannot shrink by more
-    // than the slack (if they close in by then, they collide then).
-    const double disc = std::sqrt(wn * wn + 2.0 * accel * kTouchingSlack);
-    return wn >= 0.0 ? (wn + disc) / accel : 2.0 * kTouchingSlack / (disc - wn);
-  }
-
-  const double disc = std::sqrt(wn * wn + 2.0 * accel * gap);
-  const double projected = wn >= 0.0 ? (wn + disc) / accel : 2.0 * gap / (disc - wn);
-
-  double closest = dist;
-  if (w2 > 0.0 && rw < 0.0) {
-    const double tc = -rw / w2;
-    const double cx = rx + wx * tc;
-    const double cy = ry + wy * tc;
-    closest = std::sqrt(cx * cx + cy * cy);
-  }
-  const double passing = closest > kTwoRadii ? std::sqrt(2.0 * (closest - kTwoRadii) / accel) : 0.0;
-  return projected > passing ? projected : passing;
-}
-
-// Works out (or refines) the time up to which pair (i, j) certainly does not
-// touch. A stone at rest against a moving one: a search along the moving
-// stone's path, resumed from where it stopped when refining.
-void EventLoop::WorkOutPair(int p, int search_steps) {
-  const int i = pair_a_[p];
-  const int j = pair_b_[p];
-  double& safe = pair_safe_[p];
-  bool& final = pair_final_[p];
-  if (moving_[i] != moving_[j]) {
-    const int m = moving_[i] ? i : j;
-    const int r = moving_[i] ? j : i;
-    const bool resume = safe > t_;
-    const double from = resume ? safe : t_;
-    const Vec2 at = resume ? paths_[m].PositionAt(path_, from) : pos_[m];
-    const ContactSearch found =
-        PathContactTime(path_, paths_[m], extents_[m], from, at, pos_[r], search_steps, !resume);
-    // A contact now that the velocities do not confirm (closing speed
-    // rounding to zero) falls back to the conservative bound below.
-    if (found.time > t_) {
-      safe = found.time;
-      final = found.final;
-      return;
-    }
-  }
-  safe = t_ + PairTimeBound(i, j);
-  final = true;
-}
-
-void EventLoop::StopAll() {
-  hit_limit_ = true;
-  Emit(EventKind::kEventLimit, t_, -1, -1);
-  for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
-    const int i = __builtin_ctz(m);
-    SetMoving(i, false);
-    vel_[i] = {0.0, 0.0};
-    Emit(EventKind::kStopped, t_, i, -1);
+// The stone's motion changed: every pair it belongs to that can meet (both
+// in play, at least one moving) is worked out afresh; the others cannot meet.
+void EventLoop::ForgetPairsOf(int stone) {
+  const unsigned others = in_play_mask_ & ~(1u << stone);
+  const unsigned meet = IsMoving(stone) ? others : others & moving_mask_;
+  const unsigned below = (1u << stone) - 1u;
+  live_[stone] = meet & ~below;
+  fresh_[stone] = meet & ~below;
+  for (unsigned m = others & below; m != 0; m &= m - 1u) {
+    const int a = __builtin_ctz(m);
+    const unsigned bit = (meet >> a & 1u) << stone;
+    live_[a] = (live_[a] & ~(1u << stone)) | bit;
+    fresh_[a] = (fresh_[a] & ~(1u << stone)) | bit;
   }
 }
 
-void EventLoop::Run() {
-  RebuildPairs();
-  for (;; ++steps_) {
-    if (moving_mask_ == 0) return;
-    if (events_ >= kMaxEvents || steps_ >= kMaxSteps) {
-      StopAll();
-      return;
-    }
-    if (ResolveFirstContact()) {
-      RebuildPairs();
-      continue;
-    }
+// The stone left play: none of its pairs can meet.
+void EventLoop::DropPairsOf(int stone) {
+  live_[stone] = 0;
+  for (int a = 0; a < stone; ++a)
+    live_[a] &= ~(1u << stone);
+}
 
-    // The next time anything can happen: a stop, an exit, or a pair's safe
-    // time (worked out again for the pairs whose time has come).
-    double next = kInfinity;
-    int limiter = -1;
-    bool limiter_exits = false;
-    for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
-      const int i = __builtin_ctz(m);
-      const double stop = paths_[i].StopTime();
-      if (stop < next) {
-        next = stop;
-        limiter = i;
-        limiter_exits = false;
-      }
-      if (exits_[i].kind != ExitKind::kNone && exits_[i].time <= next) {
-        next = exits_[i].time;
-        limiter = i;
-        limiter_exits = true;
-      }
-    }
-    for (int p = 0; p < pair_count_; ++p) {
-      if (pair_safe_[p] <= t_) WorkOutPair(p, kFirstSearchSteps);
-    }
-    // Refine the earliest pair until it is final: pairs that a first event
-    // will make moot are never searched far.
-    double stops = next;
-    for (int refinements = 0;; ++refinements) {
-      next = stops;
-      int earliest = -1;
-      for (int p = 0; p < pair_count_; ++p) {
-        if (pair_safe_[p] < next) {
-          next = pair_safe_[p];
-          earliest = p;
-        }
-      }
-      if (earliest < 0) break;
-      limiter = -1;
-      if (pair_final_[earliest] || refinements >= kMaxRefinements) break;
-      WorkOutPair(earliest, kRefineSearchSteps);
-    }
-    if (!(next >= t_)) next = t_;
+void EventLoop::SetSafe(int a, int b, ContactSearch found) {
+  assert(a < b && (live_[a] >> b & 1u));
+  safe_[Slot(a, b)] = found.time;
+  final_[Slot(a, b)] = found.final;
+  fresh_[a] &= ~(1u << b);
+  if (found.time == kInfinity) live_[a] &= ~(1u << b);
+}
 
-    const double t_from = t_;
-    t_ = next;
-    if (observer_ != nullptr) observer_->Stepped(t_from, t_, paths_, moving_);
-
-    bool changed = false;
-    for (unsigned m = moving_mask_; m != 0; m &= m - 1u) {
-      const int i = __builtin_ctz(m);
-      FreePath& motion = paths_[i];
-      const bool exits = exits_[i].kind != ExitKind::kNone &&
-                         ((i == limiter && limiter_exits) || exits_[i].time <= t_);
-      if (exits) {
-        pos_[i] = motion.PositionAt(path_, exits_[i].time);
-        ++events_;
-        Emit(exits_[i].kind == ExitKind::kSide ? EventKind::kLeftSide : EventKind::kLeftBack,
-             exits_[i].time, i, -1);
-        SetInPlay(i, false);
-        SetMoving(i, false);
-        pos_[i] = {0.0, 0.0};
-        vel_[i] = {0.0, 0.0};
-        changed = true;
-      } else if ((i == limiter && !limiter_exits) || motion.StopTime() <= t_) {
-        pos_[i] = extents_[i].rest;  // the path's rest position, worked out at its start
-        SetMoving(i, false);
-        vel_[i] = {0.0, 0.0};
-        ++events_;
-        Emit(EventKind::kStopped, motion.StopTime(), i, -1);
-        changed = true;
-      } else {
-        pos_[i] = motion.PositionAt(path_, t_);
-        vel_[i] = motion.VelocityAt(path_, t_);
-      }
-    }
-    if (changed) DropSettledPairs();
+// A first safe time for a pair `distance` apart now: +inf (final) for a
+// pair that cannot meet at all, else from the distance alone, as the gap
+// cannot close faster than the two speeds together.
+void EventLoop::FirstLook(int a, int b, double distance) {
+  work_ += 4;
+  double reach = 0.0;
+  double speeds = 0.0;
+  for (int stone : {a, b}) {
+    if (!IsMoving(stone)) continue;
+    const double v = paths_[stone].SpeedAt(t_);
+    speeds += v;
+    reach += RemainingPath(v);
   }
+  SetSafe(a, b, FirstSafeTime(t_, distance, speeds, reach));
+}
+
+// Searches further from the pair's safe time. A search from now (a touching
+// pair just found not to collide) does not count touching as a contact.
+void EventLoop::Refine(int a, int b) {
+  const double from = safe_[Slot(a, b)];
+  assert(from >= t_);
+  const bool contact_at_start = from > t_;
+  const int m = IsMoving(a) ? a : b;
+  const ContactSearch found =
+      IsMoving(a) && IsMoving(b)
+          ? PairContactTime(path_, paths_[a], paths_[b], from, kRefineSteps, contact_at_start)
+          : PathContactTime(path_, paths_[m], from, pos_[m == a ? b : a], kRefineSteps,
+                            contact_at_start);
+  // A search step costs about as much as looking at a few pairs.
+  work_ += 8 * (found.steps + 1);
+  SetSafe(a, b, found);
 }
 
 }  // namespace curling::sim

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "sim/free_path.h"
+#include "sim/path_contact.h"
 #include "sim/path_extent.h"
 #include "sim/sheet_exit.h"
 #include "sim/shot_observer.h"
@@ -18,74 +19,80 @@ class EventLoop {
 
   // Places a stone (at rest) in play.
   void PlaceStone(int stone, Vec2 pos);
-  // Sets a placed stone moving at time 0.
-  void Launch(int stone, double speed, double heading, int spin);
+  // Sets a placed stone moving at time 0 along the unit vector `direction`.
+  void Launch(int stone, Vec2 direction, double speed, int spin);
 
-  // Runs until every stone has stopped or left play, or the event limit is hit.
+  // Runs until every stone has stopped or left play, or a limit is hit.
   void Run();
 
-  bool InPlay(int stone) const { return in_play_[stone]; }
+  bool InPlay(int stone) const { return in_play_mask_ >> stone & 1u; }
+  unsigned InPlayMask() const { return in_play_mask_; }
+  unsigned MovedMask() const { return moved_mask_; }
+  // Meaningful for stones in play.
   Vec2 Position(int stone) const { return pos_[stone]; }
-  bool Touched(int stone) const { return touched_[stone]; }
-  bool Moved(int stone) const { return moved_[stone]; }
-  int EventCount() const { return events_; }
-  int StepCount() const { return steps_; }
+  bool Touched(int stone) const { return touched_mask_ >> stone & 1u; }
   double Time() const { return t_; }
-  bool HitEventLimit() const { return hit_limit_; }
 
  private:
-  void SetMoving(int stone, bool moving) {
-    changed_mask_ |= 1u << stone;
-    moving_[stone] = moving;
-    moving_mask_ = moving ? (moving_mask_ | 1u << stone) : (moving_mask_ & ~(1u << stone));
-  }
-  void SetInPlay(int stone, bool in_play) {
-    changed_mask_ |= 1u << stone;
-    in_play_[stone] = in_play;
-    in_play_mask_ = in_play ? (in_play_mask_ | 1u << stone) : (in_play_mask_ & ~(1u << stone));
-  }
-  void StartPath(int stone, Vec2 velocity, int spin);
-  void RebuildPairs();
-  void DropSettledPairs();
-  [[gnu::always_inline]] inline bool TouchingAndClosing(int i, int j, double& nx, double& ny,
-                                                        double& approach) const;
-  bool ResolveFirstContact();
-  double PairTimeBound(int i, int j) const;
-  void WorkOutPair(int p, int search_steps);
+  // The steps of Run.
+  bool LookAtDuePairs();
+  double NextEventTime();
+  void AdvanceTo(double t);
+  void SettleStonesDue();
   void StopAll();
+
+  // Stones.
+  bool IsMoving(int stone) const { return moving_mask_ >> stone & 1u; }
+  void SetMoving(int stone, bool moving);
+  void StartMotion(int stone, Vec2 direction, double speed, int spin);
+  void StartPath(int stone, Vec2 velocity, int spin);
+  void Collide(int i, int j, Vec2 vi, Vec2 vj, Vec2 normal, double approach);
+  void Exit(int stone);
+  void Stop(int stone);
+  void SyncPosition(int stone);
+  Vec2 VelocityNow(int stone) const;
   void Emit(EventKind kind, double t, int a, int b);
+
+  // Pairs.
+  static int Slot(int a, int b) { return a * kStoneCount + b; }
+  void ForgetPairsOf(int stone);
+  void DropPairsOf(int stone);
+  void FirstLook(int a, int b, double distance);
+  void Refine(int a, int b);
+  void SetSafe(int a, int b, ContactSearch found);
 
   const CanonicalPath& path_;
   ShotObserver* observer_;
   double t_ = 0.0;
   int events_ = 0;
-  int steps_ = 0;
-  bool hit_limit_ = false;
+  // Work done, in units of about one look at a pair: bounded per shot.
+  long work_ = 0;
 
-  bool in_play_[kStoneCount] = {};
-  bool moving_[kStoneCount] = {};
-  unsigned in_play_mask_ = 0;  // bit i: stone i in play
-  unsigned moving_mask_ = 0;   // bit i: stone i moving
-  unsigned changed_mask_ = 0;  // bit i: motion of stone i changed since the pairs were built
-  bool touched_[kStoneCount] = {};
-  bool moved_[kStoneCount] = {};
-  Vec2 pos_[kStoneCount] = {};
-  Vec2 vel_[kStoneCount] = {};
+  // Bit i: stone i in play, moving, touched another, moved at all, and (for
+  // a moving stone) has its position in pos_ as of the present time.
+  unsigned in_play_mask_ = 0;
+  unsigned moving_mask_ = 0;
+  unsigned touched_mask_ = 0;
+  unsigned moved_mask_ = 0;
+  unsigned synced_mask_ = 0;
+  bool moving_[kStoneCount] = {};  // the moving mask as the observer reads it
+  Vec2 pos_[kStoneCount];
   FreePath paths_[kStoneCount];
   PathExtent extents_[kStoneCount];
   PathExit exits_[kStoneCount];
 
-  // Pairs (a < b) that can still meet before the next event, in index
-  // order, each with the time up to which it certainly does not touch (-inf:
-  // to be worked out) and whether that time is final (a contact, or a bound
-  // that only a step in time can improve) or can be refined by searching
-  // further along a path. Entries of unchanged pairs survive a rebuild.
-  static constexpr int kMaxPairs = kStoneCount * (kStoneCount - 1) / 2;
-  int pair_count_ = 0;
-  uint8_t pair_a_[kMaxPairs];
-  uint8_t pair_b_[kMaxPairs];
-  double pair_safe_[kMaxPairs];
-  bool pair_final_[kMaxPairs];
+  // For every pair (a < b, at Slot(a, b)) that can meet (both in play, at
+  // least one moving), the time up to which it certainly does not touch and
+  // whether that time is final (the contact, or +inf) or can be refined.
+  // Bit b of live_[a] marks the pairs that can meet and may still touch (not
+  // yet found never to), bit b of fresh_[a] those to be worked out afresh
+  // (their entries are not read). A pair can meet only once one of its
+  // stones starts moving, which makes the pair fresh: the entries need no
+  // initial value.
+  unsigned live_[kStoneCount] = {};
+  unsigned fresh_[kStoneCount] = {};
+  double safe_[kStoneCount * kStoneCount];
+  bool final_[kStoneCount * kStoneCount];
 };
 
 }  // namespace curling::sim

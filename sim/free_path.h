@@ -1,7 +1,11 @@
-// One free path of a stone: from a start position, speed, heading and spin,
-// its position, velocity and heading at any later time until it stops.
+// One free path of a stone: from a start position, speed, direction and spin,
+// its position, velocity and heading at any later time until it stops. The
+// path is the canonical path of its spin, turned and moved so that it starts
+// here: the turn is kept as a unit vector (cosine and sine), built from the
+// direction vectors without trigonometry.
 #pragma once
 
+#include <cassert>
 #include <cmath>
 
 #include "sim/canonical_path.h"
@@ -13,20 +17,23 @@ class FreePath {
   // Meaningful only after Start.
   FreePath() = default;
 
-  // Starts a path at time `t0`. A non-positive speed gives a stone at rest.
-  void Start(const CanonicalPath& path, double t0, Vec2 position, double speed, double heading,
+  // Starts a path at time `t0` at `speed` (> 0, at most kMaxSpeed) along the
+  // unit vector `direction`.
+  void Start(const CanonicalPath& path, double t0, Vec2 position, Vec2 direction, double speed,
              int spin) {
+    assert(speed > 0.0 && speed <= kMaxSpeed);
+    assert(spin >= -1 && spin <= 1);
+    assert(std::fabs(direction.x * direction.x + direction.y * direction.y - 1.0) < 1e-12);
     t0_ = t0;
     start_ = position;
+    direction0_ = direction;
     spin_ = spin;
-    heading0_ = heading;
-    speed0_ = speed > 0.0 ? (speed < kMaxSpeed ? speed : kMaxSpeed) : 0.0;
-    stop_time_ = t0 + speed0_ / kDeceleration;
-    canonical_heading0_ = SpinPathHeading(spin, speed0_);
-    const double turn = heading - canonical_heading0_;
-    cos_ = std::cos(turn);
-    sin_ = std::sin(turn);
-    canonical0_ = SpinPathPosition(path, spin, speed0_);
+    speed0_ = speed;
+    stop_time_ = t0 + speed / kDeceleration;
+    // The turn takes the canonical direction at this speed onto `direction`.
+    const Vec2 c = SpinPathDirection(path, spin, speed);
+    turn_ = {direction.x * c.x + direction.y * c.y, direction.y * c.x - direction.x * c.y};
+    canonical0_ = SpinPathPosition(path, spin, speed);
   }
 
   double StartTime() const { return t0_; }
@@ -34,11 +41,16 @@ class FreePath {
   double StartSpeed() const { return speed0_; }
   int Spin() const { return spin_; }
   Vec2 StartPosition() const { return start_; }
+  Vec2 StartDirection() const { return direction0_; }
+  // The x of the start in the frame of ToCanonical.
+  double CanonicalStartX() const { return canonical0_.x; }
 
   double SpeedAt(double t) const {
     const double v = speed0_ - kDeceleration * (t - t0_);
     return v > 0.0 ? v : 0.0;
   }
+  // The time at which the speed has fallen to v (<= the start speed).
+  double TimeAtSpeed(double v) const { return t0_ + (speed0_ - v) / kDeceleration; }
 
   Vec2 PositionAtSpeed(const CanonicalPath& path, double v) const {
     return FromCanonical(SpinPathPosition(path, spin_, v));
@@ -53,35 +65,17 @@ class FreePath {
     return FromCanonical(SpinPathRestPosition(path, spin_));
   }
 
-  // Position and unit heading vector at speed v (spin != 0).
-  void PositionAndDirectionAtSpeed(const CanonicalPath& path, double v, Vec2& position,
-                                   Vec2& direction) const {
-    Vec2 p;
-    Vec2 d;
-    path.PositionAndDirection(v, p, d);
-    if (spin_ < 0) {
-      p.y = -p.y;
-      d.y = -d.y;
-    }
-    const double dx = p.x - canonical0_.x;
-    const double dy = p.y - canonical0_.y;
-    position = {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
-    direction = {cos_ * d.x - sin_ * d.y, sin_ * d.x + cos_ * d.y};
-  }
-
   // Unit heading vector at speed v, from the table (exact to rounding).
   Vec2 DirectionAtSpeed(const CanonicalPath& path, double v) const {
-    if (spin_ == 0) return {cos_, sin_};
-    Vec2 d = path.Direction(v);
-    if (spin_ < 0) d.y = -d.y;
-    return {cos_ * d.x - sin_ * d.y, sin_ * d.x + cos_ * d.y};
+    return Turned(SpinPathDirection(path, spin_, v));
   }
 
-  double HeadingAtSpeed(double v) const {
-    return heading0_ + (SpinPathHeading(spin_, v) - canonical_heading0_);
+  // The heading at rest, DirectionAtSpeed(path, 0.0).
+  Vec2 RestDirection(const CanonicalPath& path) const {
+    return Turned(SpinPathRestDirection(path, spin_));
   }
 
-  // Velocity at time t (heading from the table, exact to rounding).
+  // Velocity at time t (zero once stopped).
   Vec2 VelocityAt(const CanonicalPath& path, double t) const {
     const double v = SpeedAt(t);
     if (v <= 0.0) return {0.0, 0.0};
@@ -89,24 +83,43 @@ class FreePath {
     return {v * d.x, v * d.y};
   }
 
+  // The turn from the canonical path's frame to this path's, as (cos, sin).
+  Vec2 Turn() const { return turn_; }
+
+  // How far (radians) the heading turns between speeds v_from >= v_to.
+  double TurnBetween(double v_from, double v_to) const {
+    return spin_ == 0 ? 0.0 : CanonicalHeading(v_to) - CanonicalHeading(v_from);
+  }
+
+  // A point in the frame of the canonical path of spin +1 (the mirror image
+  // for spin -1): where the path's own points come from.
+  Vec2 ToCanonical(Vec2 p) const {
+    const double dx = p.x - start_.x;
+    const double dy = p.y - start_.y;
+    const Vec2 c{canonical0_.x + turn_.x * dx + turn_.y * dy,
+                 canonical0_.y - turn_.y * dx + turn_.x * dy};
+    return spin_ < 0 ? Vec2{c.x, -c.y} : c;
+  }
+
  private:
+  Vec2 Turned(Vec2 d) const {
+    return {turn_.x * d.x - turn_.y * d.y, turn_.y * d.x + turn_.x * d.y};
+  }
+
   // A point of the canonical path for this spin, turned and moved onto this path.
   Vec2 FromCanonical(Vec2 p) const {
-    const double dx = p.x - canonical0_.x;
-    const double dy = p.y - canonical0_.y;
-    return {start_.x + cos_ * dx - sin_ * dy, start_.y + sin_ * dx + cos_ * dy};
+    const Vec2 d = Turned({p.x - canonical0_.x, p.y - canonical0_.y});
+    return {start_.x + d.x, start_.y + d.y};
   }
 
   double t0_;
   Vec2 start_;
+  Vec2 direction0_;
   int spin_;
-  double heading0_;
   double speed0_;
   double stop_time_;
-  double canonical_heading0_;
-  double cos_;
-  double sin_;
-  Vec2 canonical0_;
+  Vec2 turn_;        // (cos, sin) of the angle from the canonical path to this one
+  Vec2 canonical0_;  // the canonical path's point at the start speed
 };
 
 }  // namespace curling::sim

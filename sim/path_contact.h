@@ -1,4 +1,18 @@
-// When a stone on a free path first touches a stone at rest.
+// When two stones first touch: a moving stone and a stone at rest, or two
+// moving stones. Each search marches forward in time in steps that cannot
+// skip a contact, and either finds the contact, finds that there is none, or
+// stops after a given number of steps at a time up to which there certainly
+// is none (from which it can be resumed).
+//
+// A step compares the motion with a straight line: the moving stone's
+// tangent, or for two moving stones the straight relative motion. The true
+// motion stays within a cone around that line (for a path, the heading turns
+// by at most tau over the step, so after an arc s the stone is within
+// tau * s of the tangent; for two stones, relative acceleration at most A
+// keeps them within A T / 2 * t of the line up to a horizon T), so the first
+// time the line enters a circle whose radius grows along the cone is a time
+// before which they cannot touch: a quadratic in closed form. Near a contact
+// the cone narrows with the step and the steps converge quadratically.
 #pragma once
 
 #include "sim/free_path.h"
@@ -7,23 +21,34 @@
 namespace curling::sim {
 
 struct ContactSearch {
-  double time;  // never earlier than the search's start
-  bool final;   // time is the contact (+inf: none); else only a safe time
+  double time;    // never earlier than the search's start
+  bool final;     // time is the contact (+inf: none); else only a safe time
+  int steps = 0;  // steps the search took
 };
 
-// From time `t`, when the moving stone is at `pos`: the time at which its gap
-// to the stone at rest at `other` first falls to the contact gap while
-// closing, or +inf if they never touch before the moving stone stops (final);
-// or, after `max_steps` steps of the search, a time up to which the gap
-// certainly stays larger, from which the search can be resumed. A lazy first
-// step only uses the distance (no table lookup): a cheap first bound.
-//
-// Marches along the path in steps that cannot skip a contact: the gap changes
-// at most as fast as the arc length, and its second derivative along the arc
-// is at least minus the path's curvature, which is largest at the lowest
-// speed of the step. Straight paths are solved in closed form.
-ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
-                              const PathExtent& extent, double t, Vec2 pos, Vec2 other,
-                              int max_steps, bool lazy_first_step);
+// Contacts are found with the gap within kContactPrecision while closing in
+// faster than kMinClosingSpeed. A pair touching at the search's start counts
+// as a contact then only if `contact_at_start` (else it was just found not to
+// collide). A touching pair that does not close in is left alone until its
+// closing speed could exceed the threshold or its gap could have shrunk by
+// kTouchingSlack, whichever is later.
+
+// Whether a moving stone on `motion` (with its extent) can come near a stone
+// at rest at `other` anywhere on its path: false only when it certainly
+// cannot, from the path's bounding box and its corridor.
+bool PathMayReach(const FreePath& motion, const PathExtent& extent, Vec2 other);
+
+// A moving stone on `motion` from time `t` and a stone at rest at `other`.
+ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion, double t,
+                              Vec2 other, int max_steps, bool contact_at_start);
+
+// Two moving stones from time `t`.
+ContactSearch PairContactTime(const CanonicalPath& path, const FreePath& a, const FreePath& b,
+                              double t, int max_steps, bool contact_at_start);
+
+// A cheap first safe time for a pair whose centres are `distance` apart at
+// time `t`, the stones running at most `speed_sum` together and `reach` metres
+// of path together: +inf (final) when they cannot reach each other at all.
+ContactSearch FirstSafeTime(double t, double distance, double speed_sum, double reach);
 
 }  // namespace curling::sim

@@ -7,45 +7,12 @@
 namespace curling::sim {
 namespace {
 
-constexpr double kPi = 3.141592653589793238462643383279502884;
-
-// Inverse of the canonical heading: the speed at which it equals `theta`.
-double SpeedAtCanonicalHeading(double theta) {
-  constexpr double kRatio = kCurlCoefficient / kDeceleration;
-  const double at_fade = CanonicalHeading(kCurlFadeSpeed);
-  if (theta <= at_fade) return 1.0 / (theta / kRatio + 1.0 / kMaxSpeed);
-  return kCurlFadeSpeed - (theta - at_fade) * (kCurlFadeSpeed * kCurlFadeSpeed) / kRatio;
+double Coordinate(Vec2 p, int axis) {
+  return axis == 0 ? p.x : p.y;
 }
 
-// The headings of a curling path, worked out once for both axes: at its
-// start, the lowest and highest (at the start or at rest), and the canonical
-// heading at its start speed.
-struct HeadingRange {
-  double start;
-  double lo;
-  double hi;
-  double canonical_start;
-};
-
-HeadingRange PathHeadingRange(const FreePath& motion) {
-  const double v0 = motion.StartSpeed();
-  const double start = motion.HeadingAtSpeed(v0);
-  const double end = motion.HeadingAtSpeed(0.0);
-  return {start, MinOf(start, end), MaxOf(start, end), CanonicalHeading(v0)};
-}
-
-// The speed in (0, v0) at which the path's heading is `direction` modulo pi,
-// or -1 if it never is. `range` is the path's heading range (spin != 0).
-double SpeedAtHeading(const FreePath& motion, const HeadingRange& range, double direction) {
-  const int spin = motion.Spin();
-  const double v0 = motion.StartSpeed();
-  double target = direction + kPi * std::floor((range.lo - direction) / kPi);
-  if (target < range.lo) target += kPi;
-  if (!(target < range.hi)) return -1.0;
-  // heading(v) = start + spin (Theta(v) - Theta(v0))
-  const double canonical = range.canonical_start + (target - range.start) * spin;
-  const double v = SpeedAtCanonicalHeading(canonical);
-  return (v > 0.0 && v < v0) ? v : -1.0;
+double Cross(Vec2 a, Vec2 b) {
+  return a.x * b.y - a.y * b.x;
 }
 
 void Include(PathExtent& e, Vec2 p) {
@@ -55,28 +22,55 @@ void Include(PathExtent& e, Vec2 p) {
   e.hi.y = MaxOf(e.hi.y, p.y);
 }
 
+// Below this sine of the whole turn, the corner of the tangents is too ill
+// conditioned to use and the box takes the extreme points themselves.
+constexpr double kSmallTurn = 1e-3;
+
 }  // namespace
 
+// The path's direction at canonical heading Theta is the turn applied to
+// (cos Theta, s sin Theta); its component along the axis is zero where
+// tan Theta takes the value below, and the canonical headings of a path lie
+// within [0, 0.6], where the arc tangent is that heading.
+double SplitSpeed(const CanonicalPath& path, const FreePath& motion, int axis) {
+  if (motion.Spin() == 0) return -1.0;
+  if (!(Coordinate(motion.StartDirection(), axis) * Coordinate(motion.RestDirection(path), axis) <
+        0.0)) {
+    return -1.0;
+  }
+  const Vec2 turn = motion.Turn();
+  const double spin = motion.Spin();
+  const double tangent = axis == 0 ? turn.x / (spin * turn.y) : -turn.y / (spin * turn.x);
+  const double v = SpeedAtCanonicalHeading(std::atan(tangent));
+  return (v > 0.0 && v < motion.StartSpeed()) ? v : -1.0;
+}
+
+// The box of the start and rest points holds a path whose coordinates are
+// monotone. A path that turns across an axis bends within the triangle of
+// its chord and its two end tangents (it turns one way, by less than a right
+// angle): the corner where the tangents meet joins the box.
 PathExtent FindPathExtent(const CanonicalPath& path, const FreePath& motion) {
   PathExtent e;
-  // Straight paths keep one heading: each coordinate is monotone throughout.
-  e.split_speed[0] = -1.0;
-  e.split_speed[1] = -1.0;
-  if (motion.Spin() != 0) {
-    const HeadingRange range = PathHeadingRange(motion);
-    e.split_speed[0] = SpeedAtHeading(motion, range, 0.5 * kPi);
-    e.split_speed[1] = SpeedAtHeading(motion, range, 0.0);
-  }
   const Vec2 start = motion.StartPosition();
   e.lo = start;
   e.hi = start;
   e.rest = motion.RestPosition(path);
   Include(e, e.rest);
-  for (int axis = 0; axis < 2; ++axis) {
-    const double v = e.split_speed[axis];
-    e.split_pos[axis] = v > 0.0 ? motion.PositionAtSpeed(path, v) : start;
-    if (v > 0.0) Include(e, e.split_pos[axis]);
+  if (motion.Spin() == 0) return e;
+  const Vec2 first = motion.StartDirection();
+  const Vec2 last = motion.RestDirection(path);
+  if (!(first.x * last.x < 0.0) && !(first.y * last.y < 0.0)) return e;
+  const double turn = Cross(first, last);
+  if (std::fabs(turn) < kSmallTurn) {
+    for (int axis = 0; axis < 2; ++axis) {
+      const double v = SplitSpeed(path, motion, axis);
+      if (v > 0.0) Include(e, motion.PositionAtSpeed(path, v));
+    }
+    return e;
   }
+  const Vec2 chord{e.rest.x - start.x, e.rest.y - start.y};
+  const double along = Cross(chord, last) / turn;
+  Include(e, {start.x + along * first.x, start.y + along * first.y});
   return e;
 }
 

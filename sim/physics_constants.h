@@ -22,15 +22,27 @@ inline constexpr double kMaxSpeed = 12.0;
 inline constexpr double kRestitution = 0.9;
 inline constexpr double kContactGap = 1e-5;  // gap at which two stones touch (m)
 inline constexpr int kMaxEvents = 10000;     // per shot; then every stone stops
-// Touching stones closing in more slowly than this (m/s) do not collide, as a
-// stone this slow is at rest: a stone sliding past a touching one would
-// otherwise "collide" with it forever on the rounding error of its heading
-// (each impulse too small to change anything) until the event limit froze
-// every stone.
-inline constexpr double kMinClosingSpeed = 1e-9;
-// Two touching stones that do not close in are next examined after at most
-// this much (m) of possible closing: the precision of a contact found late.
-inline constexpr double kTouchingSlack = 0.01 * kContactGap;
+// Work per shot, in units of about one look at a pair of stones (a few
+// nanoseconds): then every stone stops too. It bounds the time of a call
+// whatever the input (to about half a millisecond); the busiest shots of play
+// use about 1% of it.
+inline constexpr long kMaxWork = 200000;
+// A contact found by searching along the paths is found with the gap between
+// 0 and this (m): the search aims at half of it and stops once within it.
+inline constexpr double kContactPrecision = 1e-7;
+// Touching stones closing in more slowly than this (m/s) do not collide: a
+// stone this slow would run under a nanometre before stopping, so it is at
+// rest. Without it, stones pressed together (one curling into another, or
+// two moving stones pulled together by their frictions) bounce ever faster,
+// millions of times a second, until the event limit froze every stone; and a
+// stone sliding past a touching one "collided" with it on the rounding error
+// of its heading.
+inline constexpr double kMinClosingSpeed = 1e-5;
+// A touching pair that does not close in is left alone until its gap could
+// have shrunk by this much (m), or longer, until its closing speed could
+// exceed kMinClosingSpeed: a contact of such a pair is found late by at most
+// this much.
+inline constexpr double kTouchingSlack = kContactPrecision;
 
 // Input stones that overlap an earlier stone by more than this (m) cannot
 // have come from play (stones left touching overlap by micrometres at most):

@@ -45,11 +45,18 @@ struct Boundary {
   ExitKind kind;
 };
 
-constexpr Boundary kBoundaries[3] = {
+constexpr Boundary kBoundaries[4] = {
     {0, 1.0, kStoneRadius, ExitKind::kSide},
     {0, -1.0, kSheetWidth - kStoneRadius, ExitKind::kSide},
     {1, 1.0, kBackLineY - kStoneRadius, ExitKind::kBack},
+    {1, -1.0, kDeliveryY, ExitKind::kDeliveryEnd},
 };
+
+// Whether a signed distance inside the boundary means out of play: touching
+// a side line is out, the back line and the delivery end must be passed.
+bool IsOut(ExitKind kind, double f) {
+  return kind == ExitKind::kSide ? !(f > 0.0) : !(f >= 0.0);
+}
 
 }  // namespace
 
@@ -59,33 +66,45 @@ PathExit FindPathExit(const CanonicalPath& path, const FreePath& motion, const P
   if (!(v0 > 0.0)) return best;
   // The box of the whole path decides most paths at once.
   if (extent.lo.x > kStoneRadius && extent.hi.x < kSheetWidth - kStoneRadius &&
-      extent.lo.y >= kBackLineY - kStoneRadius) {
+      extent.lo.y >= kBackLineY - kStoneRadius && extent.hi.y <= kDeliveryY) {
     return best;
   }
   double best_speed = -1.0;  // the exit at the highest speed comes first
+  // Where each coordinate is extreme, worked out once for both boundaries
+  // of its axis (0: not yet).
+  double split_speed[2] = {0.0, 0.0};
+  Vec2 split_pos[2];
   for (const Boundary& b : kBoundaries) {
     // Boundaries the box does not reach need no search.
     const double box_lo = b.axis == 0 ? extent.lo.x : extent.lo.y;
     const double box_hi = b.axis == 0 ? extent.hi.x : extent.hi.y;
     if (b.sign > 0.0 ? box_lo > b.bound : box_hi < b.bound) continue;
-    const bool split = extent.split_speed[b.axis] > 0.0;
-    const double edges[3] = {v0, split ? extent.split_speed[b.axis] : 0.0, 0.0};
-    const Vec2 points[3] = {motion.StartPosition(), split ? extent.split_pos[b.axis] : extent.rest,
+    if (split_speed[b.axis] == 0.0) {
+      split_speed[b.axis] = SplitSpeed(path, motion, b.axis);
+      if (split_speed[b.axis] > 0.0) {
+        split_pos[b.axis] = motion.PositionAtSpeed(path, split_speed[b.axis]);
+      }
+    }
+    const bool split = split_speed[b.axis] > 0.0;
+    const double edges[3] = {v0, split ? split_speed[b.axis] : 0.0, 0.0};
+    const Vec2 points[3] = {motion.StartPosition(), split ? split_pos[b.axis] : extent.rest,
                             extent.rest};
     const int count = split ? 3 : 2;
     double prev_v = edges[0];
     double prev_f = b.sign * (Coordinate(points[0], b.axis) - b.bound);
-    if (b.kind == ExitKind::kSide ? !(prev_f > 0.0) : !(prev_f >= 0.0)) {
+    if (IsOut(b.kind, prev_f)) {
       best = {b.kind, motion.StartTime()};
       return best;  // already out at the start
     }
     for (int k = 1; k < count; ++k) {
       const double v = edges[k];
       const double f = b.sign * (Coordinate(points[k], b.axis) - b.bound);
-      const bool out = b.kind == ExitKind::kSide ? !(f > 0.0) : (f < 0.0);
-      if (out) {
-        const double cross =
-            CrossingSpeed(path, motion, b.axis, b.sign, b.bound, v, f, prev_v, prev_f);
+      if (IsOut(b.kind, f)) {
+        // From exactly on the line (a delivery from the delivery point), out
+        // at once.
+        const double cross = prev_f == 0.0 ? prev_v
+                                           : CrossingSpeed(path, motion, b.axis, b.sign, b.bound, v,
+                                                           f, prev_v, prev_f);
         if (cross > best_speed) {
           best_speed = cross;
           best.kind = b.kind;

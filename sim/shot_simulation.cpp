@@ -1,121 +1,165 @@
 #include "sim/shot_simulation.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "sim/delivery_error.h"
 #include "sim/event_loop.h"
+#include "sim/min_max.h"
 #include "sim/sheet_rules.h"
 
 namespace curling::sim {
 namespace {
 
-constexpr double kDownTheSheet = -1.5707963267948966192313216916397514;
+constexpr Vec2 kDownTheSheet{0.0, -1.0};
 
 void Report(ShotObserver* observer, EventKind kind, double t, int stone, Vec2 pos) {
   if (observer != nullptr) observer->EventOccurred(kind, t, stone, -1, pos, {0.0, 0.0});
 }
 
-// Whether stone `s` overlaps one of the stones placed so far (before[0..i),
-// (0, 0) where none) by more than kDeepOverlap.
-bool OverlapsDeeply(const StonePosition* before, int i, StonePosition s) {
-  constexpr double kLimit = 2.0 * kStoneRadius - kDeepOverlap;
-  for (int j = 0; j < i; ++j) {
-    if (IsOutOfPlayMarker(before[j].x, before[j].y)) continue;
-    const double dx = static_cast<double>(s.x) - before[j].x;
-    if (dx >= kLimit || dx <= -kLimit) continue;  // most pairs: no multiply needed
-    const double dy = static_cast<double>(s.y) - before[j].y;
-    if (dx * dx + dy * dy < kLimit * kLimit) return true;
+// Bit i set: stone i of the record is not at (0, 0) (either zero).
+unsigned StonesGiven(const GameState& state) {
+  unsigned given = 0;
+  for (int i = 0; i < kStoneCount; ++i) {
+    uint64_t bits;
+    std::memcpy(&bits, &state.Stones[i], sizeof bits);
+    given |= static_cast<unsigned>((bits & 0x7FFFFFFF7FFFFFFFull) != 0) << i;
   }
-  return false;
+  return given;
+}
+
+// Whether stone `s` overlaps one of the stones placed so far (their
+// coordinates in xs, ys; far away for the others) by more than kDeepOverlap.
+// A loop without branches over a fixed count, which the compiler vectorises.
+bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition s) {
+  constexpr double kLimit = 2.0 * kStoneRadius - kDeepOverlap;
+  bool overlaps = false;
+  for (int j = 0; j < count; ++j) {
+    const double dx = static_cast<double>(s.x) - xs[j];
+    const double dy = static_cast<double>(s.y) - ys[j];
+    overlaps |= dx * dx + dy * dy < kLimit * kLimit;
+  }
+  return overlaps;
+}
+
+// The stones of the input that are in play go into the loop; returns them
+// as a mask.
+unsigned PlaceInputStones(const GameState& state, int delivered, EventLoop& loop,
+                          ShotObserver* observer) {
+  unsigned given = StonesGiven(state);
+  if (delivered >= 0) given &= ~(1u << delivered);
+  constexpr double kFar = 1e9;
+  double xs[kStoneCount];
+  double ys[kStoneCount];
+  for (int i = 0; i < kStoneCount; ++i) {
+    xs[i] = kFar;
+    ys[i] = kFar;
+  }
+  unsigned placed = 0;
+  for (unsigned m = given; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    const StonePosition s = state.Stones[i];
+    if (!IsPlayablePosition(s.x, s.y) || OverlapsDeeply(xs, ys, i, s)) {
+      Report(observer, EventKind::kOutOfPlayBefore, 0.0, i, {s.x, s.y});
+      continue;
+    }
+    xs[i] = s.x;
+    ys[i] = s.y;
+    placed |= 1u << i;
+    loop.PlaceStone(i, {s.x, s.y});
+  }
+  return placed;
+}
+
+// Opponent stones in the free guard zone that this shot must not remove.
+unsigned GuardedStones(const GameState& state, unsigned placed, const ShotOptions& options) {
+  const int32_t shot_num = state.ShotNum;
+  if (!options.free_guard_zone || shot_num < 0 || shot_num > kLastGuardedShot) return 0;
+  const unsigned opponent = (shot_num + 1) % 2 == 0 ? 0x5555u : 0xAAAAu;
+  unsigned guarded = 0;
+  for (unsigned m = placed & opponent; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    if (IsInFreeGuardZone(state.Stones[i].x, state.Stones[i].y)) guarded |= 1u << i;
+  }
+  return guarded;
+}
+
+// The delivery after the random error, launched from the delivery point. A
+// non-finite speed never enters play; `played` (may be null) receives what
+// was launched.
+void LaunchDelivery(const ShotVector& shot, int delivered, int spin, const ShotOptions& options,
+                    CounterRandom& random, EventLoop& loop, ShotVector* played) {
+  const double vx = shot.vx;
+  const double vy = shot.vy;
+  const double speed = std::sqrt(vx * vx + vy * vy);
+  if (!std::isfinite(speed)) return;
+  LaunchVelocity launch{MinOf(speed, kMaxSpeed),
+                        speed > 0.0 ? Vec2{vx / speed, vy / speed} : kDownTheSheet};
+  ApplyDeliveryError(CanonicalPath::Get(), spin, options.random_error, random, launch);
+  if (played != nullptr) {
+    played->vx = static_cast<float>(launch.speed * launch.direction.x);
+    played->vy = static_cast<float>(launch.speed * launch.direction.y);
+  }
+  loop.PlaceStone(delivered, {kDeliveryX, kDeliveryY});
+  loop.Launch(delivered, launch.direction, launch.speed, spin);
+}
+
+// The stones in play after the motion: a delivered stone short of the hog
+// line that touched no other stone is removed.
+unsigned StonesInPlayAfter(const EventLoop& loop, int delivered, ShotObserver* observer) {
+  unsigned in_play = loop.InPlayMask();
+  if (delivered >= 0 && loop.InPlay(delivered) && !loop.Touched(delivered) &&
+      IsShortOfHogLine(loop.Position(delivered).y)) {
+    in_play &= ~(1u << delivered);
+    Report(observer, EventKind::kHogLine, loop.Time(), delivered, loop.Position(delivered));
+  }
+  return in_play;
+}
+
+// The stones written back: where they came to rest (the input's own values
+// for stones that never moved), or every one as before the shot (and the
+// delivered one removed) if a guarded stone left play. Stones out of play
+// are written as (0, 0).
+void WriteStones(const EventLoop& loop, unsigned placed, unsigned in_play, unsigned guarded,
+                 int delivered, ShotObserver* observer, GameState& state) {
+  unsigned kept = in_play & (placed | loop.MovedMask());
+  if ((guarded & ~in_play) != 0) {
+    kept = placed;
+    in_play = 0;
+    if (delivered >= 0) {
+      Report(observer, EventKind::kFreeGuardZone, loop.Time(), delivered, {0.0, 0.0});
+    }
+  }
+  for (int i = 0; i < kStoneCount; ++i) {
+    if (!(kept >> i & 1u)) {
+      state.Stones[i] = {0.0f, 0.0f};
+    } else if (in_play >> i & loop.MovedMask() >> i & 1u) {
+      const Vec2 p = loop.Position(i);
+      state.Stones[i] = {static_cast<float>(p.x), static_cast<float>(p.y)};
+    }
+  }
 }
 
 }  // namespace
 
 void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& options,
                   CounterRandom& random, ShotObserver* observer, ShotVector* played) {
-  const CanonicalPath& path = CanonicalPath::Get();
   const int32_t shot_num = state.ShotNum;
   const int delivered = (shot_num >= 0 && shot_num < kStoneCount) ? shot_num : -1;
   const uint8_t curl = shot.curl != 0 ? 1 : 0;
-  const int spin = curl != 0 ? 1 : -1;
   if (played != nullptr) *played = ShotVector{0.0f, 0.0f, curl, {0, 0, 0}};
 
-  EventLoop loop(path, observer);
-  StonePosition before[kStoneCount];
-  for (int i = 0; i < kStoneCount; ++i) {
-    const StonePosition s = state.Stones[i];
-    before[i] = {0.0f, 0.0f};
-    if (i == delivered || IsOutOfPlayMarker(s.x, s.y)) continue;
-    if (!IsPlayablePosition(s.x, s.y) || OverlapsDeeply(before, i, s)) {
-      Report(observer, EventKind::kOutOfPlayBefore, 0.0, i, {s.x, s.y});
-      continue;
-    }
-    before[i] = s;
-    loop.PlaceStone(i, {s.x, s.y});
-  }
-
-  // Opponent stones in the free guard zone that this shot must not remove.
-  bool guarded[kStoneCount] = {};
-  if (options.free_guard_zone && shot_num >= 0 && shot_num <= kLastGuardedShot) {
-    const int opponent = (shot_num + 1) % 2;
-    for (int i = 0; i < kStoneCount; ++i) {
-      if (i % 2 != opponent || !loop.InPlay(i)) continue;
-      const Vec2 p = loop.Position(i);
-      guarded[i] = IsInFreeGuardZone(p.x, p.y);
-    }
-  }
-
+  EventLoop loop(CanonicalPath::Get(), observer);
+  const unsigned placed = PlaceInputStones(state, delivered, loop, observer);
+  const unsigned guarded = GuardedStones(state, placed, options);
   if (delivered >= 0) {
-    const double vx = shot.vx;
-    const double vy = shot.vy;
-    const double speed = std::hypot(vx, vy);
-    if (std::isfinite(speed)) {  // else the stone never enters play
-      Delivery delivery{speed < kMaxSpeed ? speed : kMaxSpeed,
-                        speed > 0.0 ? std::atan2(vy, vx) : kDownTheSheet};
-      ApplyDeliveryError(path, spin, options.random_error, random, delivery);
-      if (played != nullptr) {
-        played->vx = static_cast<float>(delivery.speed * std::cos(delivery.heading));
-        played->vy = static_cast<float>(delivery.speed * std::sin(delivery.heading));
-      }
-      loop.PlaceStone(delivered, {kDeliveryX, kDeliveryY});
-      loop.Launch(delivered, delivery.speed, delivery.heading, spin);
-    }
+    LaunchDelivery(shot, delivered, curl != 0 ? 1 : -1, options, random, loop, played);
   }
-
   loop.Run();
-
-  bool in_play[kStoneCount];
-  for (int i = 0; i < kStoneCount; ++i)
-    in_play[i] = loop.InPlay(i);
-  if (delivered >= 0 && in_play[delivered] && !loop.Touched(delivered) &&
-      IsShortOfHogLine(loop.Position(delivered).y)) {
-    in_play[delivered] = false;
-    Report(observer, EventKind::kHogLine, loop.Time(), delivered, loop.Position(delivered));
-  }
-
-  bool guard_broken = false;
-  for (int i = 0; i < kStoneCount; ++i)
-    guard_broken = guard_broken || (guarded[i] && !in_play[i]);
-
-  if (guard_broken) {
-    for (int i = 0; i < kStoneCount; ++i)
-      state.Stones[i] = before[i];
-    if (delivered >= 0) {
-      Report(observer, EventKind::kFreeGuardZone, loop.Time(), delivered, {0.0, 0.0});
-    }
-  } else {
-    for (int i = 0; i < kStoneCount; ++i) {
-      if (!in_play[i]) {
-        state.Stones[i] = {0.0f, 0.0f};
-      } else if (loop.Moved(i)) {
-        const Vec2 p = loop.Position(i);
-        state.Stones[i] = {static_cast<float>(p.x), static_cast<float>(p.y)};
-      } else {
-        state.Stones[i] = before[i];
-      }
-    }
-  }
+  const unsigned in_play = StonesInPlayAfter(loop, delivered, observer);
+  WriteStones(loop, placed, in_play, guarded, delivered, observer, state);
   state.ShotNum = static_cast<int32_t>(static_cast<uint32_t>(shot_num) + 1u);
 }
 

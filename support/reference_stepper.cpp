@@ -60,14 +60,15 @@ void StepRk4(Stone& s, double h) {
 
 bool LeftPlay(const Stone& s) {
   return s.x <= kStoneRadius || s.x >= kSheetWidth - kStoneRadius ||
-         s.y < kBackLineY - kStoneRadius;
+         s.y < kBackLineY - kStoneRadius || s.y > kDeliveryY;
 }
 
-// Distance a stone may still travel before it could reach a side board or
-// pass the back line.
+// Distance a stone may still travel before it could reach a side board, pass
+// the back line or (heading up the sheet) pass the delivery point.
 double BoundaryDistance(const Stone& s) {
-  return std::min(
-      {s.x - kStoneRadius, kSheetWidth - kStoneRadius - s.x, s.y - (kBackLineY - kStoneRadius)});
+  return std::min({s.x - kStoneRadius, kSheetWidth - kStoneRadius - s.x,
+                   s.y - (kBackLineY - kStoneRadius),
+                   s.vy > 0.0 ? kDeliveryY - s.y : std::numeric_limits<double>::infinity()});
 }
 
 // True when two stones at offset (dx, dy), closing with relative velocity

@@ -45,6 +45,7 @@ enum class EventKind : uint8_t {
   kFreeGuardZone,    // rule broken: stones restored, delivered stone a removed
   kEventLimit,       // event limit reached, every stone stopped where it was
   kOutOfPlayBefore,  // stone a was out of play (invalid) before the shot
+  kLeftDeliveryEnd,  // stone a passed beyond the delivery point (up the sheet)
 };
 
 struct ShotEvent {
@@ -72,5 +73,12 @@ struct ShotOutcome {
 CURLING_SIM_API ShotOutcome PlayShot(const GameState& state, const ShotVector& shot,
                                      float random_error, RandomStream& stream,
                                      const Rules& rules = Rules{}, float sample_interval = 0.05f);
+
+// PlayShot without the record: the same shot from the same stream (advancing
+// stream.counter), returning only the state after it, with nothing allocated.
+// For programs that play many shots and keep only where the stones rest.
+CURLING_SIM_API GameState PlayShotFinalState(const GameState& state, const ShotVector& shot,
+                                             float random_error, RandomStream& stream,
+                                             const Rules& rules = Rules{});
 
 }  // namespace curling::sim

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "curling_simulator/rink.h"
+#include "server/bounded_line_reader.h"
 
 namespace curling::stats {
 
@@ -20,6 +21,10 @@ using sim::kSheetWidth;
 using sim::kStoneRadius;
 
 constexpr int kMaxScore = 1000;
+// No start position needs more than a few hundred bytes; the caps keep a
+// wrong file (a device, a stream without line ends) from filling memory.
+constexpr size_t kMaxLineBytes = 1 << 20;
+constexpr size_t kMaxFileBytes = 64 << 20;
 
 struct BadLine : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -29,11 +34,14 @@ int IntegerField(const nlohmann::json& object, const char* key, int fallback, in
   if (!object.contains(key)) return fallback;
   const nlohmann::json& v = object[key];
   if (!v.is_number_integer()) throw BadLine(fmt::format("\"{}\" must be a whole number", key));
-  const auto value = v.get<int64_t>();
-  if (value < low || value > high) {
-    throw BadLine(fmt::format("\"{}\" is {}, outside {} to {}", key, value, low, high));
+  // Whole numbers beyond int64 arrive unsigned: compare them as they are.
+  const bool in_range = v.is_number_unsigned()
+                            ? v.get<uint64_t>() <= static_cast<uint64_t>(high)
+                            : v.get<int64_t>() >= low && v.get<int64_t>() <= high;
+  if (!in_range) {
+    throw BadLine(fmt::format("\"{}\" is {}, outside {} to {}", key, v.dump(), low, high));
   }
-  return static_cast<int>(value);
+  return static_cast<int>(v.get<int64_t>());
 }
 
 StonePosition Stone(const nlohmann::json& entry, size_t i) {
@@ -59,7 +67,8 @@ StartScenario ParseLine(const std::string& text, int line) {
   nlohmann::json object;
   try {
     object = nlohmann::json::parse(text);
-  } catch (const nlohmann::json::parse_error& e) {
+  } catch (const nlohmann::json::exception& e) {
+    // Syntax errors, and numbers beyond double range ({"shot": 1e400}).
     throw BadLine(std::string("not valid JSON: ") + e.what());
   }
   if (!object.is_object()) throw BadLine("each line must be a JSON object");
@@ -113,27 +122,31 @@ StartScenario ParseLine(const std::string& text, int line) {
 
 ScenarioList ParseScenarios(std::istream& in, const std::string& source) {
   ScenarioList list;
+  auto fail = [&](int line, const std::string& why) {
+    list.error =
+        line > 0 ? fmt::format("{}:{}: {}", source, line, why) : fmt::format("{}: {}", source, why);
+    list.scenarios.clear();
+    return list;
+  };
+  server::BoundedLineReader reader(in, kMaxLineBytes, kMaxFileBytes);
   std::string text;
-  int line = 0;
-  while (std::getline(in, text)) {
-    ++line;
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+  while (true) {
+    const server::LineRead read = reader.Next(text);
+    const int line = reader.line_number();
+    if (read == server::LineRead::kEnd) break;
+    if (read == server::LineRead::kTooLong) return fail(line, "line too long (at most 1 MiB)");
+    if (read == server::LineRead::kTooMuch) return fail(0, "file too large (at most 64 MiB)");
+    if (read == server::LineRead::kFailed) return fail(0, "read error");
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos || text[first] == '#') continue;
     try {
       list.scenarios.push_back(ParseLine(text, line));
     } catch (const BadLine& e) {
-      list.error = fmt::format("{}:{}: {}", source, line, e.what());
-      list.scenarios.clear();
-      return list;
+      return fail(line, e.what());
     }
   }
-  if (in.bad()) {
-    list.error = fmt::format("{}: read error", source);
-    list.scenarios.clear();
-  } else if (list.scenarios.empty()) {
-    list.error = fmt::format("{}: no scenarios in the file", source);
-  }
+  if (in.bad()) return fail(0, "read error");
+  if (list.scenarios.empty()) list.error = fmt::format("{}: no scenarios in the file", source);
   return list;
 }
 

@@ -17,6 +17,10 @@
 //     stall      stops reading its input after the N-th GO
 //     flood      writes white space without end
 //     slow       thinks N milliseconds on every GO (then answers validly)
+//     stderr     writes 17 MiB to its standard error at the N-th GO (then
+//                answers validly)
+//     log        plays as good and writes every command line it gets to
+//                standard error
 //
 // The delivery of shot s is the point (vx, vy) = (2.375 + 0.25 (s mod 5 - 2),
 // 4.88 + 0.4 (s / 2 mod 4)): tests play it with a stand-in physics that puts
@@ -60,6 +64,7 @@ int main(int argc, char** argv) {
     const char* line = buffer;
     while (*line == ' ')
       ++line;
+    if (mode == "log") std::fprintf(stderr, "%s\n", line);
 
     if (StartsWithNoCase(line, "ISREADY")) {
       if (mode != "noready") Write("READYOK" + end);
@@ -69,6 +74,12 @@ int main(int argc, char** argv) {
       ++go_count;
       const bool misbehave = go_count >= fault_at;
       if (mode == "slow") usleep(static_cast<useconds_t>(fault_at) * 1000);
+      if (mode == "stderr" && go_count == fault_at) {
+        const std::string line(1023, 'e');
+        for (int i = 0; i < 17 * 1024; ++i) {
+          if (write(STDERR_FILENO, (line + '\n').data(), 1024) != 1024) break;
+        }
+      }
       if (misbehave) {
         if (mode == "crash") std::abort();
         if (mode == "exit") return 0;

@@ -3,8 +3,11 @@
 // the record stays intact, and no engine process is left behind.
 #include "server/game.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,7 @@
 #include <sstream>
 
 #include "fake_physics.h"
+#include "server/deadline.h"
 #include "server/game_record.h"
 #include "server/scoreboard.h"
 #include "tests/support/temp_folder.h"
@@ -213,6 +217,124 @@ TEST_F(GameTest, EnginesThatCannotStartOrAreMissingLoseCleanly) {
   EXPECT_EQ(slow.result.fault.kind, FaultKind::kTime);
   EXPECT_EQ(Count(slow.lines, "shot"), 5);  // its shots 1 and 3 were in time
   EXPECT_GT(slow.result.thinking_seconds[1], 0.75);
+}
+
+// Counts the shots a game got to.
+struct ShotCounter : GameObserver {
+  int shots = 0;
+  void OnShot(const ShotRecord&) override { ++shots; }
+};
+
+TEST_F(GameTest, ARecordThatCannotBeWrittenStopsTheGameAtOnce) {
+  GameRecordWriter writer("/dev/full");
+  ASSERT_TRUE(writer.ok());
+  ShotCounter counter;
+  Game game(Config(Fake("good"), Fake("good")), testing::FakePlayShot);
+  game.AddObserver(&writer);
+  game.AddObserver(&counter);
+  const GameResult result = game.Play();
+  EXPECT_FALSE(writer.ok());
+  EXPECT_EQ(counter.shots, 0);
+  EXPECT_EQ(result.outcome, GameOutcome::kInterrupted);
+  EXPECT_NE(result.reason.find("No space left on device"), std::string::npos) << result.reason;
+}
+
+TEST_F(GameTest, ARecordCutByAFullDiskEndsWithAWholeLine) {
+  // The file size limit makes writes stop part-way, as a disk filling up does.
+  const fs::path path = folder_ / "game.jsonl";
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1000, 1000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    GameRecordWriter writer(path.string());
+    GameResult result;
+    result.reason = std::string(150, 'r');
+    for (int i = 0; i < 10; ++i)
+      writer.OnResult(result);
+    _exit(writer.ok() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "the writer saw the failure";
+  std::ifstream in(path);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty());
+  EXPECT_LT(text.size(), 1000u);
+  EXPECT_EQ(text.back(), '\n');
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_FALSE(json::parse(line, nullptr, false).is_discarded()) << line;
+}
+
+TEST_F(GameTest, HugeDurationsNeitherOverflowNorFaultEngines) {
+  GameConfig config = Config(Fake("good"), Fake("good"));
+  config.rules.ready_timeout = 1e10;
+  config.rules.time_budget = 1e300;
+  const Played played = Play(config);
+  EXPECT_EQ(played.result.outcome, GameOutcome::kCompleted) << played.result.reason;
+
+  const auto now = Clock::now();
+  const auto thirty_years = std::chrono::hours(24 * 365 * 30);
+  EXPECT_GT(DeadlineAfter(now, MillisecondsFrom(1e300)), now + thirty_years);
+  EXPECT_GT(DeadlineAfter(now, MillisecondsFrom(INFINITY)), now + thirty_years);
+  EXPECT_EQ(DeadlineAfter(now, std::chrono::milliseconds::max()), Clock::time_point::max());
+  EXPECT_EQ(DeadlineAfter(now, MillisecondsFrom(NAN)), now);
+  EXPECT_EQ(DeadlineAfter(now, MillisecondsFrom(-5)), now);
+  EXPECT_EQ(DeadlineAfter(now, MillisecondsFrom(0.0101)), now + std::chrono::milliseconds(11));
+}
+
+TEST_F(GameTest, AnEngineLogIsCappedAndSaysSo) {
+  const Played played = Play(Config(Fake("good"), Fake("stderr", 2)));
+  EXPECT_EQ(played.result.outcome, GameOutcome::kCompleted) << played.result.reason;
+  std::ifstream in(folder_ / "engine-2.log");
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string note =
+      "\n[curling-match: the engine's standard error beyond 16 MiB was dropped]\n";
+  ASSERT_EQ(log.size(), ChildProcess::kMaxLogBytes + note.size());
+  EXPECT_EQ(log.substr(ChildProcess::kMaxLogBytes), note);
+}
+
+TEST_F(GameTest, EveryGoFollowsTheScoreAndBothBudgetsSeenFromTheEngine) {
+  const Played played = Play(Config(Fake("log"), Fake("log"), 2));
+  ASSERT_EQ(played.result.outcome, GameOutcome::kCompleted);
+  // Game totals before each end, from the record.
+  std::vector<std::array<int, 2>> before_end{{0, 0}};
+  for (const json& line : played.lines) {
+    if (line["type"] == "end") before_end.push_back(line["total"]);
+  }
+  for (int seat = 0; seat < 2; ++seat) {
+    std::ifstream log(folder_ / ("engine-" + std::to_string(seat + 1) + ".log"));
+    std::vector<std::string> commands;
+    for (std::string line; std::getline(log, line);)
+      commands.push_back(line);
+    int goes = 0;
+    double previous_own = 5.0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+      if (commands[i] != "GO") continue;
+      ++goes;
+      ASSERT_GE(i, 4u);
+      int shot = 0, end = 0, last = 0, side = 0;
+      ASSERT_EQ(
+          std::sscanf(commands[i - 3].c_str(), "SETSTATE %d %d %d %d", &shot, &end, &last, &side),
+          4)
+          << commands[i - 3];
+      EXPECT_EQ(side, seat);
+      const std::array<int, 2>& total = before_end.at(static_cast<size_t>(end));
+      EXPECT_EQ(commands[i - 2],
+                "SCORE " + std::to_string(total[seat]) + " " + std::to_string(total[1 - seat]));
+      double own = 0.0, other = 0.0;
+      ASSERT_EQ(std::sscanf(commands[i - 1].c_str(), "TIME %lf %lf", &own, &other), 2)
+          << commands[i - 1];
+      EXPECT_LE(own, previous_own);
+      EXPECT_GT(own, 0.0);
+      EXPECT_LE(other, 5.0);
+      previous_own = own;
+    }
+    EXPECT_EQ(goes, 8 * played.result.ends_played);
+  }
 }
 
 }  // namespace

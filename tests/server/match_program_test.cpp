@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,18 +31,44 @@ class MatchProgram : public curling::testing::MatchProgramFixture {
   }
 };
 
-TEST_F(MatchProgram, HelpAndBadOptions) {
+TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
   EXPECT_EQ(Match("--help").exit_code, 0);
-  EXPECT_NE(Match("--ends 0").exit_code, 0);
-  EXPECT_NE(Match("--bogus").exit_code, 0);
-  // Engine settings that make no engine.
-  for (const char* engine : {"name=x", "cmd=a bogus=1", "cmd=a time=-1", "cmd=a shot-time=x"}) {
-    EXPECT_EQ(Match(std::string("--engine '") + engine + "' --out " + folder_.string()).exit_code,
-              2)
-        << engine;
+  std::ofstream(folder_ / "huge.jsonl") << "{\"shot\": 1e400}\n";
+  const struct {
+    std::string arguments;
+    std::string message;  // part of what is printed
+  } cases[] = {
+      {"--bogus", "--bogus"},
+      {"--ends 0", "--ends"},
+      {"--games abc", "--games"},
+      {"--time -1", "--time"},
+      {"--time inf", "--time"},
+      {"--time nan", "--time"},
+      {"--ready-timeout 1e10", "--ready-timeout"},
+      {"--error nan", "--error"},
+      {"--seed 18446744073709551616", "--seed"},
+      {"--seed -1", "--seed"},
+      // Engine settings that make no engine.
+      {"--engine 'name=x'", ""},
+      {"--engine 'cmd=a bogus=1'", ""},
+      {"--engine 'cmd=a time=-1'", ""},
+      {"--engine 'cmd=a shot-time=x'", ""},
+      {"--each name=x", ""},
+      {"--engine \"'unterminated\"", "--engine"},
+      {"--scenarios " + (folder_ / "huge.jsonl").string(), "huge.jsonl:1: not valid JSON"},
+      {"--scenarios /dev/zero", "/dev/zero:1: line too long"},
+  };
+  for (const auto& c : cases) {
+    // Engines that would play a short game, should an option slip through.
+    const ProgramRun run = Match(c.arguments + " " + Fake("good") + " " + Fake("good") +
+                                 " --ends 1 --out " + (folder_ / "game").string());
+    EXPECT_EQ(run.exit_code, 2) << c.arguments << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << "\n" << run.out;
   }
-  EXPECT_EQ(Match("--each name=x --out " + folder_.string()).exit_code, 2);
-  EXPECT_EQ(Match("--engine \"'unterminated\" --out " + folder_.string()).exit_code, 2);
+  EXPECT_EQ(Match("--seed 18446744073709551615 --ends 1 " + Fake("good") + " " + Fake("good") +
+                  " --out " + (folder_ / "max-seed").string())
+                .exit_code,
+            0);
 }
 
 TEST_F(MatchProgram, GameLeavesRecordPageAndLogsAndExitCodeTellsTheOutcome) {
@@ -138,22 +165,24 @@ TEST_F(MatchProgram, ComplianceCheckReportsEachStep) {
   EXPECT_NE(noready.out.find("FAIL  ISREADY"), std::string::npos) << noready.out;
 }
 
-// True when some process runs with `token` among its arguments.
-bool ProcessWithArgumentExists(const std::string& token) {
+// The processes that run with `token` among their arguments.
+std::vector<pid_t> ProcessesWithArgument(const std::string& token) {
+  std::vector<pid_t> pids;
   for (const auto& entry : fs::directory_iterator("/proc")) {
     std::ifstream in(entry.path() / "cmdline");
     std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (args.find(token) != std::string::npos) return true;
+    if (args.find(token) != std::string::npos)
+      pids.push_back(std::atoi(entry.path().filename().c_str()));
   }
-  return false;
+  return pids;
 }
 
-TEST_F(MatchProgram, InterruptStopsTheGameAndLeavesNoEngineBehind) {
-  const std::string token = "interrupt-token-" + std::to_string(getpid());
-  const std::string out = (folder_ / "game").string();
+// Starts curling-match with a second engine that stops answering at its
+// second GO (and ignores the end of its input), and returns once that engine
+// is thinking; `token` marks the engine's command line.
+pid_t StartGameWithHangingEngine(const std::string& out, const std::string& token) {
   const std::string hanging = std::string(FAKE_ENGINE_PATH) + " hang 2 " + token;
   const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
   if (pid == 0) {
     const int null_fd = open("/dev/null", O_WRONLY);
     dup2(null_fd, STDOUT_FILENO);
@@ -173,20 +202,49 @@ TEST_F(MatchProgram, InterruptStopsTheGameAndLeavesNoEngineBehind) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  ASSERT_TRUE(ProcessWithArgumentExists(token));
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 3);
-  EXPECT_FALSE(ProcessWithArgumentExists(token));
+  return pid;
+}
 
-  int skipped = 0;
-  std::string error;
-  ASSERT_TRUE(curling::server::ReadGameRecord(out + "/game.jsonl", lines, skipped, error));
-  EXPECT_EQ(lines.back()["type"], "result");
-  EXPECT_EQ(lines.back()["outcome"], "interrupted");
-  EXPECT_TRUE(lines.back()["winner"].is_null());
+TEST_F(MatchProgram, InterruptOrHangupStopsTheGameAndLeavesNoEngineBehind) {
+  for (const int signal : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const std::string token = "interrupt-token-" + std::to_string(getpid());
+    const std::string out = (folder_ / ("game-" + std::to_string(signal))).string();
+    const pid_t pid = StartGameWithHangingEngine(out, token);
+    ASSERT_GT(pid, 0);
+    ASSERT_FALSE(ProcessesWithArgument(token).empty());
+    kill(pid, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_TRUE(ProcessesWithArgument(token).empty());
+
+    std::vector<nlohmann::json> lines;
+    int skipped = 0;
+    std::string error;
+    ASSERT_TRUE(curling::server::ReadGameRecord(out + "/game.jsonl", lines, skipped, error));
+    EXPECT_EQ(lines.back()["type"], "result");
+    EXPECT_EQ(lines.back()["outcome"], "interrupted");
+    EXPECT_TRUE(lines.back()["winner"].is_null());
+  }
+}
+
+TEST_F(MatchProgram, EnginesDieWithAServerKilledOutright) {
+  const std::string token = "kill-token-" + std::to_string(getpid());
+  const pid_t pid = StartGameWithHangingEngine((folder_ / "game").string(), token);
+  ASSERT_GT(pid, 0);
+  ASSERT_FALSE(ProcessesWithArgument(token).empty());
+  kill(pid, SIGKILL);
+  ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!ProcessesWithArgument(token).empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::vector<pid_t> left = ProcessesWithArgument(token);
+  EXPECT_TRUE(left.empty());
+  for (const pid_t engine : left)
+    kill(engine, SIGKILL);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 // The same in release, debug and sanitizer builds; changing it changes every
 // result the engine computes.
-constexpr uint64_t kGoldenHash = 0x21AA27A2AA70983Eull;
+constexpr uint64_t kGoldenHash = 0x0CB7A1C552E84801ull;
 
 constexpr uint64_t kLibrarySeed = 20261206;
 constexpr int kScenesPerSet = 128;  // x 4 stone counts x 2 kinds = 1,024 shots

@@ -1,6 +1,6 @@
 // PlayShot's record of a shot: its trajectories and events agree with its
-// final state, and replaying the played delivery without error gives the
-// same position.
+// final state, replaying the played delivery without error gives the same
+// position, and PlayShotFinalState gives the same state without the record.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,8 +18,13 @@ TEST(PlayShotRecord, TrajectoriesEventsAndReplayAgreeWithTheFinalState) {
       for (const scenes::Scene& sc : scenes::MakeScenes(stones, kind, kReduced ? 4 : 16, 5)) {
         SCOPED_TRACE(testing::Message() << stones << " stones, shot " << shots);
         const ShotVector shot = SceneShot(sc);
+        sim::RandomStream unrecorded = stream;
         const sim::ShotOutcome out = sim::PlayShot(sc.state, shot, 0.145f, stream);
         ++shots;
+        // Without the record, the same shot from the same stream.
+        const GameState final_only = sim::PlayShotFinalState(sc.state, shot, 0.145f, unrecorded);
+        EXPECT_EQ(0, std::memcmp(&final_only, &out.final_state, sizeof(GameState)));
+        EXPECT_EQ(unrecorded.counter, stream.counter);
         // Replaying the played delivery without error lands where the shot
         // did (within the rounding of `played` to single precision).
         const sim::ShotOutcome replay = PlayExact(sc.state, out.played);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 
 #include "server/stats/scenario_file.h"
 
@@ -50,6 +51,9 @@ TEST(ScenarioFile, BadLinesGiveTheLineAndTheReason) {
       {"[1, 2]", "must be a JSON object"},
       {"{\"end\": 2}", "\"shot\" is missing"},
       {"{\"shot\": 16}", "\"shot\" is 16, outside 0 to 15"},
+      {"{\"shot\": 1e400}", "set.jsonl:1: not valid JSON"},
+      {"{\"shot\": 18446744073709551615}", "\"shot\" is 18446744073709551615, outside 0 to 15"},
+      {"{\"shot\": 1, \"end\": -99999999999999999999}", "\"end\" must be a whole number"},
       {"{\"shot\": 1, \"hammer\": 1}", "unknown key \"hammer\""},
       {"{\"shot\": 1, \"score\": {\"us\": 1}}", "unknown key \"us\" in \"score\""},
       {"{\"shot\": 1, \"stones\": [[2.4, 5.1], [2.0, 6.0]]}", "stone 1 is in play but shot 1"},
@@ -71,6 +75,31 @@ TEST(ScenarioFile, BadLinesGiveTheLineAndTheReason) {
             std::string::npos);
   EXPECT_NE(LoadScenarioFile("/nonexistent/scenarios.jsonl").error.find("cannot open"),
             std::string::npos);
+}
+
+// An endless stream of one byte, as a device file gives.
+class EndlessBytes : public std::streambuf {
+ public:
+  explicit EndlessBytes(char byte) { buffer_.fill(byte); }
+
+ protected:
+  int_type underflow() override {
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + buffer_.size());
+    return traits_type::to_int_type(buffer_[0]);
+  }
+
+ private:
+  std::array<char, 4096> buffer_;
+};
+
+TEST(ScenarioFile, EndlessInputEndsInAnErrorWithinTheCaps) {
+  EndlessBytes zeros('\0');
+  std::istream no_line_end(&zeros);
+  EXPECT_EQ(ParseScenarios(no_line_end, "/dev/zero").error,
+            "/dev/zero:1: line too long (at most 1 MiB)");
+  EndlessBytes line_ends('\n');
+  std::istream blank_lines(&line_ends);
+  EXPECT_EQ(ParseScenarios(blank_lines, "fifo").error, "fifo: file too large (at most 64 MiB)");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 // Position of the free path started from the delivery point at speed v_end.
 Vec2 PassPoint(const CanonicalPath& path, const Delivery& d, int spin, double v_end) {
   FreePath motion;
-  motion.Start(path, 0.0, {0.0, 0.0}, d.speed, d.heading, spin);
+  motion.Start(path, 0.0, {0.0, 0.0}, {std::cos(d.heading), std::sin(d.heading)}, d.speed, spin);
   return motion.PositionAtSpeed(path, v_end);
 }
 

@@ -1,0 +1,151 @@
+#include "engine/engine_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+namespace curling {
+namespace {
+
+constexpr int kMostThreads = 256;
+constexpr double kMostShotSeconds = 3600.0;
+constexpr int64_t kMostSamples = 1'000'000'000;
+
+int MachineCores() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMostThreads));
+}
+
+template <typename T>
+bool ParseWhole(std::string_view text, T& out) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end && !text.empty();
+}
+
+bool ParseSeconds(std::string_view text, double& out) {
+  // Plain decimal notation only; no locale, no hex, no "inf"/"nan".
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+    return false;
+  }
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end && std::isfinite(out);
+}
+
+std::string Bad(std::string_view option, std::string_view value, std::string_view wanted) {
+  return std::string(option) + ": '" + std::string(value) + "' is not " + std::string(wanted);
+}
+
+// Stores one option's value; returns an error text, or empty.
+std::string SetOption(std::string_view name, std::string_view value, StrongOptions& strong) {
+  if (name == "--threads") {
+    int n = 0;
+    if (!ParseWhole(value, n) || n < 1 || n > kMostThreads) {
+      return Bad(name, value, "a whole number of threads from 1 to 256");
+    }
+    strong.threads = n;
+  } else if (name == "--shot-time") {
+    double s = 0.0;
+    if (!ParseSeconds(value, s) || !(s > 0.0) || s > kMostShotSeconds) {
+      return Bad(name, value, "a number of seconds above 0 and at most 3600");
+    }
+    strong.shot_seconds = s;
+  } else if (name == "--samples") {
+    int64_t n = 0;
+    if (!ParseWhole(value, n) || n < 1 || n > kMostSamples) {
+      return Bad(name, value, "a whole number of rollouts from 1 to 1000000000");
+    }
+    strong.samples = n;
+  } else {  // --seed
+    uint64_t seed = 0;
+    if (!ParseWhole(value, seed)) return Bad(name, value, "a whole number from 0 to 2^64 - 1");
+    strong.seed = seed;
+  }
+  return {};
+}
+
+bool TakesValue(std::string_view name) {
+  return name == "--threads" || name == "--shot-time" || name == "--samples" || name == "--seed";
+}
+
+}  // namespace
+
+EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
+  EngineOptions options;
+  options.strong.threads = MachineCores();
+  if (argc == 2 && std::strcmp(argv[1], "bench") == 0) {
+    options.mode = EngineMode::kBench;
+    return options;
+  }
+  auto fail = [&options](std::string error) {
+    options.mode = EngineMode::kUsageError;
+    options.error = std::move(error);
+    return options;
+  };
+  bool strong = false;
+  std::string_view needs_strong;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      options.mode = EngineMode::kHelp;
+      return options;
+    }
+    if (arg == "--strong") {
+      strong = true;
+      continue;
+    }
+    std::string_view name = arg.substr(0, arg.find('='));
+    if (!TakesValue(name)) {
+      return fail(arg == "bench" ? "bench takes no other arguments"
+                                 : "unknown argument '" + std::string(arg) + "'");
+    }
+    std::string_view value;
+    if (name.size() < arg.size()) {
+      value = arg.substr(name.size() + 1);
+    } else if (i + 1 < argc) {
+      value = argv[++i];
+    } else {
+      return fail(std::string(name) + " needs a value");
+    }
+    if (std::string error = SetOption(name, value, options.strong); !error.empty()) {
+      return fail(error);
+    }
+    if (needs_strong.empty()) needs_strong = name;
+  }
+  if (!needs_strong.empty() && !strong) {
+    return fail(std::string(needs_strong) + " applies only with --strong");
+  }
+  if (options.strong.shot_seconds && options.strong.samples) {
+    return fail("--shot-time and --samples exclude each other: give one");
+  }
+  if (strong) options.mode = EngineMode::kStrong;
+  return options;
+}
+
+std::string EngineUsage() {
+  return "usage: curling-engine                 the default engine: plays through the command\n"
+         "                                      protocol on standard input and output\n"
+         "       curling-engine --strong [--threads N] [--shot-time SECONDS | --samples N]\n"
+         "                               [--seed N]\n"
+         "       curling-engine bench           decide a fixed set of positions and report the\n"
+         "                                      library calls made: \"bench: N library calls, T "
+         "ms\"\n"
+         "       curling-engine --help          this text\n"
+         "\n"
+         "  --strong             the strong engine: the same protocol and BESTSHOT replies; it\n"
+         "                       searches every shot by rollouts of the rest of the end, judged "
+         "by\n"
+         "                       the chance to win the game, and reads the SCORE and TIME "
+         "commands\n"
+         "  --threads N          search threads, 1 to 256 (default: the machine's cores)\n"
+         "  --shot-time SECONDS  think about this long per shot (default: planned from the TIME\n"
+         "                       command's budget, else 1 second)\n"
+         "  --samples N          a fixed number of rollouts per shot instead of a time: replies\n"
+         "                       then depend only on the position, the score and the seed\n"
+         "  --seed N             seed of the strong search's random draws (default 0)\n";
+}
+
+}  // namespace curling

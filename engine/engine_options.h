@@ -1,0 +1,34 @@
+// The engine's command line: the default engine (no arguments), the bench,
+// the help text, or the strong engine with its options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace curling {
+
+enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kUsageError };
+
+struct StrongOptions {
+  int threads = 1;                     // default: the machine's cores
+  std::optional<double> shot_seconds;  // --shot-time
+  std::optional<int64_t> samples;      // --samples: rollouts per shot
+  uint64_t seed = 0;
+};
+
+struct EngineOptions {
+  EngineMode mode = EngineMode::kProtocol;
+  StrongOptions strong;
+  std::string error;  // kUsageError: what was wrong, one line
+};
+
+// Reads the arguments after the program name. "bench" must stand alone;
+// --threads, --shot-time, --samples and --seed need --strong; values go in
+// the next argument or after '=' (--threads=2).
+EngineOptions ParseEngineOptions(int argc, const char* const* argv);
+
+// The help text (ends with a line end).
+std::string EngineUsage();
+
+}  // namespace curling

@@ -1,0 +1,109 @@
+"""Reading the game records (game.jsonl) that curling-match leaves: how each
+end came out for the side that held the last stone (the hammer), and how
+close the games were. Shared by the win-table generator and the strength
+report."""
+
+import collections
+import glob
+import json
+import os
+
+
+def game_files(folder):
+    """The game.jsonl files under `folder`: a tournament's game-NNNN folders,
+    or a single game's record."""
+    files = sorted(glob.glob(os.path.join(folder, "game-*", "game.jsonl")))
+    single = os.path.join(folder, "game.jsonl")
+    if not files and os.path.exists(single):
+        files = [single]
+    return files
+
+
+def read_game(path):
+    """Its end lines in order and its result line (None when unfinished)."""
+    ends, result = [], None
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if not line:
+                continue
+            record = json.loads(line)
+            if record.get("type") == "end":
+                ends.append(record)
+            elif record.get("type") == "result":
+                result = record
+    return ends, result
+
+
+def hammer_outcome(end):
+    """Points of the end for the hammer side: k > 0 it scored k, 0 a blank,
+    k < 0 the other side stole -k."""
+    hammer_seat = 1 - end["first_seat"]
+    if end["scoring_seat"] is None:
+        return 0
+    return end["points"] if end["scoring_seat"] == hammer_seat else -end["points"]
+
+
+def end_outcomes(folders):
+    """Counter of hammer outcomes over every end of the completed games in
+    `folders`, and the number of games read."""
+    counts = collections.Counter()
+    games = 0
+    for folder in folders:
+        for path in game_files(folder):
+            ends, result = read_game(path)
+            if result is None or result.get("outcome") != "completed":
+                continue
+            games += 1
+            counts.update(hammer_outcome(e) for e in ends)
+    return counts, games
+
+
+def final_margins(folders):
+    """Counter of final point margins |seat 0 - seat 1| of completed games,
+    and how many of them went to an extra end."""
+    margins = collections.Counter()
+    extra = 0
+    for folder in folders:
+        for path in game_files(folder):
+            ends, result = read_game(path)
+            if result is None or result.get("outcome") != "completed":
+                continue
+            total = result["total"]
+            margins[abs(total[0] - total[1])] += 1
+            regular = _regular_ends(path)
+            if regular is not None and result["ends_played"] > regular:
+                extra += 1
+    return margins, extra
+
+
+def _regular_ends(path):
+    h = header(path)
+    return h["rules"]["ends"] if h else None
+
+
+def header(path):
+    """The header line of a game record."""
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            record = json.loads(line)
+            if record.get("type") == "header":
+                return record
+    return None
+
+
+def self_play_source(folders):
+    """What played the games in `folders`: the first engine's command words
+    (program by file name) and the lowest seed."""
+    commands, seeds = set(), []
+    for folder in folders:
+        for path in game_files(folder):
+            h = header(path)
+            if h is None:
+                continue
+            words = h["engines"][0]["command"]
+            commands.add(" ".join([os.path.basename(words[0])] + words[1:]))
+            seeds.append(h["seed"])
+    if not commands:
+        return "no games"
+    return f"{' / '.join(sorted(commands))} (seeds from {min(seeds)})"

@@ -1,0 +1,174 @@
+#include "search/strong/strong_search.h"
+
+#include <time.h>
+
+#include <atomic>
+#include <cassert>
+#include <cstring>
+#include <limits>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "game/rink.h"
+#include "game/simulator_binding.h"
+#include "search/strong/end_rollout.h"
+#include "search/strong/shot_making.h"
+#include "search/strong/successive_halving.h"
+
+namespace curling::strong {
+namespace {
+
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// The key of a position's rollouts: everything the search result depends on.
+uint64_t PositionKey(const GameState& state, const GameSituation& situation, uint64_t seed) {
+  uint64_t key = CombineKeys(seed, static_cast<uint32_t>(state.ShotNum));
+  key = CombineKeys(key, static_cast<uint32_t>(state.CurEnd));
+  key = CombineKeys(key, static_cast<uint32_t>(state.LastEnd));
+  key = CombineKeys(key, static_cast<uint32_t>(situation.lead));
+  key = CombineKeys(key, static_cast<uint32_t>(situation.ends_left));
+  for (const StonePosition& s : state.Stones) {
+    uint32_t x = 0;
+    uint32_t y = 0;
+    std::memcpy(&x, &s.x, sizeof x);
+    std::memcpy(&y, &s.y, sizeof y);
+    key = CombineKeys(key, (static_cast<uint64_t>(x) << 32) | y);
+  }
+  return key;
+}
+
+struct RoundTotals {
+  std::vector<int64_t> sums;  // fixed-point, per candidate
+  std::vector<int64_t> counts;
+  double cpu_seconds = 0.0;
+};
+
+// One round's work: items handed out from a shared counter until the round's
+// share is done (or its deadline passes), each a rollout of its candidate.
+struct Round {
+  const SuccessiveHalving& halving;
+  int64_t items;
+  bool timed;
+  Clock::time_point deadline;
+  std::atomic<int64_t> next{0};
+};
+
+class RoundRunner {
+ public:
+  RoundRunner(const RolloutSetup& setup, const std::vector<CandidateShot>& candidates, uint64_t key)
+      : setup_(setup), candidates_(candidates), key_(key) {}
+
+  // Runs the round on `threads` threads of its own while the calling thread
+  // waits, as the default engine's search does (fewer threads when no more
+  // can be started; the calling thread itself when none can), and adds its
+  // rollouts to `halving`. Returns the CPU seconds spent.
+  double Run(SuccessiveHalving& halving, int64_t items, bool timed, Clock::time_point deadline,
+             int threads) const {
+    Round round{halving, items, timed, deadline};
+    std::vector<RoundTotals> totals(static_cast<size_t>(threads));
+    std::vector<std::thread> workers;
+    try {
+      for (int i = 0; i < threads; ++i) {
+        workers.emplace_back(&RoundRunner::Work, this, std::ref(round),
+                             std::ref(totals[static_cast<size_t>(i)]));
+      }
+    } catch (const std::system_error&) {
+      // An unstarted thread's totals stay empty.
+    }
+    if (workers.empty()) Work(round, totals[0]);
+    for (std::thread& w : workers)
+      w.join();
+    return Merge(totals, halving);
+  }
+
+ private:
+  void Work(Round& round, RoundTotals& t) const {
+    const double cpu_start = ThreadCpuSeconds();
+    t.sums.assign(candidates_.size(), 0);
+    t.counts.assign(candidates_.size(), 0);
+    for (;;) {
+      if (round.timed && Clock::now() >= round.deadline) break;
+      const int64_t item = round.next.fetch_add(1, std::memory_order_relaxed);
+      if (item >= round.items) break;
+      const size_t c = static_cast<size_t>(round.halving.CandidateOf(item));
+      const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
+      const double value = PlayOutEnd(setup_, candidates_[c].shot, CombineKeys(key_, sample));
+      t.sums[c] += SuccessiveHalving::ToFixed(value);
+      ++t.counts[c];
+    }
+    t.cpu_seconds = ThreadCpuSeconds() - cpu_start;
+  }
+
+  static double Merge(const std::vector<RoundTotals>& totals, SuccessiveHalving& halving) {
+    double cpu = 0.0;
+    for (const RoundTotals& t : totals) {
+      for (size_t c = 0; c < t.counts.size(); ++c) {
+        if (t.counts[c] > 0) halving.Add(static_cast<int>(c), t.sums[c], t.counts[c]);
+      }
+      cpu += t.cpu_seconds;
+    }
+    return cpu;
+  }
+
+  const RolloutSetup& setup_;
+  const std::vector<CandidateShot>& candidates_;
+  uint64_t key_;
+};
+
+// A draw to the button, for a position with nothing to search.
+CandidateShot Unsearched() {
+  return CandidateShot{DrawTo(kTeeX, kTeeY, 0), ShotKind::kDraw, -1};
+}
+
+// Plays every round of `halving`, each with an equal share of the rollouts or
+// of the time from `start` to the deadline. Returns the CPU seconds spent.
+double RunRounds(const RoundRunner& runner, SuccessiveHalving& halving, const SearchLimits& limits,
+                 Clock::time_point start) {
+  const bool timed = limits.rollouts <= 0;
+  double cpu_seconds = 0.0;
+  while (!halving.finished()) {
+    const int64_t items = timed ? std::numeric_limits<int64_t>::max()
+                                : halving.RoundItems(limits.rollouts - halving.TotalCount());
+    const Clock::time_point round_end =
+        start + (limits.deadline - start) * (halving.round() + 1) / halving.rounds();
+    cpu_seconds += runner.Run(halving, items, timed, round_end, limits.threads);
+    halving.EndRound();
+  }
+  return cpu_seconds;
+}
+
+}  // namespace
+
+SearchReport SearchStrongShot(const GameState& state, const GameSituation& situation,
+                              const SearchLimits& limits) {
+  assert(limits.threads >= 1);
+  const Clock::time_point start = Clock::now();
+  const uint64_t simulations_before = LibraryCalls().simulations;
+  SearchReport report;
+  report.chosen = Unsearched();
+  if (state.ShotNum < 0 || state.ShotNum >= kStoneCount) return report;
+  const std::vector<CandidateShot> candidates = GenerateCandidates(state);
+  report.candidates = static_cast<int>(candidates.size());
+  if (candidates.empty()) return report;
+
+  const RolloutSetup setup{state, situation,
+                           DeliveryError(limits.error, DeliveryError::MeasureDeceleration()),
+                           ShotBook()};
+  const RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
+  SuccessiveHalving halving(static_cast<int>(candidates.size()));
+  report.cpu_seconds = RunRounds(runner, halving, limits, start);
+  const int best = halving.Best();
+  report.chosen = candidates[static_cast<size_t>(best)];
+  report.value = halving.Mean(best);
+  report.rollouts = halving.TotalCount();
+  report.simulations = LibraryCalls().simulations - simulations_before;
+  report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return report;
+}
+
+}  // namespace curling::strong

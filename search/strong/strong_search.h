@@ -1,0 +1,47 @@
+// The strong search: the candidate deliveries of a position, each judged by
+// rollouts of the rest of the end under the delivery error (scored by the
+// chance to win the game), rollouts spent by successive halving, on several
+// threads. With a fixed number of rollouts the result depends only on the
+// position, the situation and the seed, not on the threads or their timing.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "curling_simulator/records.h"
+#include "curling_simulator/rink.h"
+#include "search/strong/candidate_shots.h"
+#include "search/strong/delivery_error.h"
+#include "search/strong/game_situation.h"
+
+namespace curling::strong {
+
+using Clock = std::chrono::steady_clock;
+
+struct SearchLimits {
+  int threads = 1;
+  int64_t rollouts = 0;        // a fixed number of rollouts; 0: search until `deadline`
+  Clock::time_point deadline;  // used when `rollouts` is 0
+  uint64_t seed = 0;
+  float error = sim::kMatchRandomError;  // of the modelled delivery error (metres)
+};
+
+struct SearchReport {
+  CandidateShot chosen{};
+  double value = -1.0;  // the chosen candidate's mean rollout value; -1 with no rollout
+  int candidates = 0;
+  int64_t rollouts = 0;
+  uint64_t simulations = 0;  // library simulations, rollouts and policy look-ups
+  double seconds = 0.0;      // wall time of the search
+  double cpu_seconds = 0.0;  // summed over its threads
+};
+
+// Searches the delivery for the side to throw in `state` (ShotNum 0 to 15;
+// anything else gets a draw to the button, unsearched). `situation` is that
+// side's. Rounds in time mode end at equal shares of the time to `deadline`;
+// a fixed number of rollouts is spread the same way (each round at least one
+// rollout per candidate still in, so a small number can be exceeded).
+SearchReport SearchStrongShot(const GameState& state, const GameSituation& situation,
+                              const SearchLimits& limits);
+
+}  // namespace curling::strong

@@ -1,0 +1,120 @@
+// curling-engine --strong as a process: its options, its help, and its side
+// of the protocol (SCORE, TIME, replies of BESTSHOT only, --samples replies
+// that repeat exactly on any number of threads).
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/engine/engine_copy.h"
+#include "tests/support/child_program.h"
+
+namespace curling::testing {
+namespace {
+
+const std::string kBestShot = R"(BESTSHOT -?[0-9]+\.[0-9]{6} -?[0-9]+\.[0-9]{6} [01])";
+
+TEST(StrongEngineTest, BadOptionsSayWhatIsWrongAndExitTwo) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--strong", "--threads", "0"}, "--threads: '0' is not"},
+      {{"--strong", "--threads=two"}, "--threads: 'two' is not"},
+      {{"--strong", "--threads", "257"}, "--threads: '257' is not"},
+      {{"--strong", "--shot-time", "-1"}, "--shot-time: '-1' is not"},
+      {{"--strong", "--shot-time=inf"}, "--shot-time: 'inf' is not"},
+      {{"--strong", "--shot-time", "0x1p3"}, "--shot-time: '0x1p3' is not"},
+      {{"--strong", "--samples", "1.5"}, "--samples: '1.5' is not"},
+      {{"--strong", "--samples", "0"}, "--samples: '0' is not"},
+      {{"--strong", "--seed", "-3"}, "--seed: '-3' is not"},
+      {{"--strong", "--seed"}, "--seed needs a value"},
+      {{"--threads", "2"}, "--threads applies only with --strong"},
+      {{"--strong", "--shot-time", "1", "--samples", "10"}, "exclude each other"},
+      {{"--strong", "--fast"}, "unknown argument '--fast'"},
+      {{"--strong", "bench"}, "bench takes no other arguments"},
+  };
+  EngineCopy alone;  // no library: a program that got as far as loading it would exit 1
+  for (const Case& c : cases) {
+    const ProgramRun run = RunProgram(alone.Engine(), c.arguments, "ISREADY\n");
+    EXPECT_EQ(run.exit_code, 2) << c.message;
+    EXPECT_EQ(run.out, "") << c.message;
+    EXPECT_TRUE(run.errors.starts_with("curling-engine: ")) << run.errors;
+    EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("\nusage: curling-engine"), std::string::npos) << run.errors;
+  }
+}
+
+TEST(StrongEngineTest, HelpNamesEveryOption) {
+  EngineCopy alone;
+  const ProgramRun run = RunProgram(alone.Engine(), {"--help"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.errors, "");
+  for (const char* option :
+       {"--strong", "--threads", "--shot-time", "--samples", "--seed", "bench", "SCORE", "TIME"}) {
+    EXPECT_NE(run.out.find(option), std::string::npos) << option;
+  }
+}
+
+// The search's line on standard error for each GO.
+std::vector<std::smatch> SearchLines(const std::string& errors) {
+  static const std::regex line(R"(strong: end (\d+) shot (\d+) lead (-?\d+) ends-left (\d+) )"
+                               R"(plan ([0-9.]+) s: .*\n)");
+  std::vector<std::smatch> lines;
+  for (auto it = std::sregex_iterator(errors.begin(), errors.end(), line);
+       it != std::sregex_iterator(); ++it) {
+    lines.push_back(*it);
+  }
+  return lines;
+}
+
+TEST(StrongEngineTest, ScoreAndTimeReachTheSearchAndOnlyBestShotIsWritten) {
+  const ProgramRun run = RunProgram(CURLING_ENGINE_PATH, {"--strong", "--threads", "1"},
+                                    "NEWGAME\nISREADY\n"
+                                    "SCORE 5 3\nTIME 1.0 0.5\nSETSTATE 3 2 7 1\nGO\n"
+                                    "SETSTATE 14 9 9 0\nscore -1 2 extra words\nGO\n"
+                                    "NEWGAME\nSETSTATE 15 0 7 0\nTIME 0 12\nGO\nISREADY\n");
+  EXPECT_EQ(run.exit_code, 0) << run.errors;
+  EXPECT_TRUE(std::regex_match(run.out, std::regex("READYOK(" + kBestShot + "){3}READYOK")))
+      << run.out;
+  const std::vector<std::smatch> lines = SearchLines(run.errors);
+  ASSERT_EQ(lines.size(), 3u) << run.errors;
+  // Seen from this engine: two up with five ends to go after this one.
+  EXPECT_EQ(lines[0][3], "2");
+  EXPECT_EQ(lines[0][4], "5");
+  // A quarter of the second left at most, after a margin for the answer.
+  EXPECT_LE(std::stod(lines[0][5]), 0.2);
+  EXPECT_GT(std::stod(lines[0][5]), 0.0);
+  // Commands are case-blind; an extra end leaves no end after it; without a
+  // new TIME the budget is what is left of the last one.
+  EXPECT_EQ(lines[1][3], "-3");
+  EXPECT_EQ(lines[1][4], "0");
+  EXPECT_LE(std::stod(lines[1][5]), 0.2);
+  // NEWGAME forgets the score; a spent budget gets an immediate answer.
+  EXPECT_EQ(lines[2][3], "0");
+  EXPECT_EQ(std::stod(lines[2][5]), 0.0);
+}
+
+TEST(StrongEngineTest, SamplesGiveTheSameRepliesOnRepeatAndOnOneOrTwoThreads) {
+  const std::string input =
+      "NEWGAME\nSETSTATE 0 0 7 0\nGO\n"
+      "POSITION 2.4 7.1 2.2 4.7 2.9 5.4 0 0 1.7 4.4 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
+      "SETSTATE 6 3 7 0\nSCORE 2 3\nGO\n"
+      "SETSTATE 15 7 7 1\nSCORE 4 4\nGO\n";
+  auto replies = [&input](const char* threads) {
+    const ProgramRun run =
+        RunProgram(CURLING_ENGINE_PATH,
+                   {"--strong", "--samples", "300", "--seed", "9", "--threads", threads}, input);
+    EXPECT_EQ(run.exit_code, 0) << run.errors;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("(" + kBestShot + "){3}"))) << run.out;
+    return run.out;
+  };
+  const std::string one = replies("1");
+  EXPECT_EQ(replies("1"), one);
+  EXPECT_EQ(replies("2"), one);
+}
+
+}  // namespace
+}  // namespace curling::testing

@@ -1,0 +1,84 @@
+// The search's shot model against the real library: the modelled delivery
+// error moves a draw's rest point as far as the error says, and the candidate
+// list holds every kind of shot for both curls.
+#include <cmath>
+#include <set>
+#include <utility>
+
+#include "search/strong/candidate_shots.h"
+#include "search/strong/delivery_error.h"
+#include "search/strong/shot_making.h"
+#include "tests/search/strong/strong_test_support.h"
+
+namespace curling::strong {
+namespace {
+
+constexpr float kTeeX = 2.375f;
+constexpr float kTeeY = 4.88f;
+constexpr double kDeliveryY = 41.28;
+
+double Distance(double ax, double ay, double bx, double by) {
+  return std::hypot(ax - bx, ay - by);
+}
+
+TEST(ShotModelTest, ErrorMovesTheRestPointByItsSize) {
+  LoadRealLibrary();
+  const DeliveryError error(0.145, DeliveryError::MeasureDeceleration());
+  const GameState empty = Position(0, 0, 7, {});
+  const ShotVector draw = DrawTo(kTeeX, kTeeY, 1);
+  const StonePosition aimed = Played(empty, draw).Stones[0];
+  ASSERT_NEAR(Distance(aimed.x, aimed.y, kTeeX, kTeeY), 0.0, 1e-3);
+  struct Case {
+    double along;
+    double across;
+    double farther;  // change of the distance from the delivery point
+  };
+  for (const Case& c : {Case{1.0, 0.0, 0.145}, Case{-2.0, 0.0, -0.29}, Case{0.0, 1.0, 0.0}}) {
+    const StonePosition s = Played(empty, error.Apply(draw, c.along, c.across)).Stones[0];
+    EXPECT_NEAR(Distance(s.x, s.y, kTeeX, kTeeY), 0.145 * std::hypot(c.along, c.across), 0.01)
+        << c.along << " " << c.across;
+    EXPECT_NEAR(Distance(s.x, s.y, kTeeX, kDeliveryY) - Distance(kTeeX, kTeeY, kTeeX, kDeliveryY),
+                c.farther, 0.01)
+        << c.along << " " << c.across;
+  }
+  // The stream's normal draws have the right spread.
+  NoiseStream noise(7);
+  double sum = 0.0;
+  double squares = 0.0;
+  constexpr int kDraws = 20000;
+  for (int i = 0; i < kDraws; ++i) {
+    const double z = noise.Normal();
+    sum += z;
+    squares += z * z;
+  }
+  EXPECT_NEAR(sum / kDraws, 0.0, 0.03);
+  EXPECT_NEAR(squares / kDraws, 1.0, 0.05);
+}
+
+TEST(ShotModelTest, CandidatesHoldEveryKindForBothCurls) {
+  LoadRealLibrary();
+  // Shot 9 (the side with the last stone): its guard and a stone in the
+  // house, two opponent stones in the house one behind the other, an opponent
+  // guard.
+  const GameState state = Position(
+      9, 3, 7,
+      {{1, 2.0f, 7.6f}, {3, 3.0f, 5.4f}, {0, 2.3f, 5.0f}, {2, 2.35f, 4.0f}, {4, 2.8f, 8.1f}});
+  std::set<std::pair<ShotKind, int>> seen;
+  for (const CandidateShot& c : GenerateCandidates(state)) {
+    seen.insert({c.kind, c.shot.curl});
+    if (c.target >= 0) {
+      EXPECT_LT(c.target, 9) << ShotKindName(c.kind);
+    }
+  }
+  for (ShotKind kind :
+       {ShotKind::kDraw, ShotKind::kGuard, ShotKind::kFreeze, ShotKind::kTap, ShotKind::kHit,
+        ShotKind::kHitAndRoll, ShotKind::kRaise, ShotKind::kPeel, ShotKind::kDouble}) {
+    for (int curl = 0; curl < 2; ++curl) {
+      EXPECT_TRUE(seen.count({kind, curl})) << ShotKindName(kind) << " curl " << curl;
+    }
+  }
+  EXPECT_TRUE(seen.count({ShotKind::kThrowAway, 0}));
+}
+
+}  // namespace
+}  // namespace curling::strong
