@@ -1,15 +1,22 @@
 #include "server/interruption.h"
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <initializer_list>
 
 namespace curling::server {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// Set by the handler, read by every game thread of a tournament: an atomic
+// (lock-free, so safe in a handler) rather than a volatile flag.
+std::atomic<int> g_interrupted{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-  g_interrupted = 1;
+  const int saved_errno = errno;
+  g_interrupted.store(1, std::memory_order_relaxed);
+  errno = saved_errno;
 }
 
 }  // namespace
@@ -26,7 +33,7 @@ void InstallSignalHandlers() {
 }
 
 bool InterruptRequested() {
-  return g_interrupted != 0;
+  return g_interrupted.load(std::memory_order_relaxed) != 0;
 }
 
 }  // namespace curling::server
