@@ -120,7 +120,7 @@ std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
   const fs::path record_path = folder / "game.jsonl";
   GameRecordWriter record(record_path.string());
   if (ec || !record.ok()) {
-    error = "cannot write " + record_path.string();
+    error = ec ? "cannot write " + record_path.string() : record.error();
     return std::nullopt;
   }
   Game match(ScheduledGameConfig(plan, game), player);
@@ -129,6 +129,12 @@ std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
   FinishedGame finished;
   finished.index = game.index;
   finished.result = match.Play();
+  if (!record.ok()) {
+    // The game stopped at the first line that could not be written: a result
+    // without its whole record is not booked.
+    error = record.error();
+    return std::nullopt;
+  }
   return finished;
 }
 

@@ -69,8 +69,8 @@ class TournamentBooks {
 
 // Plays one game of the tournament into its folder (GameFolder(plan.folder,
 // game.index)): game.jsonl and the engines' logs. Ends as interrupted once
-// `stop` is raised. Nothing, with `error` set, when the folder cannot be
-// written.
+// `stop` is raised. Nothing, with `error` set, when the folder or the whole
+// record cannot be written.
 std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
                                                const ScheduledGame& game, const ShotPlayer& player,
                                                const std::atomic<bool>* stop, std::string& error);

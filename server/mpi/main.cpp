@@ -70,12 +70,16 @@ int Run(int argc, char** argv, MpiChannel& channel) {
       "coordinates and writes the output, the others play."};
   MatchOptions options;
   AddMatchOptions(app, options);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    if (channel.rank() == 0) return app.exit(e);
-    std::ostringstream quiet;
-    return app.exit(e, quiet, quiet);
+  if (channel.rank() > 0) {
+    // Every rank parses the same words; rank 0 alone says what is wrong.
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+      std::ostringstream quiet;
+      return app.exit(e, quiet, quiet) == 0 ? 0 : kExitUsage;
+    }
+  } else if (const std::optional<int> exit_code = ParseMatchOptions(app, argc, argv)) {
+    return *exit_code;
   }
   if (options.check || !options.record_only.empty()) {
     if (channel.rank() == 0) {
