@@ -15,13 +15,13 @@
 #include <optional>
 #include <random>
 
-#include "curling_simulator/simulator.h"
 #include "server/compliance_check.h"
 #include "server/engine_spec.h"
 #include "server/game.h"
 #include "server/game_record.h"
 #include "server/interruption.h"
 #include "server/match_options.h"
+#include "server/match_program.h"
 #include "server/replay_page.h"
 #include "server/scoreboard.h"
 #include "server/stats/scenario_file.h"
@@ -38,13 +38,6 @@ constexpr int kExitCompleted = 0;
 constexpr int kExitFault = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 3;
-
-std::string DefaultEngine() {
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return "curling-engine";
-  return (self.parent_path() / "curling-engine").string();
-}
 
 int RecordOnly(const MatchOptions& options) {
   const fs::path record = options.record_only;
@@ -73,13 +66,6 @@ int Check(const MatchOptions& options, const std::vector<std::string>& engine) {
   std::cout << (passed ? "All steps passed." : "Some steps failed.")
             << " Engine stderr: " << log.string() << '\n';
   return passed ? kExitCompleted : kExitFault;
-}
-
-ShotPlayer LibraryShotPlayer() {
-  return [](const GameState& state, const ShotVector& shot, float error,
-            curling::sim::RandomStream& stream, const curling::sim::Rules& rules) {
-    return curling::sim::PlayShot(state, shot, error, stream, rules, 0.1f);
-  };
 }
 
 // The output folder: --out, or a fresh one named after the date and seed.
@@ -167,15 +153,6 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
   if (result.outcome != GameOutcome::kInterrupted) WriteOneGameSummary(*folder, config, result);
   return ExitCodeOf(result);
-}
-
-// The names of the options given on the command line.
-std::vector<std::string> GivenOptions(const CLI::App& app) {
-  std::vector<std::string> names;
-  for (const CLI::Option* option : app.get_options()) {
-    if (option->count() > 0) names.push_back(option->get_name());
-  }
-  return names;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Plays a tournament (server/tournament_plan.h) on this machine: games handed
-// out by the ledger (server/tournament_ledger.h) to `concurrency` threads,
+// out by the books (server/tournament_books.h) to `concurrency` threads,
 // each game between two engine processes. Each game leaves its own folder
 // (game-0001/ ...: game.jsonl, replay.html, engine logs); the tournament
 // leaves summary.json, summary.txt and index.html beside them, all rewritten
@@ -11,22 +11,12 @@
 #include <vector>
 
 #include "server/game.h"
-#include "server/stats/standings.h"
+#include "server/tournament_books.h"
 #include "server/tournament_ledger.h"
 #include "server/tournament_plan.h"
 #include "server/tournament_schedule.h"
 
 namespace curling::server {
-
-struct TournamentOutcome {
-  stats::Standings standings;
-  TournamentStatus status = TournamentStatus::kRunning;
-  std::string fault;  // the fault that stopped the tournament, if one did
-  std::string error;  // the output could not be written
-  bool interrupted() const { return status == TournamentStatus::kInterrupted; }
-  // The two-engine summary (the only pairing's).
-  const stats::TournamentSummary& summary() const { return standings.pairings.front().summary; }
-};
 
 // Plays the tournament, writing a line per finished game and the progress
 // line every plan.report_every games to `out`. `finished` are games already

@@ -224,23 +224,25 @@ std::optional<TournamentPlan> PrepareNew(const TournamentCommandLine& command, s
   return plan;
 }
 
-int Conclude(const TournamentPlan& plan, const TournamentOutcome& outcome, std::ostream& out,
-             std::ostream& err) {
+int Conclude(const TournamentCommandLine& command, const TournamentPlan& plan,
+             const TournamentOutcome& outcome, std::ostream& out, std::ostream& err) {
+  const std::string& program = command.program;
   out << '\n'
       << stats::FormatStandingsReport(outcome.standings)
       << "Summary: " << (plan.folder / "summary.json").string()
       << "\nGames: " << (plan.folder / "index.html").string() << '\n';
   if (!outcome.error.empty()) {
-    err << "curling-match: " << outcome.error << '\n';
+    err << program << ": " << outcome.error << '\n';
     return kExitUsage;
   }
   if (!outcome.fault.empty()) {
-    err << "curling-match: tournament stopped by an engine's fault in " << outcome.fault
+    err << program << ": tournament stopped by an engine's fault in " << outcome.fault
         << "\n(--recover counts such a game as a loss and goes on)\n";
     return kExitFault;
   }
   if (outcome.interrupted()) {
-    out << "Interrupted; continue with: curling-match --resume " << plan.folder.string() << '\n';
+    out << "Interrupted; continue with: " << program << " --resume " << plan.folder.string()
+        << '\n';
     return kExitInterrupted;
   }
   return kExitCompleted;
@@ -248,7 +250,7 @@ int Conclude(const TournamentPlan& plan, const TournamentOutcome& outcome, std::
 
 }  // namespace
 
-int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
+int RunTournamentCommand(const TournamentCommandLine& command, const TournamentRunner& runner,
                          std::ostream& out, std::ostream& err) {
   std::string error;
   std::vector<FinishedGame> finished;
@@ -256,12 +258,21 @@ int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer&
   const std::optional<TournamentPlan> plan =
       resume ? PrepareResumed(command, finished, error) : PrepareNew(command, error);
   if (!plan) {
-    err << "curling-match: " << (resume ? "--resume " + command.options.resume + ": " : "") << error
-        << '\n';
+    err << command.program << ": " << (resume ? "--resume " + command.options.resume + ": " : "")
+        << error << '\n';
     return kExitUsage;
   }
   PrintStart(*plan, TournamentSchedule(*plan).total_games(), out);
-  return Conclude(*plan, RunTournament(*plan, player, out, finished), out, err);
+  return Conclude(command, *plan, runner(*plan, out, finished), out, err);
+}
+
+int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
+                         std::ostream& out, std::ostream& err) {
+  const TournamentRunner local = [&player](const TournamentPlan& plan, std::ostream& o,
+                                           const std::vector<FinishedGame>& finished) {
+    return RunTournament(plan, player, o, finished);
+  };
+  return RunTournamentCommand(command, local, out, err);
 }
 
 }  // namespace curling::server

@@ -111,6 +111,77 @@ json PlanJson(const TournamentPlan& plan) {
 
 namespace {
 
+std::optional<double> OptionalNumber(const json& j) {
+  if (j.is_null()) return std::nullopt;
+  return j.get<double>();
+}
+
+EngineCommand EngineFromJson(const json& j) {
+  EngineCommand e;
+  e.name = j.at("name").get<std::string>();
+  e.argv = j.at("command").get<std::vector<std::string>>();
+  e.working_folder = j.at("folder").get<std::string>();
+  e.time_budget = OptionalNumber(j.at("time_budget"));
+  e.shot_time = OptionalNumber(j.at("shot_time"));
+  return e;
+}
+
+stats::StartScenario ScenarioFromJson(const json& j) {
+  stats::StartScenario s;
+  s.name = j.at("name").get<std::string>();
+  s.end = j.at("end").get<int>();
+  s.shot = j.at("shot").get<int>();
+  s.hammer_score = j.at("score").at(0).get<int>();
+  s.other_score = j.at("score").at(1).get<int>();
+  const json& stones = j.at("stones");
+  for (size_t i = 0; i < stones.size() && i < s.stones.size(); ++i)
+    s.stones[i] = {stones[i].at(0).get<float>(), stones[i].at(1).get<float>()};
+  return s;
+}
+
+}  // namespace
+
+std::optional<TournamentPlan> PlanFromJson(const json& j, std::string& error) {
+  TournamentPlan plan;
+  try {
+    for (const json& e : j.at("engines"))
+      plan.engines.push_back(EngineFromJson(e));
+    plan.format =
+        j.at("format") == "gauntlet" ? TournamentFormat::kGauntlet : TournamentFormat::kRoundRobin;
+    plan.games = j.at("games").get<int>();
+    plan.seed = j.at("seed").get<uint64_t>();
+    GameRules& r = plan.rules;
+    r.ends = j.at("ends").get<int>();
+    r.extra_ends = j.at("extra_ends").get<int>();
+    r.error = j.at("error").get<float>();
+    r.time_budget = j.at("time").get<double>();
+    r.ready_timeout = j.at("ready_timeout").get<double>();
+    r.free_guard_zone = j.at("free_guard_zone").get<bool>();
+    plan.recover = j.at("recover").get<bool>();
+    for (const json& s : j.at("scenarios"))
+      plan.scenarios.list.push_back(ScenarioFromJson(s));
+    plan.scenarios.order =
+        j.at("scenario_order") == "random" ? ScenarioOrder::kRandom : ScenarioOrder::kSequential;
+    plan.scenarios.seed = j.at("scenario_seed").get<uint64_t>();
+    plan.scenarios.start = j.at("scenario_start").get<int>() - 1;
+    plan.scenarios.repeats = j.at("scenario_repeats").get<int>();
+    if (const json& t = j.at("sprt"); !t.is_null()) {
+      plan.sprt = stats::SprtParameters{t.at("elo0").get<double>(), t.at("elo1").get<double>(),
+                                        t.at("alpha").get<double>(), t.at("beta").get<double>()};
+      plan.sprt->model =
+          t.at("model") == "logistic" ? stats::SprtModel::kLogistic : stats::SprtModel::kNormalized;
+    }
+  } catch (const json::exception& e) {
+    error = std::string("not a tournament's plan: ") + e.what();
+    return std::nullopt;
+  }
+  error = ValidateTournamentPlan(plan);
+  if (!error.empty()) return std::nullopt;
+  return plan;
+}
+
+namespace {
+
 std::string Difference(const json& was, const json& now, const std::string& path) {
   if (was == now) return {};
   if (path == "scenarios") return "the start positions differ";

@@ -67,6 +67,12 @@ std::string ValidateTournamentPlan(const TournamentPlan& plan);
 // PlanJson play the same games.
 nlohmann::json PlanJson(const TournamentPlan& plan);
 
+// The plan back from its JSON form, for a process that plays its games
+// without the command line or the files it came from (folder, concurrency
+// and report interval left at their defaults). Nothing, with `error` set,
+// when `j` is not such a form.
+std::optional<TournamentPlan> PlanFromJson(const nlohmann::json& j, std::string& error);
+
 // The first entry of PlanJson that differs, as "what: was X, now Y", or an
 // empty string when none does.
 std::string FirstPlanDifference(const nlohmann::json& was, const nlohmann::json& now);

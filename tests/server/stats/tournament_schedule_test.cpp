@@ -1,7 +1,7 @@
 // Which games a tournament plays and how it books them, without playing any:
 // the schedule of round robins and gauntlets, start positions in order, the
 // ledger's hand-out and stop rules, engine settings from the command line,
-// and the standings of several engines.
+// the plan's JSON form, and the standings of several engines.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -263,6 +263,65 @@ TEST(TournamentPlan, DifferencesNameTheOptionThatChanged) {
   TournamentPlan twins = PlanOf(2, TournamentFormat::kRoundRobin, 2);
   twins.engines[1].name = "A";
   EXPECT_NE(ValidateTournamentPlan(twins).find("named \"A\""), std::string::npos);
+}
+
+// A process that plays the games without the command line gets the plan as
+// JSON: every setting that decides a game must come back, and a damaged form
+// must be refused rather than played.
+TEST(TournamentPlan, TravelsAsJsonAndComesBackTheSame) {
+  TournamentPlan plan = PlanOf(3, TournamentFormat::kGauntlet, 5);
+  plan.seed = 18446744073709551557u;  // above 2^63
+  plan.engines[0].argv = {"./a", "--level", "3"};
+  plan.engines[1].working_folder = "/opt/b";
+  plan.engines[1].time_budget = 120;
+  plan.engines[2].shot_time = 2.5;
+  plan.rules.ends = 3;
+  plan.rules.error = 0.1234567f;
+  plan.rules.free_guard_zone = false;
+  plan.recover = true;
+  std::istringstream file(
+      "{\"name\": \"p\", \"end\": 2, \"shot\": 3, \"score\": {\"hammer\": 1, "
+      "\"other\": 4}, \"stones\": [[2.3, 5.2], [0, 0], [1.7, 6.1]]}\n{\"shot\": 0}\n");
+  plan.scenarios.list = stats::ParseScenarios(file, "s").scenarios;
+  ASSERT_EQ(plan.scenarios.list.size(), 2u);
+  plan.scenarios.order = ScenarioOrder::kRandom;
+  plan.scenarios.seed = 9;
+  plan.scenarios.start = 1;
+  plan.scenarios.repeats = 2;
+  TournamentPlan two = PlanOf(2, TournamentFormat::kRoundRobin, 2);
+  two.sprt = stats::SprtParameters{-1.5, 4.5, 0.1, 0.2};
+  two.sprt->model = stats::SprtModel::kLogistic;
+
+  for (const TournamentPlan& original : {plan, two}) {
+    std::string error;
+    const auto back = PlanFromJson(nlohmann::json::parse(PlanJson(original).dump()), error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(PlanJson(*back), PlanJson(original));
+    // Same games: the schedule and each game's configuration agree.
+    const TournamentSchedule a(original), b(*back);
+    for (int i = 0; i < a.total_games(); ++i) {
+      const GameConfig x = ScheduledGameConfig(original, a.Game(i));
+      const GameConfig y = ScheduledGameConfig(*back, b.Game(i));
+      EXPECT_EQ(x.seed, y.seed);
+      EXPECT_EQ(x.engines[0].argv, y.engines[0].argv);
+      EXPECT_EQ(x.rules.error, y.rules.error);
+      EXPECT_EQ(x.start.has_value(), y.start.has_value());
+      if (x.start) {
+        EXPECT_EQ(x.start->stones[2].y, y.start->stones[2].y);
+      }
+    }
+  }
+
+  std::string error;
+  nlohmann::json damaged = PlanJson(two);
+  damaged.erase("seed");
+  EXPECT_FALSE(PlanFromJson(damaged, error));
+  EXPECT_NE(error.find("seed"), std::string::npos) << error;
+  damaged = PlanJson(two);
+  damaged["engines"][1]["name"] = "A";
+  EXPECT_FALSE(PlanFromJson(damaged, error));
+  EXPECT_NE(error.find("named \"A\""), std::string::npos) << error;
+  EXPECT_FALSE(PlanFromJson(nlohmann::json::array(), error));
 }
 
 TEST(Standings, SeveralEnginesGetACrosstableAndTwoKeepTheirKeys) {

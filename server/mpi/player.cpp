@@ -1,0 +1,174 @@
+#include "server/mpi/player.h"
+
+#include <stdlib.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "server/interruption.h"
+#include "server/mpi/remote_game.h"
+#include "server/replay_page.h"
+#include "server/tournament_books.h"
+
+namespace curling::server {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of this process's own under $TMPDIR (or /tmp).
+std::optional<fs::path> MakeScratchFolder(int rank) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = (tmp && *tmp ? std::string(tmp) : std::string("/tmp")) +
+                        "/curling-match-rank" + std::to_string(rank) + "-XXXXXX";
+  if (!mkdtemp(pattern.data())) return std::nullopt;
+  return fs::path(pattern);
+}
+
+class PlayerRank {
+ public:
+  PlayerRank(MpiChannel& channel, const ShotPlayer& player, std::ostream& err)
+      : channel_(channel), player_(player), err_(err) {}
+
+  int Run() {
+    const std::optional<Message> first = channel_.Receive(std::chrono::hours(24 * 365), 0);
+    if (!first || first->tag != kPlan) return 0;  // no tournament
+    std::string error;
+    const nlohmann::json message = nlohmann::json::parse(first->bytes, nullptr, false);
+    std::optional<TournamentPlan> plan;
+    if (!message.is_discarded() && message.contains("plan")) {
+      plan = PlanFromJson(message["plan"], error);
+    }
+    const std::optional<fs::path> scratch =
+        plan ? MakeScratchFolder(channel_.rank()) : std::nullopt;
+    if (!plan || !scratch) {
+      Quit(plan ? "cannot make a scratch folder under $TMPDIR" : "bad plan: " + error);
+    } else {
+      plan_ = std::move(*plan);
+      plan_.folder = *scratch;
+      schedule_.emplace(plan_);
+      concurrency_ = std::max(1, message.value("concurrency", 1));
+    }
+    Serve();
+    if (scratch) {
+      std::error_code ec;
+      fs::remove_all(*scratch, ec);
+    }
+    return quit_sent_ && !interrupted_ ? 2 : 0;
+  }
+
+ private:
+  // Until rank 0 says stop, all games sent back and all requests answered.
+  void Serve() {
+    while (!(stop_ && asked_ == 0 && playing_.empty())) {
+      if (!quit_sent_ && InterruptRequested()) {
+        interrupted_ = true;
+        Quit("");
+      }
+      while (!stop_ && !no_more_ && !quit_sent_ && asked_ + Playing() < concurrency_) {
+        channel_.Send(0, kRequest);
+        ++asked_;
+      }
+      SendFinished();
+      if (std::optional<Message> m = channel_.Receive(std::chrono::milliseconds(10), 0)) {
+        Handle(*m);
+      }
+    }
+    channel_.Send(0, kDone);
+  }
+
+  void Handle(const Message& m) {
+    if (m.tag == kGame) {
+      --asked_;
+      Start(std::stoi(m.bytes));
+    } else if (m.tag == kNoGame) {
+      --asked_;
+      no_more_ = true;
+    } else if (m.tag == kStop) {
+      stop_ = true;
+      stop_flag_ = true;
+    }
+  }
+
+  int Playing() { return static_cast<int>(playing_.size()); }
+
+  void Start(int index) {
+    const ScheduledGame game = schedule_->Game(index);
+    playing_[index] = std::thread([this, game] {
+      std::string error;
+      std::optional<FinishedGame> finished =
+          PlayTournamentGame(plan_, game, player_, &stop_flag_, error);
+      std::lock_guard lock(mutex_);
+      ended_.push_back({game.index, std::move(finished), error});
+    });
+  }
+
+  void SendFinished() {
+    std::vector<EndedGame> ended;
+    {
+      std::lock_guard lock(mutex_);
+      ended.swap(ended_);
+    }
+    for (EndedGame& d : ended) {
+      playing_[d.index].join();
+      playing_.erase(d.index);
+      const fs::path folder = GameFolder(plan_.folder, d.index);
+      std::string error = d.error;
+      std::string packed;
+      if (d.game) {
+        std::string page_error;  // a game without a page is still a game
+        WriteReplayPage((folder / "game.jsonl").string(), (folder / "replay.html").string(),
+                        page_error);
+        packed = PackGame(*d.game, folder, error);
+      }
+      std::error_code ec;
+      fs::remove_all(folder, ec);
+      if (packed.empty()) {
+        Quit(error);
+        continue;
+      }
+      channel_.Send(0, kFinished, packed);
+    }
+  }
+
+  // Tells rank 0 this rank plays no more: interrupted (empty `why`) or failed.
+  void Quit(const std::string& why) {
+    if (quit_sent_) return;
+    quit_sent_ = true;
+    if (!why.empty()) err_ << "curling-match-mpi: rank " << channel_.rank() << ": " << why << '\n';
+    channel_.Send(0, kQuit, why);
+  }
+
+  struct EndedGame {
+    int index;
+    std::optional<FinishedGame> game;
+    std::string error;
+  };
+
+  MpiChannel& channel_;
+  const ShotPlayer& player_;
+  std::ostream& err_;
+  TournamentPlan plan_;
+  std::optional<TournamentSchedule> schedule_;
+  int concurrency_ = 1;
+  std::map<int, std::thread> playing_;  // by game index
+  std::mutex mutex_;                    // guards `ended_`
+  std::vector<EndedGame> ended_;        // games ended, not yet sent
+  std::atomic<bool> stop_flag_{false};  // games under way end as interrupted
+  int asked_ = 0;                       // requests not yet answered
+  bool no_more_ = false;
+  bool stop_ = false;
+  bool quit_sent_ = false;
+  bool interrupted_ = false;
+};
+
+}  // namespace
+
+int RunPlayer(MpiChannel& channel, const ShotPlayer& player, std::ostream& err) {
+  return PlayerRank(channel, player, err).Run();
+}
+
+}  // namespace curling::server

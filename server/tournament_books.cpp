@@ -1,0 +1,141 @@
+#include "server/tournament_books.h"
+
+#include <fstream>
+
+#include <fmt/format.h>
+
+#include "server/game_record.h"
+#include "server/interruption.h"
+
+namespace curling::server {
+
+namespace fs = std::filesystem;
+
+TournamentBooks::TournamentBooks(const TournamentPlan& plan, std::ostream& out)
+    : plan_(plan), out_(out), ledger_(plan) {
+  listings_.resize(static_cast<size_t>(ledger_.schedule().total_games()));
+}
+
+void TournamentBooks::BookResumed(const std::vector<FinishedGame>& finished) {
+  for (const FinishedGame& game : finished) {
+    const ScheduledGame g = ledger_.schedule().Game(game.index);
+    List(g, game.result, ledger_.Record(game) == TournamentLedger::Counted::kYes);
+  }
+  if (!finished.empty()) {
+    out_ << fmt::format("Resumed: {} finished games read back, {} counted\n", finished.size(),
+                        ledger_.games_counted())
+         << stats::FormatStandingsProgress(ledger_.Standings()) << std::endl;
+  }
+}
+
+std::optional<ScheduledGame> TournamentBooks::NextGame() {
+  if (InterruptRequested()) ledger_.Interrupt();
+  return ledger_.NextGame();
+}
+
+void TournamentBooks::Book(const FinishedGame& game) {
+  const ScheduledGame g = ledger_.schedule().Game(game.index);
+  const bool was_over = ledger_.over();
+  const bool counted = ledger_.Record(game) == TournamentLedger::Counted::kYes;
+  List(g, game.result, counted);
+  // Games cut short because the tournament ended are not news.
+  if (!was_over && game.result.outcome != GameOutcome::kInterrupted) {
+    out_ << GameLine(g, game.result) << '\n';
+    if (!counted) out_ << "game " << g.index + 1 << ": tournament stopped\n";
+  }
+  if (counted && (ledger_.games_counted() % plan_.report_every == 0 || ledger_.over())) {
+    out_ << stats::FormatStandingsProgress(ledger_.Standings()) << '\n';
+  }
+  out_.flush();
+  if (counted || !was_over) WriteFiles(false);
+}
+
+void TournamentBooks::Fail(const std::string& error) {
+  error_ = error;
+  ledger_.Interrupt();
+}
+
+std::string TournamentBooks::GameLine(const ScheduledGame& g, const GameResult& result) const {
+  if (plan_.engines.size() == 2) {
+    return fmt::format("game {} (seed {}, A {}): {}", g.index + 1, g.seed,
+                       g.a_seat == 0 ? "first" : "second", result.reason);
+  }
+  return fmt::format("game {} (seed {}, {} - {}): {}", g.index + 1, g.seed,
+                     plan_.engines[static_cast<size_t>(g.seats[0])].name,
+                     plan_.engines[static_cast<size_t>(g.seats[1])].name, result.reason);
+}
+
+void TournamentBooks::List(const ScheduledGame& g, const GameResult& result, bool counted) {
+  GameListing& l = listings_[static_cast<size_t>(g.index)].emplace();
+  l.index = g.index;
+  for (int seat = 0; seat < 2; ++seat)
+    l.seats[seat] = plan_.engines[static_cast<size_t>(g.seats[seat])].name;
+  l.seed = g.seed;
+  if (g.scenario >= 0) l.position = plan_.scenarios.list[static_cast<size_t>(g.scenario)].name;
+  l.result = result.reason;
+  l.counted = counted;
+}
+
+// summary.json always; summary.txt and index.html too at the end, or after
+// every game for the index page.
+void TournamentBooks::WriteFiles(bool final_files) {
+  const stats::Standings standings = ledger_.Standings();
+  if (std::string why = stats::WriteStandingsJson(plan_.folder, standings); !why.empty()) {
+    Fail(why);
+  }
+  const std::string text = stats::FormatStandingsReport(standings);
+  std::vector<GameListing> games;
+  for (const auto& l : listings_) {
+    if (l) games.push_back(*l);
+  }
+  std::string title = "Tournament: ";
+  for (size_t i = 0; i < plan_.engines.size(); ++i)
+    title += (i ? ", " : "") + plan_.engines[i].name;
+  if (std::string why = WriteIndexPage(plan_.folder, title, text, games); !why.empty()) {
+    error_ = why;
+  }
+  if (!final_files) return;
+  std::ofstream summary(plan_.folder / "summary.txt", std::ios::trunc);
+  summary << text;
+  if (!summary) error_ = "cannot write " + (plan_.folder / "summary.txt").string();
+}
+
+TournamentOutcome TournamentBooks::Conclude() {
+  if (InterruptRequested()) ledger_.Interrupt();
+  WriteFiles(true);
+  TournamentOutcome outcome;
+  outcome.standings = ledger_.Standings();
+  outcome.status = ledger_.status();
+  outcome.fault = ledger_.fault();
+  outcome.error = error_;
+  return outcome;
+}
+
+std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
+                                               const ScheduledGame& game, const ShotPlayer& player,
+                                               const std::atomic<bool>* stop, std::string& error) {
+  const fs::path folder = GameFolder(plan.folder, game.index);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  const fs::path record_path = folder / "game.jsonl";
+  GameRecordWriter record(record_path.string());
+  if (ec || !record.ok()) {
+    error = ec ? "cannot write " + record_path.string() : record.error();
+    return std::nullopt;
+  }
+  Game match(ScheduledGameConfig(plan, game), player);
+  match.set_stop_flag(stop);
+  match.AddObserver(&record);
+  FinishedGame finished;
+  finished.index = game.index;
+  finished.result = match.Play();
+  if (!record.ok()) {
+    // The game stopped at the first line that could not be written: a result
+    // without its whole record is not booked.
+    error = record.error();
+    return std::nullopt;
+  }
+  return finished;
+}
+
+}  // namespace curling::server

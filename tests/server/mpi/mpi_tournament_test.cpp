@@ -1,0 +1,180 @@
+// curling-match-mpi under mpirun with three ranks (one coordinator, two
+// players, oversubscribed) between scripted fake engines: the same summary
+// as the single-machine run, a player rank killed mid-run then --resume, and
+// the test's stop reaching every rank.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "server/child_process.h"
+#include "server/command_words.h"
+#include "tests/server/match_program_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using curling::testing::ProgramRun;
+
+class MpiTournament : public curling::testing::MatchProgramFixture {
+ protected:
+  void SetUp() override {
+    if (std::string(MPIRUN_PATH).empty()) {
+      GTEST_SKIP() << "Open MPI is not installed (apt-get install libopenmpi-dev openmpi-bin, "
+                      "or scripts/setup.sh): curling-match-mpi was not built";
+    }
+    MatchProgramFixture::SetUp();
+  }
+
+  std::vector<std::string> MpiWords(const std::string& arguments) {
+    std::string error;
+    const auto words = curling::server::SplitCommandWords(
+        "--allow-run-as-root --oversubscribe -np 3 " MATCH_MPI_PATH " " + arguments, error);
+    EXPECT_TRUE(words) << error;
+    return words.value_or(std::vector<std::string>{});
+  }
+
+  ProgramRun RunMpi(const std::string& arguments) {
+    ProgramRun run = curling::testing::RunProgram(MPIRUN_PATH, MpiWords(arguments));
+    run.out += run.errors;
+    return run;
+  }
+
+  static nlohmann::json Summary(const fs::path& dir) {
+    std::ifstream in(dir / "summary.json");
+    return nlohmann::json::parse(in, nullptr, false);
+  }
+
+  static std::string Out(const fs::path& dir) { return " --out '" + dir.string() + "'"; }
+};
+
+TEST_F(MpiTournament, SameSummaryAsTheSingleMachineRun) {
+  const fs::path positions = folder_ / "positions.jsonl";
+  std::ofstream(positions) << "{\"name\": \"last two\", \"shot\": 14, \"stones\": [[2.3, 5.2]]}\n"
+                           << "{\"name\": \"four to go\", \"shot\": 12}\n";
+  const std::string options = "--engine 'name=good cmd=\"" FAKE_ENGINE_PATH
+                              " good\"' --engine 'name=slow cmd=\"" FAKE_ENGINE_PATH
+                              " slow 2\"' --engine 'name=split cmd=\"" FAKE_ENGINE_PATH
+                              " split\"' --games 4 --ends 2 --seed 31 --scenarios '" +
+                              positions.string() + "'";
+  const ProgramRun local = RunMatch(options + " --concurrency 2" + Out(folder_ / "local"));
+  ASSERT_EQ(local.exit_code, 0) << local.out;
+  const ProgramRun mpi = RunMpi(options + " --concurrency 2" + Out(folder_ / "mpi"));
+  ASSERT_EQ(mpi.exit_code, 0) << mpi.out;
+  EXPECT_NE(mpi.out.find("MPI: 2 player ranks, 12 games received"), std::string::npos) << mpi.out;
+
+  EXPECT_EQ(Summary(folder_ / "mpi"), Summary(folder_ / "local"));
+  EXPECT_EQ(Summary(folder_ / "mpi")["games"], 12);
+  // Every game's folder as a local run leaves it, written by rank 0.
+  for (int game = 1; game <= 12; ++game) {
+    const fs::path dir = folder_ / "mpi" / fmt::format("game-{:04d}", game);
+    for (const char* file : {"game.jsonl", "replay.html", "engine-1.stderr.log"})
+      EXPECT_TRUE(fs::exists(dir / file)) << dir / file;
+  }
+  for (const char* file : {"index.html", "summary.txt", "tournament.json"})
+    EXPECT_TRUE(fs::exists(folder_ / "mpi" / file)) << file;
+
+  // Bad options end every rank at once, with the message said once.
+  const ProgramRun bad = RunMpi(options + " --sprt 10 0 0.05 0.05" + Out(folder_ / "bad"));
+  EXPECT_EQ(bad.exit_code, 2) << bad.out;
+  const size_t said = bad.out.find("--sprt tests two engines");
+  EXPECT_NE(said, std::string::npos) << bad.out;
+  EXPECT_EQ(bad.out.find("--sprt tests two engines", said + 1), std::string::npos) << bad.out;
+}
+
+// The pid of `rank` among the children of mpirun `launcher` (one node: the
+// ranks are its own children).
+pid_t RankPid(pid_t launcher, int rank) {
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state = 0;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (parent != launcher) continue;
+    std::ifstream environ(entry.path() / "environ");
+    std::string variable;
+    while (std::getline(environ, variable, '\0')) {
+      if (variable == "OMPI_COMM_WORLD_RANK=" + std::to_string(rank)) return std::stoi(name);
+    }
+  }
+  return -1;
+}
+
+TEST_F(MpiTournament, KilledRankThenResumeGivesTheFullResult) {
+  const std::string options = "--engine 'name=slow cmd=\"" FAKE_ENGINE_PATH
+                              " slow 15\"' --engine 'name=good cmd=\"" FAKE_ENGINE_PATH
+                              " good\"' --games 12 --ends 1 --seed 21";
+  const ProgramRun whole = RunMatch(options + " --concurrency 2" + Out(folder_ / "whole"));
+  ASSERT_EQ(whole.exit_code, 0) << whole.out;
+
+  const fs::path broken = folder_ / "broken";
+  std::vector<std::string> words = MpiWords(options + Out(broken));
+  words.insert(words.begin(), MPIRUN_PATH);
+  // The killed rank leaves its scratch folder behind: under the test's own.
+  std::vector<std::string> environment;
+  for (char** variable = environ; *variable; ++variable) {
+    if (std::string(*variable).rfind("TMPDIR=", 0) != 0) environment.push_back(*variable);
+  }
+  environment.push_back("TMPDIR=" + folder_.string());
+  curling::server::ChildProcess job;
+  std::string error;
+  ASSERT_TRUE(job.Start(words, (folder_ / "broken.log").string(), error, &environment)) << error;
+  // Kill player rank 1 once a few games are in and others are under way.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int games = 0;
+  while (games < 3 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const nlohmann::json s = Summary(broken);
+    if (!s.is_discarded() && s.contains("games")) games = s["games"].get<int>();
+  }
+  const pid_t rank = RankPid(job.pid(), 1);
+  ASSERT_GT(rank, 0);
+  kill(rank, SIGKILL);
+  ASSERT_TRUE(job.Reap(true));
+  EXPECT_FALSE(WIFEXITED(job.wait_status()) && WEXITSTATUS(job.wait_status()) == 0);
+  ASSERT_LT(Summary(broken)["games"].get<int>(), 12) << "finished before the kill";
+
+  const ProgramRun resumed = RunMpi("--resume '" + broken.string() + "'");
+  ASSERT_EQ(resumed.exit_code, 0) << resumed.out;
+  EXPECT_NE(resumed.out.find("finished games read back"), std::string::npos) << resumed.out;
+  EXPECT_EQ(Summary(broken), Summary(folder_ / "whole"));
+}
+
+TEST_F(MpiTournament, TheTestsStopReachesEveryRankPromptly) {
+  // B crashes in every game (counted as a loss with --recover): the test
+  // decides within a few dozen games of the 2000 it may play, while both
+  // players have games under way.
+  const auto start = std::chrono::steady_clock::now();
+  const ProgramRun run =
+      RunMpi("--engine 'name=good cmd=\"" FAKE_ENGINE_PATH
+             " slow 10\"' --engine 'name=flaky cmd=\"" FAKE_ENGINE_PATH
+             " crash 30\"' --recover --ends 4 --sprt 0 50 0.05 0.05 --concurrency 2 --seed 3" +
+             Out(folder_ / "sprt"));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(run.exit_code, 0) << run.out;
+  EXPECT_NE(run.out.find("H1 accepted"), std::string::npos) << run.out;
+  const nlohmann::json s = Summary(folder_ / "sprt");
+  EXPECT_EQ(s["status"], "sprt");
+  EXPECT_LT(s["games"].get<int>(), 100);
+  EXPECT_EQ(s["games_planned"], 2000);
+  // Every rank stopped: mpirun only returns once all have ended.
+  EXPECT_LT(took.count(), 60.0);
+}
+
+}  // namespace
