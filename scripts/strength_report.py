@@ -51,6 +51,7 @@ DESCRIPTIONS = {
 }
 SPRT = ("0", "50", "0.05", "0.05")
 TARGET_ELO, TARGET_LOW, TARGET_GAMES = 200, 100, 200
+REUSED = []  # (run name, when it finished) of the runs --reuse kept
 SEARCH_LINE = re.compile(r"strong: .*?(\d+) rollouts, (\d+) simulations, ([0-9.]+) s, "
                          r"([0-9.]+) cpu s;")
 
@@ -184,6 +185,8 @@ def run_curling_match(args, name, engines, games, seed, extra):
             kept = json.load(f)
         if kept["command"] == command:
             print("= reusing", folder, flush=True)
+            REUSED.append((name, time.strftime("%Y-%m-%d %H:%M UTC",
+                                               time.gmtime(os.path.getmtime(stamp)))))
             with open(summary_path, encoding="utf-8") as f:
                 return Run(name, command, folder, kept["seconds"], json.load(f))
     print("+", shlex.join(command), flush=True)
@@ -197,6 +200,14 @@ def run_curling_match(args, name, engines, games, seed, extra):
     with open(stamp, "w", encoding="utf-8") as f:
         json.dump({"command": command, "seconds": seconds}, f)
     return Run(name, command, folder, seconds, summary)
+
+
+def reused_lines():
+    """The header's word on runs kept from an earlier report (--reuse)."""
+    if not REUSED:
+        return []
+    kept = ", ".join(f"{name} ({when})" for name, when in REUSED)
+    return [f"- Kept from an earlier run of the same command (--reuse): {kept}"]
 
 
 def elo_text(s):
@@ -357,6 +368,7 @@ def main():
         "```",
         "",
         f"- Date: {info['started']}; revision {info['revision']}",
+        *reused_lines(),
         f"- Machine: {info['model']}, {info['nproc']} logical CPUs, kernel {info['kernel']}, "
         "shared with other work: load "
         f"average (1, 5, 15 min) {load_before} at the start, {load_after} at the end",
