@@ -20,6 +20,119 @@ std::string ReadFinite(const std::string& text, double& value) {
   return {};
 }
 
+// The engines and the game: rules, seed, error, time.
+void AddGameOptions(CLI::App& app, MatchOptions& options) {
+  app.add_option("--engine", options.engines,
+                 "Engine command line (program and arguments, split like a shell but never run "
+                 "through one), or settings: name=N cmd=C dir=D time=S shot-time=S arg=W "
+                 "option.K=V. Once per engine: two for a game (default: the curling-engine next "
+                 "to this program), two or more for a tournament")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--each", options.each,
+                 "Settings for every engine: dir=D time=S shot-time=S arg=W option.K=V");
+  app.add_option("--ends", options.ends, "Number of ends")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 100));
+  app.add_option("--extra-ends", options.extra_ends,
+                 "Extra ends played while tied before the game is a draw")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 100));
+  app.add_option("--seed", options.seed,
+                 "Seed of the random delivery error (default: random; printed at the start). "
+                 "The same seed and engines replay a game exactly")
+      ->check(Uint64Validator());
+  app.add_option("--error", options.error, "Random delivery error, standard deviation in metres")
+      ->capture_default_str()
+      ->check(FiniteRangeValidator(0.0, 10.0));
+  app.add_option("--time", options.time, "Thinking-time budget per engine per game, in seconds")
+      ->capture_default_str()
+      ->check(SecondsValidator());
+  app.add_option("--ready-timeout", options.ready_timeout,
+                 "Seconds an engine has to answer ISREADY and to read a command")
+      ->capture_default_str()
+      ->check(SecondsValidator());
+}
+
+// Where the output goes, the rules switch, and the modes that play no game.
+void AddRunOptions(CLI::App& app, MatchOptions& options) {
+  app.add_option("--out", options.out,
+                 "Output folder for game.jsonl, replay.html and the engine logs "
+                 "(default: games/<date>-<time>-seed<seed>/)");
+  app.add_flag("--no-free-guard-zone", options.no_free_guard_zone,
+               "Play without the free guard zone rule");
+  app.add_flag("--check", options.check,
+               "Run a protocol compliance conversation against the (first) engine instead of a "
+               "game");
+  app.add_option("--record-only", options.record_only,
+                 "Write the replay page of an existing game.jsonl (into --out, or beside it) "
+                 "instead of playing")
+      ->check(CLI::ExistingFile);
+}
+
+// A tournament's length, concurrency, faults and test.
+void AddTournamentOptions(CLI::App& app, MatchOptions& options) {
+  app.add_option("--games", options.games,
+                 "Play a tournament of this many games per pair of engines, in pairs on the same "
+                 "seed with the first-end hammer swapped; results, Elo and summary.json in --out")
+      ->check(CLI::Range(1, 1000000));
+  app.add_option("--concurrency", options.concurrency,
+                 "Tournament games played at once (default 1: each engine searches on several "
+                 "threads of its own)")
+      ->check(CLI::Range(1, 64));
+  app.add_flag("--recover", options.recover,
+               "Tournament: count a game an engine loses by a fault (crash, time, protocol) as a "
+               "loss and go on, starting the engine afresh; without it the first fault stops the "
+               "tournament (exit code 1). An engine that cannot start always stops it");
+  app.add_option("--sprt", options.sprt,
+                 "Sequential test elo0 elo1 alpha beta: stop the tournament when it decides "
+                 "(--games is then the most games played; default 2000)")
+      ->expected(4);
+  app.add_option("--sprt-model", options.sprt_model,
+                 "normalized: elo0 and elo1 in normalized Elo, the generalized SPRT on the pair "
+                 "scores; logistic: logistic Elo, its normal approximation")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"normalized", "logistic"}));
+}
+
+// Start positions from a file and their order.
+void AddScenarioOptions(CLI::App& app, MatchOptions& options) {
+  app.add_option("--scenarios", options.scenarios,
+                 "JSON Lines file of start positions, each played as a pair (see "
+                 "server/stats/scenario_file.h); --games defaults to two per position");
+  app.add_option("--scenario-order", options.scenario_order,
+                 "sequential (the file's order) or random (shuffled by --scenario-seed)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"sequential", "random"}));
+  app.add_option("--scenario-seed", options.scenario_seed,
+                 "Seed of the random order (default: --seed)");
+  app.add_option("--scenario-start", options.scenario_start,
+                 "The position played first (1 = the file's first)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+  app.add_option("--scenario-repeats", options.scenario_repeats,
+                 "Pairs played in a row on each position")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+}
+
+// A tournament's format, resumption and progress lines.
+void AddTournamentFormOptions(CLI::App& app, MatchOptions& options) {
+  app.add_option("--format", options.format,
+                 "round-robin (every pair of engines plays --games games) or gauntlet (the first "
+                 "engine plays --games games against each of the others)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"round-robin", "gauntlet"}));
+  app.add_option("--resume", options.resume,
+                 "Continue the interrupted tournament in this folder: finished games are read "
+                 "back, the others played; other options must match the interrupted run's")
+      ->check(CLI::ExistingDirectory);
+  app.add_option("--report-every", options.report_every,
+                 "Games between progress lines of a tournament")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+}
+
 }  // namespace
 
 CLI::Validator SecondsValidator() {
@@ -75,99 +188,11 @@ std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv) {
 }
 
 void AddMatchOptions(CLI::App& app, MatchOptions& options) {
-  app.add_option("--engine", options.engines,
-                 "Engine command line (program and arguments, split like a shell but never run "
-                 "through one), or settings: name=N cmd=C dir=D time=S shot-time=S arg=W "
-                 "option.K=V. Once per engine: two for a game (default: the curling-engine next "
-                 "to this program), two or more for a tournament")
-      ->expected(1)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  app.add_option("--each", options.each,
-                 "Settings for every engine: dir=D time=S shot-time=S arg=W option.K=V");
-  app.add_option("--ends", options.ends, "Number of ends")
-      ->capture_default_str()
-      ->check(CLI::Range(1, 100));
-  app.add_option("--extra-ends", options.extra_ends,
-                 "Extra ends played while tied before the game is a draw")
-      ->capture_default_str()
-      ->check(CLI::Range(0, 100));
-  app.add_option("--seed", options.seed,
-                 "Seed of the random delivery error (default: random; printed at the start). "
-                 "The same seed and engines replay a game exactly")
-      ->check(Uint64Validator());
-  app.add_option("--error", options.error, "Random delivery error, standard deviation in metres")
-      ->capture_default_str()
-      ->check(FiniteRangeValidator(0.0, 10.0));
-  app.add_option("--time", options.time, "Thinking-time budget per engine per game, in seconds")
-      ->capture_default_str()
-      ->check(SecondsValidator());
-  app.add_option("--ready-timeout", options.ready_timeout,
-                 "Seconds an engine has to answer ISREADY and to read a command")
-      ->capture_default_str()
-      ->check(SecondsValidator());
-  app.add_option("--out", options.out,
-                 "Output folder for game.jsonl, replay.html and the engine logs "
-                 "(default: games/<date>-<time>-seed<seed>/)");
-  app.add_flag("--no-free-guard-zone", options.no_free_guard_zone,
-               "Play without the free guard zone rule");
-  app.add_flag("--check", options.check,
-               "Run a protocol compliance conversation against the (first) engine instead of a "
-               "game");
-  app.add_option("--record-only", options.record_only,
-                 "Write the replay page of an existing game.jsonl (into --out, or beside it) "
-                 "instead of playing")
-      ->check(CLI::ExistingFile);
-  app.add_option("--games", options.games,
-                 "Play a tournament of this many games per pair of engines, in pairs on the same "
-                 "seed with the first-end hammer swapped; results, Elo and summary.json in --out")
-      ->check(CLI::Range(1, 1000000));
-  app.add_option("--concurrency", options.concurrency,
-                 "Tournament games played at once (default 1: each engine searches on several "
-                 "threads of its own)")
-      ->check(CLI::Range(1, 64));
-  app.add_flag("--recover", options.recover,
-               "Tournament: count a game an engine loses by a fault (crash, time, protocol) as a "
-               "loss and go on, starting the engine afresh; without it the first fault stops the "
-               "tournament (exit code 1). An engine that cannot start always stops it");
-  app.add_option("--sprt", options.sprt,
-                 "Sequential test elo0 elo1 alpha beta: stop the tournament when it decides "
-                 "(--games is then the most games played; default 2000)")
-      ->expected(4);
-  app.add_option("--sprt-model", options.sprt_model,
-                 "normalized: elo0 and elo1 in normalized Elo, the generalized SPRT on the pair "
-                 "scores; logistic: logistic Elo, its normal approximation")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"normalized", "logistic"}));
-  app.add_option("--scenarios", options.scenarios,
-                 "JSON Lines file of start positions, each played as a pair (see "
-                 "server/stats/scenario_file.h); --games defaults to two per position");
-  app.add_option("--scenario-order", options.scenario_order,
-                 "sequential (the file's order) or random (shuffled by --scenario-seed)")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"sequential", "random"}));
-  app.add_option("--scenario-seed", options.scenario_seed,
-                 "Seed of the random order (default: --seed)");
-  app.add_option("--scenario-start", options.scenario_start,
-                 "The position played first (1 = the file's first)")
-      ->capture_default_str()
-      ->check(CLI::Range(1, 1000000));
-  app.add_option("--scenario-repeats", options.scenario_repeats,
-                 "Pairs played in a row on each position")
-      ->capture_default_str()
-      ->check(CLI::Range(1, 1000000));
-  app.add_option("--format", options.format,
-                 "round-robin (every pair of engines plays --games games) or gauntlet (the first "
-                 "engine plays --games games against each of the others)")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"round-robin", "gauntlet"}));
-  app.add_option("--resume", options.resume,
-                 "Continue the interrupted tournament in this folder: finished games are read "
-                 "back, the others played; other options must match the interrupted run's")
-      ->check(CLI::ExistingDirectory);
-  app.add_option("--report-every", options.report_every,
-                 "Games between progress lines of a tournament")
-      ->capture_default_str()
-      ->check(CLI::Range(1, 1000000));
+  AddGameOptions(app, options);
+  AddRunOptions(app, options);
+  AddTournamentOptions(app, options);
+  AddScenarioOptions(app, options);
+  AddTournamentFormOptions(app, options);
   app.get_formatter()->column_width(30);
 }
 
