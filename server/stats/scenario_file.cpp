@@ -1,11 +1,14 @@
 #include "server/stats/scenario_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <nlohmann/json.hpp>
 
 #include "curling_simulator/rink.h"
@@ -63,7 +66,7 @@ StonePosition Stone(const nlohmann::json& entry, size_t i) {
   return StonePosition{static_cast<float>(x), static_cast<float>(y)};
 }
 
-StartScenario ParseLine(const std::string& text, int line) {
+nlohmann::json ParseObject(const std::string& text) {
   nlohmann::json object;
   try {
     object = nlohmann::json::parse(text);
@@ -72,12 +75,50 @@ StartScenario ParseLine(const std::string& text, int line) {
     throw BadLine(std::string("not valid JSON: ") + e.what());
   }
   if (!object.is_object()) throw BadLine("each line must be a JSON object");
+  return object;
+}
+
+// `where` is "" for the line's own keys, or names the object they are in.
+void CheckKnownKeys(const nlohmann::json& object, std::initializer_list<std::string_view> known,
+                    std::string_view where) {
   for (const auto& [key, value] : object.items()) {
-    if (key != "name" && key != "end" && key != "shot" && key != "score" && key != "stones") {
-      throw BadLine(fmt::format("unknown key \"{}\" (known: name, end, shot, score, stones)", key));
+    if (std::find(known.begin(), known.end(), key) == known.end()) {
+      throw BadLine(
+          fmt::format("unknown key \"{}\"{} (known: {})", key, where, fmt::join(known, ", ")));
     }
   }
+}
 
+void ReadScore(const nlohmann::json& object, StartScenario& s) {
+  if (!object.contains("score")) return;
+  const nlohmann::json& score = object["score"];
+  if (!score.is_object())
+    throw BadLine("\"score\" must be an object {\"hammer\": n, \"other\": m}");
+  CheckKnownKeys(score, {"hammer", "other"}, " in \"score\"");
+  s.hammer_score = IntegerField(score, "hammer", 0, 0, kMaxScore);
+  s.other_score = IntegerField(score, "other", 0, 0, kMaxScore);
+}
+
+void ReadStones(const nlohmann::json& object, StartScenario& s) {
+  if (!object.contains("stones")) return;
+  const nlohmann::json& stones = object["stones"];
+  if (!stones.is_array()) throw BadLine("\"stones\" must be an array of [x, y] pairs");
+  if (stones.size() > 16) {
+    throw BadLine(fmt::format("\"stones\" has {} entries, at most 16", stones.size()));
+  }
+  for (size_t i = 0; i < stones.size(); ++i) {
+    s.stones[i] = Stone(stones[i], i);
+    const bool in_play = s.stones[i].x != 0.0f || s.stones[i].y != 0.0f;
+    if (in_play && static_cast<int>(i) >= s.shot) {
+      throw BadLine(
+          fmt::format("stone {} is in play but shot {} is next: it is not thrown yet", i, s.shot));
+    }
+  }
+}
+
+StartScenario ParseLine(const std::string& text, int line) {
+  const nlohmann::json object = ParseObject(text);
+  CheckKnownKeys(object, {"name", "end", "shot", "score", "stones"}, "");
   StartScenario s;
   s.line = line;
   s.name = fmt::format("line {}", line);
@@ -88,33 +129,8 @@ StartScenario ParseLine(const std::string& text, int line) {
   if (!object.contains("shot")) throw BadLine("\"shot\" is missing");
   s.shot = IntegerField(object, "shot", 0, 0, 15);
   s.end = IntegerField(object, "end", 0, 0, std::numeric_limits<int>::max());
-  if (object.contains("score")) {
-    const nlohmann::json& score = object["score"];
-    if (!score.is_object())
-      throw BadLine("\"score\" must be an object {\"hammer\": n, \"other\": m}");
-    for (const auto& [key, value] : score.items()) {
-      if (key != "hammer" && key != "other") {
-        throw BadLine(fmt::format("unknown key \"{}\" in \"score\" (known: hammer, other)", key));
-      }
-    }
-    s.hammer_score = IntegerField(score, "hammer", 0, 0, kMaxScore);
-    s.other_score = IntegerField(score, "other", 0, 0, kMaxScore);
-  }
-  if (object.contains("stones")) {
-    const nlohmann::json& stones = object["stones"];
-    if (!stones.is_array()) throw BadLine("\"stones\" must be an array of [x, y] pairs");
-    if (stones.size() > 16) {
-      throw BadLine(fmt::format("\"stones\" has {} entries, at most 16", stones.size()));
-    }
-    for (size_t i = 0; i < stones.size(); ++i) {
-      s.stones[i] = Stone(stones[i], i);
-      const bool in_play = s.stones[i].x != 0.0f || s.stones[i].y != 0.0f;
-      if (in_play && static_cast<int>(i) >= s.shot) {
-        throw BadLine(fmt::format("stone {} is in play but shot {} is next: it is not thrown yet",
-                                  i, s.shot));
-      }
-    }
-  }
+  ReadScore(object, s);
+  ReadStones(object, s);  // after the shot: stones not yet thrown must be off the sheet
   return s;
 }
 
