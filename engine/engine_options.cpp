@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -71,6 +72,28 @@ bool TakesValue(std::string_view name) {
   return name == "--threads" || name == "--shot-time" || name == "--samples" || name == "--seed";
 }
 
+// The value of option `name`, given as argv[i]: after its '=', else the next
+// argument (then `i` moves on to it); nothing when there is none.
+std::optional<std::string_view> TakeValue(std::string_view arg, std::string_view name, int argc,
+                                          const char* const* argv, int& i) {
+  if (name.size() < arg.size()) return arg.substr(name.size() + 1);
+  if (i + 1 < argc) return std::string_view(argv[++i]);
+  return std::nullopt;
+}
+
+// What the options forbid together ("" when nothing): `needs_strong` is the
+// first option given that only the strong engine takes.
+std::string CombinationError(const StrongOptions& strong_options, bool strong,
+                             std::string_view needs_strong) {
+  if (!needs_strong.empty() && !strong) {
+    return std::string(needs_strong) + " applies only with --strong";
+  }
+  if (strong_options.shot_seconds && strong_options.samples) {
+    return "--shot-time and --samples exclude each other: give one";
+  }
+  return "";
+}
+
 }  // namespace
 
 EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
@@ -102,24 +125,15 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
       return fail(arg == "bench" ? "bench takes no other arguments"
                                  : "unknown argument '" + std::string(arg) + "'");
     }
-    std::string_view value;
-    if (name.size() < arg.size()) {
-      value = arg.substr(name.size() + 1);
-    } else if (i + 1 < argc) {
-      value = argv[++i];
-    } else {
-      return fail(std::string(name) + " needs a value");
-    }
-    if (std::string error = SetOption(name, value, options.strong); !error.empty()) {
+    const std::optional<std::string_view> value = TakeValue(arg, name, argc, argv, i);
+    if (!value) return fail(std::string(name) + " needs a value");
+    if (std::string error = SetOption(name, *value, options.strong); !error.empty()) {
       return fail(error);
     }
     if (needs_strong.empty()) needs_strong = name;
   }
-  if (!needs_strong.empty() && !strong) {
-    return fail(std::string(needs_strong) + " applies only with --strong");
-  }
-  if (options.strong.shot_seconds && options.strong.samples) {
-    return fail("--shot-time and --samples exclude each other: give one");
+  if (std::string error = CombinationError(options.strong, strong, needs_strong); !error.empty()) {
+    return fail(error);
   }
   if (strong) options.mode = EngineMode::kStrong;
   return options;
