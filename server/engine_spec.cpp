@@ -37,24 +37,9 @@ std::optional<double> Seconds(const std::string& key, const std::string& value,
   return seconds;
 }
 
-// Applies one key=value word to `spec`; false with `error` set on a bad word.
-bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string& error) {
-  const size_t eq = word.find('=');
-  const std::string key = word.substr(0, eq);
-  const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
-  if (key.rfind("option.", 0) == 0 && key.size() > 7) {
-    spec.arguments.push_back("--" + key.substr(7));
-    if (eq != std::string::npos) spec.arguments.push_back(value);
-    return true;
-  }
-  if (eq == std::string::npos) {
-    error = fmt::format("\"{}\" is not key=value", word);
-    return false;
-  }
-  if (each && (key == "name" || key == "cmd")) {
-    error = fmt::format("{}= belongs to one engine, not to --each", key);
-    return false;
-  }
+// One key=value setting of an engine (all but option.NAME).
+bool ApplySetting(const std::string& key, const std::string& value, EngineSpec& spec,
+                  std::string& error) {
   if (key == "name") {
     if (value.empty()) {
       error = "name= needs a name";
@@ -85,6 +70,27 @@ bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string
     return false;
   }
   return true;
+}
+
+// Applies one key=value word to `spec`; false with `error` set on a bad word.
+bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string& error) {
+  const size_t eq = word.find('=');
+  const std::string key = word.substr(0, eq);
+  const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
+  if (key.rfind("option.", 0) == 0 && key.size() > 7) {
+    spec.arguments.push_back("--" + key.substr(7));
+    if (eq != std::string::npos) spec.arguments.push_back(value);
+    return true;
+  }
+  if (eq == std::string::npos) {
+    error = fmt::format("\"{}\" is not key=value", word);
+    return false;
+  }
+  if (each && (key == "name" || key == "cmd")) {
+    error = fmt::format("{}= belongs to one engine, not to --each", key);
+    return false;
+  }
+  return ApplySetting(key, value, spec, error);
 }
 
 }  // namespace
