@@ -1,5 +1,6 @@
 #include "server/engine_spec.h"
 
+#include <cassert>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -117,18 +118,12 @@ std::optional<EngineSpec> ParseEngineSpec(const std::string& text, bool each, st
   return spec;
 }
 
-std::optional<std::vector<EngineCommand>> EngineCommandsFrom(
-    const std::vector<std::string>& engines, const std::string& each,
-    const std::string& default_engine, size_t minimum, std::string& error) {
-  EngineSpec common;
-  if (!each.empty()) {
-    auto parsed = ParseEngineSpec(each, true, error);
-    if (!parsed) {
-      error = fmt::format("--each \"{}\": {}", each, error);
-      return std::nullopt;
-    }
-    common = std::move(*parsed);
-  }
+namespace {
+
+// The --engine texts as settings, padded to `minimum` with the default engine.
+std::optional<std::vector<EngineSpec>> SpecsFrom(const std::vector<std::string>& engines,
+                                                 const std::string& default_engine, size_t minimum,
+                                                 std::string& error) {
   std::vector<EngineSpec> specs;
   for (const std::string& text : engines) {
     auto spec = ParseEngineSpec(text, false, error);
@@ -143,26 +138,57 @@ std::optional<std::vector<EngineCommand>> EngineCommandsFrom(
     spec.command = {default_engine};
     specs.push_back(spec);
   }
-  std::vector<EngineCommand> commands;
+  return specs;
+}
+
+// One engine's command: its own settings, the --each ones where it has none.
+EngineCommand CommandFrom(const EngineSpec& spec, const EngineSpec& common) {
+  assert(!spec.command.empty());
+  EngineCommand c;
+  c.name = spec.name.value_or(std::filesystem::path(spec.command[0]).filename().string());
+  c.argv = spec.command;
+  c.argv.insert(c.argv.end(), common.arguments.begin(), common.arguments.end());
+  c.argv.insert(c.argv.end(), spec.arguments.begin(), spec.arguments.end());
+  c.working_folder = spec.working_folder.empty() ? common.working_folder : spec.working_folder;
+  c.time_budget = spec.time_budget ? spec.time_budget : common.time_budget;
+  c.shot_time = spec.shot_time ? spec.shot_time : common.shot_time;
+  return c;
+}
+
+// Engines named after the same program are numbered in order.
+void NumberSameNames(const std::vector<EngineSpec>& specs, std::vector<EngineCommand>& commands) {
   std::map<std::string, int> seen;
-  for (const EngineSpec& spec : specs) {
-    EngineCommand c;
-    c.name = spec.name.value_or(std::filesystem::path(spec.command[0]).filename().string());
-    c.argv = spec.command;
-    c.argv.insert(c.argv.end(), common.arguments.begin(), common.arguments.end());
-    c.argv.insert(c.argv.end(), spec.arguments.begin(), spec.arguments.end());
-    c.working_folder = spec.working_folder.empty() ? common.working_folder : spec.working_folder;
-    c.time_budget = spec.time_budget ? spec.time_budget : common.time_budget;
-    c.shot_time = spec.shot_time ? spec.shot_time : common.shot_time;
-    if (!spec.name) ++seen[c.name];
-    commands.push_back(std::move(c));
+  for (size_t i = 0; i < specs.size(); ++i) {
+    if (!specs[i].name) ++seen[commands[i].name];
   }
-  // Engines named after the same program are numbered in order.
   std::map<std::string, int> number;
   for (size_t i = 0; i < specs.size(); ++i) {
     EngineCommand& c = commands[i];
     if (!specs[i].name && seen[c.name] > 1) c.name += fmt::format(" #{}", ++number[c.name]);
   }
+}
+
+}  // namespace
+
+std::optional<std::vector<EngineCommand>> EngineCommandsFrom(
+    const std::vector<std::string>& engines, const std::string& each,
+    const std::string& default_engine, size_t minimum, std::string& error) {
+  EngineSpec common;
+  if (!each.empty()) {
+    auto parsed = ParseEngineSpec(each, true, error);
+    if (!parsed) {
+      error = fmt::format("--each \"{}\": {}", each, error);
+      return std::nullopt;
+    }
+    common = std::move(*parsed);
+  }
+  const std::optional<std::vector<EngineSpec>> specs =
+      SpecsFrom(engines, default_engine, minimum, error);
+  if (!specs) return std::nullopt;
+  std::vector<EngineCommand> commands;
+  for (const EngineSpec& spec : *specs)
+    commands.push_back(CommandFrom(spec, common));
+  NumberSameNames(*specs, commands);
   return commands;
 }
 
