@@ -49,30 +49,6 @@ double TenthsOfMilliseconds(float value) {
   return std::round(static_cast<double>(value) * 1e4) / 1e4;
 }
 
-const char* EventName(sim::EventKind kind) {
-  switch (kind) {
-    case sim::EventKind::kCollision:
-      return "collision";
-    case sim::EventKind::kStopped:
-      return "stopped";
-    case sim::EventKind::kLeftSide:
-      return "left_side";
-    case sim::EventKind::kLeftBack:
-      return "left_back";
-    case sim::EventKind::kHogLine:
-      return "hog_line";
-    case sim::EventKind::kFreeGuardZone:
-      return "free_guard_zone";
-    case sim::EventKind::kEventLimit:
-      return "event_limit";
-    case sim::EventKind::kOutOfPlayBefore:
-      return "out_of_play_before";
-    case sim::EventKind::kLeftDeliveryEnd:
-      return "left_delivery_end";
-  }
-  return "unknown";
-}
-
 std::string UtcNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm tm{};
@@ -150,7 +126,8 @@ json ShotJson(const ShotRecord& shot) {
   }
   json events = json::array();
   for (const sim::ShotEvent& event : shot.outcome.events) {
-    json entry = {{"kind", EventName(event.kind)}, {"t", Millimetres(event.t)}, {"a", event.a}};
+    json entry = {
+        {"kind", sim::EventKindName(event.kind)}, {"t", Millimetres(event.t)}, {"a", event.a}};
     if (event.b >= 0) entry["b"] = event.b;
     events.push_back(entry);
   }

@@ -48,6 +48,31 @@ enum class EventKind : uint8_t {
   kLeftDeliveryEnd,  // stone a passed beyond the delivery point (up the sheet)
 };
 
+// The event's name in game records and bindings: "collision", "left_side", ...
+constexpr const char* EventKindName(EventKind kind) {
+  switch (kind) {
+    case EventKind::kCollision:
+      return "collision";
+    case EventKind::kStopped:
+      return "stopped";
+    case EventKind::kLeftSide:
+      return "left_side";
+    case EventKind::kLeftBack:
+      return "left_back";
+    case EventKind::kHogLine:
+      return "hog_line";
+    case EventKind::kFreeGuardZone:
+      return "free_guard_zone";
+    case EventKind::kEventLimit:
+      return "event_limit";
+    case EventKind::kOutOfPlayBefore:
+      return "out_of_play_before";
+    case EventKind::kLeftDeliveryEnd:
+      return "left_delivery_end";
+  }
+  return "other";
+}
+
 struct ShotEvent {
   EventKind kind;
   float t;

@@ -27,29 +27,6 @@ struct ShotRecord {
   std::vector<sim::ShotEvent> events;
 };
 
-const char* EventName(sim::EventKind kind) {
-  switch (kind) {
-    case sim::EventKind::kCollision:
-      return "collision";
-    case sim::EventKind::kStopped:
-      return "stopped";
-    case sim::EventKind::kLeftSide:
-      return "left_side";
-    case sim::EventKind::kLeftBack:
-      return "left_back";
-    case sim::EventKind::kHogLine:
-      return "hog_line";
-    case sim::EventKind::kFreeGuardZone:
-      return "free_guard_zone";
-    case sim::EventKind::kEventLimit:
-      return "event_limit";
-    case sim::EventKind::kOutOfPlayBefore:
-      return "out_of_play_before";
-    default:
-      return "other";  // a kind newer than this module
-  }
-}
-
 // {stone: (k, 3) float32 array of t, x, y}
 py::dict TrajectoryArrays(const ShotRecord& record) {
   py::dict out;
@@ -131,15 +108,17 @@ py::object Simulate(const GameState& state, const py::object& shot_value, float 
 
 void BindRecord(py::module_& m) {
   py::class_<sim::ShotEvent>(m, "ShotEvent", "Something that happened during a shot.")
-      .def_property_readonly("kind", [](const sim::ShotEvent& e) { return EventName(e.kind); })
+      .def_property_readonly("kind",
+                             [](const sim::ShotEvent& e) { return sim::EventKindName(e.kind); })
       .def_readonly("t", &sim::ShotEvent::t, "seconds since the release")
       .def_readonly("a", &sim::ShotEvent::a, "the stone")
       .def_readonly("b", &sim::ShotEvent::b, "the other stone of a collision, else -1")
       .def_readonly("x", &sim::ShotEvent::x)
       .def_readonly("y", &sim::ShotEvent::y)
       .def("__repr__", [](const sim::ShotEvent& e) {
-        return std::string("ShotEvent(") + EventName(e.kind) + ", t=" + std::to_string(e.t) +
-               ", a=" + std::to_string(e.a) + ", b=" + std::to_string(e.b) + ")";
+        return std::string("ShotEvent(") + sim::EventKindName(e.kind) +
+               ", t=" + std::to_string(e.t) + ", a=" + std::to_string(e.a) +
+               ", b=" + std::to_string(e.b) + ")";
       });
   py::class_<ShotRecord>(m, "ShotRecord", "How a shot went: simulate(..., record=True).")
       .def_property_readonly(
