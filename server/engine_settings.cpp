@@ -1,4 +1,4 @@
-#include "server/engine_spec.h"
+#include "server/engine_settings.h"
 
 #include <cassert>
 #include <cmath>
@@ -39,14 +39,14 @@ std::optional<double> Seconds(const std::string& key, const std::string& value,
 }
 
 // One key=value setting of an engine (all but option.NAME).
-bool ApplySetting(const std::string& key, const std::string& value, EngineSpec& spec,
+bool ApplySetting(const std::string& key, const std::string& value, EngineSettings& settings,
                   std::string& error) {
   if (key == "name") {
     if (value.empty()) {
       error = "name= needs a name";
       return false;
     }
-    spec.name = value;
+    settings.name = value;
   } else if (key == "cmd") {
     std::string why;
     auto words = SplitCommandWords(value, why);
@@ -54,17 +54,17 @@ bool ApplySetting(const std::string& key, const std::string& value, EngineSpec& 
       error = fmt::format("cmd=\"{}\": {}", value, words ? "no program given" : why);
       return false;
     }
-    spec.command = std::move(*words);
+    settings.command = std::move(*words);
   } else if (key == "dir") {
-    spec.working_folder = value;
+    settings.working_folder = value;
   } else if (key == "time") {
-    spec.time_budget = Seconds(key, value, error);
-    if (!spec.time_budget) return false;
+    settings.time_budget = Seconds(key, value, error);
+    if (!settings.time_budget) return false;
   } else if (key == "shot-time") {
-    spec.shot_time = Seconds(key, value, error);
-    if (!spec.shot_time) return false;
+    settings.shot_time = Seconds(key, value, error);
+    if (!settings.shot_time) return false;
   } else if (key == "arg") {
-    spec.arguments.push_back(value);
+    settings.arguments.push_back(value);
   } else {
     error = fmt::format(
         "unknown key \"{}\" (known: name, cmd, dir, time, shot-time, arg, option.NAME)", key);
@@ -73,14 +73,14 @@ bool ApplySetting(const std::string& key, const std::string& value, EngineSpec& 
   return true;
 }
 
-// Applies one key=value word to `spec`; false with `error` set on a bad word.
-bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string& error) {
+// Applies one key=value word to `settings`; false with `error` set on a bad word.
+bool ApplyWord(const std::string& word, bool each, EngineSettings& settings, std::string& error) {
   const size_t eq = word.find('=');
   const std::string key = word.substr(0, eq);
   const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
   if (key.rfind("option.", 0) == 0 && key.size() > 7) {
-    spec.arguments.push_back("--" + key.substr(7));
-    if (eq != std::string::npos) spec.arguments.push_back(value);
+    settings.arguments.push_back("--" + key.substr(7));
+    if (eq != std::string::npos) settings.arguments.push_back(value);
     return true;
   }
   if (eq == std::string::npos) {
@@ -91,80 +91,83 @@ bool ApplyWord(const std::string& word, bool each, EngineSpec& spec, std::string
     error = fmt::format("{}= belongs to one engine, not to --each", key);
     return false;
   }
-  return ApplySetting(key, value, spec, error);
+  return ApplySetting(key, value, settings, error);
 }
 
 }  // namespace
 
-std::optional<EngineSpec> ParseEngineSpec(const std::string& text, bool each, std::string& error) {
+std::optional<EngineSettings> ParseEngineSettings(const std::string& text, bool each,
+                                                  std::string& error) {
   std::string why;
   auto words = SplitCommandWords(text, why);
   if (!words || words->empty()) {
     error = words ? "no program given" : why;
     return std::nullopt;
   }
-  EngineSpec spec;
+  EngineSettings settings;
   if (!each && !IsKeyWord(words->front())) {
-    spec.command = std::move(*words);  // a plain command line
-    return spec;
+    settings.command = std::move(*words);  // a plain command line
+    return settings;
   }
   for (const std::string& word : *words) {
-    if (!ApplyWord(word, each, spec, error)) return std::nullopt;
+    if (!ApplyWord(word, each, settings, error)) return std::nullopt;
   }
-  if (!each && spec.command.empty()) {
+  if (!each && settings.command.empty()) {
     error = "cmd= is missing";
     return std::nullopt;
   }
-  return spec;
+  return settings;
 }
 
 namespace {
 
 // The --engine texts as settings, padded to `minimum` with the default engine.
-std::optional<std::vector<EngineSpec>> SpecsFrom(const std::vector<std::string>& engines,
-                                                 const std::string& default_engine, size_t minimum,
-                                                 std::string& error) {
-  std::vector<EngineSpec> specs;
+std::optional<std::vector<EngineSettings>> SettingsFrom(const std::vector<std::string>& engines,
+                                                        const std::string& default_engine,
+                                                        size_t minimum, std::string& error) {
+  std::vector<EngineSettings> settings_list;
   for (const std::string& text : engines) {
-    auto spec = ParseEngineSpec(text, false, error);
-    if (!spec) {
+    auto settings = ParseEngineSettings(text, false, error);
+    if (!settings) {
       error = fmt::format("--engine \"{}\": {}", text, error);
       return std::nullopt;
     }
-    specs.push_back(std::move(*spec));
+    settings_list.push_back(std::move(*settings));
   }
-  while (specs.size() < minimum) {
-    EngineSpec spec;
-    spec.command = {default_engine};
-    specs.push_back(spec);
+  while (settings_list.size() < minimum) {
+    EngineSettings settings;
+    settings.command = {default_engine};
+    settings_list.push_back(settings);
   }
-  return specs;
+  return settings_list;
 }
 
 // One engine's command: its own settings, the --each ones where it has none.
-EngineCommand CommandFrom(const EngineSpec& spec, const EngineSpec& common) {
-  assert(!spec.command.empty());
+EngineCommand CommandFrom(const EngineSettings& settings, const EngineSettings& common) {
+  assert(!settings.command.empty());
   EngineCommand c;
-  c.name = spec.name.value_or(std::filesystem::path(spec.command[0]).filename().string());
-  c.argv = spec.command;
+  c.name = settings.name.value_or(std::filesystem::path(settings.command[0]).filename().string());
+  c.argv = settings.command;
   c.argv.insert(c.argv.end(), common.arguments.begin(), common.arguments.end());
-  c.argv.insert(c.argv.end(), spec.arguments.begin(), spec.arguments.end());
-  c.working_folder = spec.working_folder.empty() ? common.working_folder : spec.working_folder;
-  c.time_budget = spec.time_budget ? spec.time_budget : common.time_budget;
-  c.shot_time = spec.shot_time ? spec.shot_time : common.shot_time;
+  c.argv.insert(c.argv.end(), settings.arguments.begin(), settings.arguments.end());
+  c.working_folder =
+      settings.working_folder.empty() ? common.working_folder : settings.working_folder;
+  c.time_budget = settings.time_budget ? settings.time_budget : common.time_budget;
+  c.shot_time = settings.shot_time ? settings.shot_time : common.shot_time;
   return c;
 }
 
 // Engines named after the same program are numbered in order.
-void NumberSameNames(const std::vector<EngineSpec>& specs, std::vector<EngineCommand>& commands) {
+void NumberSameNames(const std::vector<EngineSettings>& settings_list,
+                     std::vector<EngineCommand>& commands) {
   std::map<std::string, int> seen;
-  for (size_t i = 0; i < specs.size(); ++i) {
-    if (!specs[i].name) ++seen[commands[i].name];
+  for (size_t i = 0; i < settings_list.size(); ++i) {
+    if (!settings_list[i].name) ++seen[commands[i].name];
   }
   std::map<std::string, int> number;
-  for (size_t i = 0; i < specs.size(); ++i) {
+  for (size_t i = 0; i < settings_list.size(); ++i) {
     EngineCommand& c = commands[i];
-    if (!specs[i].name && seen[c.name] > 1) c.name += fmt::format(" #{}", ++number[c.name]);
+    if (!settings_list[i].name && seen[c.name] > 1) c.name += fmt::format(" #{}", ++number[c.name]);
   }
 }
 
@@ -173,22 +176,22 @@ void NumberSameNames(const std::vector<EngineSpec>& specs, std::vector<EngineCom
 std::optional<std::vector<EngineCommand>> EngineCommandsFrom(
     const std::vector<std::string>& engines, const std::string& each,
     const std::string& default_engine, size_t minimum, std::string& error) {
-  EngineSpec common;
+  EngineSettings common;
   if (!each.empty()) {
-    auto parsed = ParseEngineSpec(each, true, error);
+    auto parsed = ParseEngineSettings(each, true, error);
     if (!parsed) {
       error = fmt::format("--each \"{}\": {}", each, error);
       return std::nullopt;
     }
     common = std::move(*parsed);
   }
-  const std::optional<std::vector<EngineSpec>> specs =
-      SpecsFrom(engines, default_engine, minimum, error);
-  if (!specs) return std::nullopt;
+  const std::optional<std::vector<EngineSettings>> settings_list =
+      SettingsFrom(engines, default_engine, minimum, error);
+  if (!settings_list) return std::nullopt;
   std::vector<EngineCommand> commands;
-  for (const EngineSpec& spec : *specs)
-    commands.push_back(CommandFrom(spec, common));
-  NumberSameNames(*specs, commands);
+  for (const EngineSettings& settings : *settings_list)
+    commands.push_back(CommandFrom(settings, common));
+  NumberSameNames(*settings_list, commands);
   return commands;
 }
 

@@ -23,7 +23,7 @@
 
 namespace curling::server {
 
-struct EngineSpec {
+struct EngineSettings {
   std::optional<std::string> name;
   std::vector<std::string> command;    // program and its own arguments
   std::vector<std::string> arguments;  // from arg= and option. words
@@ -34,7 +34,8 @@ struct EngineSpec {
 
 // Parses one --engine value (`each` false) or the --each value (`each`
 // true). Nothing, with `error` saying what is wrong, on a bad value.
-std::optional<EngineSpec> ParseEngineSpec(const std::string& text, bool each, std::string& error);
+std::optional<EngineSettings> ParseEngineSettings(const std::string& text, bool each,
+                                                  std::string& error);
 
 // The engines to play: each --engine (a seat without one up to `minimum`
 // plays `default_engine`), with --each applied, named by name= or by the

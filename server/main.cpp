@@ -16,7 +16,7 @@
 #include <random>
 
 #include "server/compliance_check.h"
-#include "server/engine_spec.h"
+#include "server/engine_settings.h"
 #include "server/game.h"
 #include "server/game_record.h"
 #include "server/interruption.h"

@@ -13,7 +13,7 @@
 namespace curling::server {
 
 struct MatchOptions {
-  std::vector<std::string> engines;  // command lines or key=value settings (engine_spec.h)
+  std::vector<std::string> engines;  // command lines or key=value settings (engine_settings.h)
   std::string each;                  // settings for every engine
   int ends = 8;
   int extra_ends = 4;

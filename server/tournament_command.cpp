@@ -7,7 +7,7 @@
 
 #include <fmt/format.h>
 
-#include "server/engine_spec.h"
+#include "server/engine_settings.h"
 #include "server/tournament.h"
 #include "server/tournament_resume.h"
 

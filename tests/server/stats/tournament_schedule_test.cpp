@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "server/engine_spec.h"
+#include "server/engine_settings.h"
 #include "server/stats/standings.h"
 #include "server/tournament_ledger.h"
 #include "server/tournament_schedule.h"
@@ -193,7 +193,7 @@ TEST(TournamentLedger, FaultsAndTheTestEndTheTournament) {
   EXPECT_EQ(again.status(), TournamentStatus::kFault);
 }
 
-TEST(EngineSpec, CommandLinesAndSettings) {
+TEST(EngineSettings, CommandLinesAndSettings) {
   std::string error;
   const auto engines = EngineCommandsFrom(
       {"./a --x 1",
