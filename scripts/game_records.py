@@ -44,18 +44,24 @@ def hammer_outcome(end):
     return end["points"] if end["scoring_seat"] == hammer_seat else -end["points"]
 
 
+def completed_games(folders):
+    """(path, ends, result) of every game in `folders` that was played to
+    its end."""
+    for folder in folders:
+        for path in game_files(folder):
+            ends, result = read_game(path)
+            if result is not None and result.get("outcome") == "completed":
+                yield path, ends, result
+
+
 def end_outcomes(folders):
     """Counter of hammer outcomes over every end of the completed games in
     `folders`, and the number of games read."""
     counts = collections.Counter()
     games = 0
-    for folder in folders:
-        for path in game_files(folder):
-            ends, result = read_game(path)
-            if result is None or result.get("outcome") != "completed":
-                continue
-            games += 1
-            counts.update(hammer_outcome(e) for e in ends)
+    for _, ends, _ in completed_games(folders):
+        games += 1
+        counts.update(hammer_outcome(e) for e in ends)
     return counts, games
 
 
@@ -64,16 +70,12 @@ def final_margins(folders):
     and how many of them went to an extra end."""
     margins = collections.Counter()
     extra = 0
-    for folder in folders:
-        for path in game_files(folder):
-            ends, result = read_game(path)
-            if result is None or result.get("outcome") != "completed":
-                continue
-            total = result["total"]
-            margins[abs(total[0] - total[1])] += 1
-            regular = _regular_ends(path)
-            if regular is not None and result["ends_played"] > regular:
-                extra += 1
+    for path, _, result in completed_games(folders):
+        total = result["total"]
+        margins[abs(total[0] - total[1])] += 1
+        regular = _regular_ends(path)
+        if regular is not None and result["ends_played"] > regular:
+            extra += 1
     return margins, extra
 
 
