@@ -87,6 +87,13 @@ def test_record_follows_every_moving_stone_to_its_final_place():
     assert any(event.kind == "collision" for event in record.events)
 
 
+def test_a_stone_delivered_backwards_leaves_play_by_the_delivery_end():
+    after, record = curling.simulate(curling.GameState(shot=14), (0.0, 1.0, 1), 0.0, seed=1,
+                                     record=True)
+    assert [event.kind for event in record.events if event.a == 14] == ["left_delivery_end"]
+    assert not after.stones[14].any()
+
+
 def test_game_state_is_the_record_with_numpy_views():
     state = curling.GameState(stones=np.arange(32).reshape(16, 2), shot=3, end=2, last_end=7,
                               side=1)
