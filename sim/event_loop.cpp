@@ -270,9 +270,16 @@ void EventLoop::Emit(EventKind kind, double t, int a, int b) {
 
 // The stone's motion changed: every pair it belongs to that can meet (both
 // in play, at least one moving) is worked out afresh; the others cannot meet.
+// Pairs of a moving stone and a stone at rest beside the box of its path
+// never meet and are left out at once.
 void EventLoop::ForgetPairsOf(int stone) {
   const unsigned others = in_play_mask_ & ~(1u << stone);
-  const unsigned meet = IsMoving(stone) ? others : others & moving_mask_;
+  if (others == 0) {  // alone on the sheet
+    live_[stone] = 0;
+    return;
+  }
+  const unsigned meet = IsMoving(stone) ? others & ~StonesBesidePath(stone, others & ~moving_mask_)
+                                        : MoversThatMayReach(stone, others & moving_mask_);
   const unsigned below = (1u << stone) - 1u;
   live_[stone] = meet & ~below;
   fresh_[stone] = meet & ~below;
@@ -282,6 +289,32 @@ void EventLoop::ForgetPairsOf(int stone) {
     live_[a] = (live_[a] & ~(1u << stone)) | bit;
     fresh_[a] = (fresh_[a] & ~(1u << stone)) | bit;
   }
+}
+
+// Those of the stones at rest in `resting` that lie beside the box of the
+// moving stone's path.
+unsigned EventLoop::StonesBesidePath(int mover, unsigned resting) {
+  unsigned beside = 0;
+  for (unsigned m = resting; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    const bool out = BesidePathBox(extents_[mover], pos_[i]);
+    beside |= static_cast<unsigned>(out) << i;
+    work_ += out;
+  }
+  return beside;
+}
+
+// Those of the moving stones in `movers` whose path box may reach the stone
+// at rest.
+unsigned EventLoop::MoversThatMayReach(int resting, unsigned movers) {
+  unsigned near = 0;
+  for (unsigned m = movers; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    const bool out = BesidePathBox(extents_[i], pos_[resting]);
+    near |= static_cast<unsigned>(!out) << i;
+    work_ += out;
+  }
+  return near;
 }
 
 // The stone left play: none of its pairs can meet.

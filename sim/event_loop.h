@@ -57,6 +57,8 @@ class EventLoop {
   static int Slot(int a, int b) { return a * kStoneCount + b; }
   void ForgetPairsOf(int stone);
   void DropPairsOf(int stone);
+  unsigned StonesBesidePath(int mover, unsigned resting);
+  unsigned MoversThatMayReach(int resting, unsigned movers);
   void FirstLook(int a, int b, double distance);
   void Refine(int a, int b);
   void SetSafe(int a, int b, ContactSearch found);

@@ -178,10 +178,7 @@ ContactSearch FirstSafeTime(double t, double distance, double speed_sum, double 
 
 bool PathMayReach(const FreePath& motion, const PathExtent& extent, Vec2 other) {
   const double margin = kTwoRadii + kContactGap;
-  if (other.x < extent.lo.x - margin || other.x > extent.hi.x + margin ||
-      other.y < extent.lo.y - margin || other.y > extent.hi.y + margin) {
-    return false;
-  }
+  if (BesidePathBox(extent, other)) return false;
   return motion.Spin() == 0 ||
          PathCorridor::Get().MayReach(motion.ToCanonical(other), motion.CanonicalStartX(), margin);
 }

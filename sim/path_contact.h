@@ -33,6 +33,14 @@ struct ContactSearch {
 // closing speed could exceed the threshold or its gap could have shrunk by
 // kTouchingSlack, whichever is later.
 
+// Whether a stone at rest at `other` lies beside the bounding box of a path
+// (`extent`), too far for the moving stone to touch it anywhere on the path.
+inline bool BesidePathBox(const PathExtent& extent, Vec2 other) {
+  constexpr double kMargin = 2.0 * kStoneRadius + kContactGap;
+  return other.x < extent.lo.x - kMargin || other.x > extent.hi.x + kMargin ||
+         other.y < extent.lo.y - kMargin || other.y > extent.hi.y + kMargin;
+}
+
 // Whether a moving stone on `motion` (with its extent) can come near a stone
 // at rest at `other` anywhere on its path: false only when it certainly
 // cannot, from the path's bounding box and its corridor.
