@@ -62,7 +62,7 @@ void EventLoop::Run() {
 // The pairs whose safe time has come, in index order: the first that touches
 // and closes in collides; the others get a first look.
 bool EventLoop::LookAtDuePairs() {
-  for (unsigned rows = in_play_mask_; rows != 0; rows &= rows - 1u) {
+  for (unsigned rows = live_rows_; rows != 0; rows &= rows - 1u) {
     const int i = __builtin_ctz(rows);
     for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
       const int j = __builtin_ctz(m);
@@ -119,7 +119,7 @@ double EventLoop::NextEventTime() {
     double second_time = stops;
     int earliest = -1;
     long visited = 0;
-    for (unsigned rows = in_play_mask_; rows != 0; rows &= rows - 1u) {
+    for (unsigned rows = live_rows_; rows != 0; rows &= rows - 1u) {
       const int i = __builtin_ctz(rows);
       for (unsigned m = live_[i]; m != 0; m &= m - 1u) {
         ++visited;
@@ -276,6 +276,7 @@ void EventLoop::ForgetPairsOf(int stone) {
   const unsigned others = in_play_mask_ & ~(1u << stone);
   if (others == 0) {  // alone on the sheet
     live_[stone] = 0;
+    MarkLiveRow(stone);
     return;
   }
   const unsigned meet = IsMoving(stone) ? others & ~StonesBesidePath(stone, others & ~moving_mask_)
@@ -288,7 +289,9 @@ void EventLoop::ForgetPairsOf(int stone) {
     const unsigned bit = (meet >> a & 1u) << stone;
     live_[a] = (live_[a] & ~(1u << stone)) | bit;
     fresh_[a] = (fresh_[a] & ~(1u << stone)) | bit;
+    MarkLiveRow(a);
   }
+  MarkLiveRow(stone);
 }
 
 // Those of the stones at rest in `resting` that lie beside the box of the
@@ -320,8 +323,15 @@ unsigned EventLoop::MoversThatMayReach(int resting, unsigned movers) {
 // The stone left play: none of its pairs can meet.
 void EventLoop::DropPairsOf(int stone) {
   live_[stone] = 0;
-  for (int a = 0; a < stone; ++a)
+  MarkLiveRow(stone);
+  for (int a = 0; a < stone; ++a) {
     live_[a] &= ~(1u << stone);
+    MarkLiveRow(a);
+  }
+}
+
+void EventLoop::MarkLiveRow(int a) {
+  live_rows_ = (live_rows_ & ~(1u << a)) | static_cast<unsigned>(live_[a] != 0) << a;
 }
 
 void EventLoop::SetSafe(int a, int b, ContactSearch found) {
@@ -329,7 +339,10 @@ void EventLoop::SetSafe(int a, int b, ContactSearch found) {
   safe_[Slot(a, b)] = found.time;
   final_[Slot(a, b)] = found.final;
   fresh_[a] &= ~(1u << b);
-  if (found.time == kInfinity) live_[a] &= ~(1u << b);
+  if (found.time == kInfinity) {
+    live_[a] &= ~(1u << b);
+    MarkLiveRow(a);
+  }
 }
 
 // A first safe time for a pair `distance` apart now: +inf (final) for a

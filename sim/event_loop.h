@@ -57,6 +57,7 @@ class EventLoop {
   static int Slot(int a, int b) { return a * kStoneCount + b; }
   void ForgetPairsOf(int stone);
   void DropPairsOf(int stone);
+  void MarkLiveRow(int a);
   unsigned StonesBesidePath(int mover, unsigned resting);
   unsigned MoversThatMayReach(int resting, unsigned movers);
   void FirstLook(int a, int b, double distance);
@@ -93,6 +94,7 @@ class EventLoop {
   // initial value.
   unsigned live_[kStoneCount] = {};
   unsigned fresh_[kStoneCount] = {};
+  unsigned live_rows_ = 0;  // bit a: live_[a] != 0
   double safe_[kStoneCount * kStoneCount];
   bool final_[kStoneCount * kStoneCount];
 };
