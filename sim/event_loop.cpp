@@ -284,14 +284,20 @@ void EventLoop::ForgetPairsOf(int stone) {
   const unsigned below = (1u << stone) - 1u;
   live_[stone] = meet & ~below;
   fresh_[stone] = meet & ~below;
-  for (unsigned m = others & below; m != 0; m &= m - 1u) {
+  // Rows without live pairs that do not meet the stone stay as they are (a
+  // pair's fresh bit is read only while it is live).
+  const unsigned changed = others & below & (meet | live_rows_);
+  unsigned rows = live_rows_ & ~changed & ~(1u << stone);
+  rows |= static_cast<unsigned>(live_[stone] != 0) << stone;
+  for (unsigned m = changed; m != 0; m &= m - 1u) {
     const int a = __builtin_ctz(m);
     const unsigned bit = (meet >> a & 1u) << stone;
-    live_[a] = (live_[a] & ~(1u << stone)) | bit;
+    const unsigned row = (live_[a] & ~(1u << stone)) | bit;
+    live_[a] = row;
     fresh_[a] = (fresh_[a] & ~(1u << stone)) | bit;
-    MarkLiveRow(a);
+    rows |= static_cast<unsigned>(row != 0) << a;
   }
-  MarkLiveRow(stone);
+  live_rows_ = rows;
 }
 
 // Those of the stones at rest in `resting` that lie beside the box of the

@@ -89,9 +89,9 @@ class EventLoop {
   // whether that time is final (the contact, or +inf) or can be refined.
   // Bit b of live_[a] marks the pairs that can meet and may still touch (not
   // yet found never to), bit b of fresh_[a] those to be worked out afresh
-  // (their entries are not read). A pair can meet only once one of its
-  // stones starts moving, which makes the pair fresh: the entries need no
-  // initial value.
+  // (their entries are not read); a fresh bit means something only while
+  // the pair is live. A pair can meet only once one of its stones starts
+  // moving, which makes the pair fresh: the entries need no initial value.
   unsigned live_[kStoneCount] = {};
   unsigned fresh_[kStoneCount] = {};
   unsigned live_rows_ = 0;  // bit a: live_[a] != 0
