@@ -160,6 +160,21 @@ TEST(BadInput, OverlappingAndTouchingStones) {
   PlayChecked(s, Hit(2.0, 6.0, 0, 12.0));
   PlayChecked(s, Hit(3.0, 8.19, 1, 3.0));
 
+  // Whichever indices the two stones have, the later one goes: fifteen
+  // stones across the sheet, one of them put on an earlier one.
+  for (int later = 1; later < 15; ++later) {
+    for (int earlier : {0, later - 1}) {
+      GameState row = Patterned(15);
+      for (int i = 0; i < 15; ++i)
+        row.Stones[i] = {static_cast<float>(0.3 + 0.3 * (i % 14)), 8.0f + (i == 14 ? 0.4f : 0.0f)};
+      row.Stones[later] = row.Stones[earlier];
+      row.Stones[later].x += 0.1f;
+      const GameState r = PlayChecked(row, ShotVector{0.0f, 0.0f, 0, {0, 0, 0}}, 0.0f);
+      EXPECT_TRUE(IsOut(r, later)) << later << " on " << earlier;
+      EXPECT_FALSE(IsOut(r, earlier)) << later << " on " << earlier;
+    }
+  }
+
   // A pile of fifteen stones on the tee: one is left of it.
   GameState pile = Patterned(15);
   for (int i = 0; i < 15; ++i)
