@@ -303,13 +303,16 @@ void EventLoop::ForgetPairsOf(int stone) {
 // Those of the stones at rest in `resting` that lie beside the box of the
 // moving stone's path.
 unsigned EventLoop::StonesBesidePath(int mover, unsigned resting) {
+  const PathExtent& extent = extents_[mover];
   unsigned beside = 0;
+  int count = 0;
   for (unsigned m = resting; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
-    const bool out = BesidePathBox(extents_[mover], pos_[i]);
+    const bool out = BesidePathBox(extent, pos_[i]);
     beside |= static_cast<unsigned>(out) << i;
-    work_ += out;
+    count += out;
   }
+  work_ += count;
   return beside;
 }
 
@@ -347,7 +350,7 @@ void EventLoop::SetSafe(int a, int b, ContactSearch found) {
   fresh_[a] &= ~(1u << b);
   if (found.time == kInfinity) {
     live_[a] &= ~(1u << b);
-    MarkLiveRow(a);
+    if (live_[a] == 0) live_rows_ &= ~(1u << a);
   }
 }
 
