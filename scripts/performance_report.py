@@ -11,6 +11,13 @@ is appended as it stands.
     scripts/performance_report.py [--build DIR] [--doc FILE] [--notes FILE]
                                   [--agreement-scenes N] [--min-time S]
                                   [--no-profile] [--commit-note TEXT]
+                                  [--compare-library DIR [--label TEXT]]
+
+With --compare-library, an earlier build of the library (a folder holding its
+libCurlingSimulator.so, e.g. built from an earlier commit) is timed side by
+side with this one, in alternating rounds of the same benchmark binary, and
+its instructions per delivery are counted too: the report then has a section
+on the gain, both sets of figures from the same run.
 
 Configures and builds the release targets it needs if they are missing or
 out of date (cmake, -j2).
@@ -58,7 +65,19 @@ def parse_arguments():
     p.add_argument("--commit-note", default=None,
                    help="what to report as the commit measured, when the build folder's sources "
                         "are not this checkout as it stands (e.g. an export of a commit)")
-    return p.parse_args()
+    p.add_argument("--compare-library", default=None, metavar="DIR",
+                   help="folder of an earlier libCurlingSimulator.so to time side by side")
+    p.add_argument("--label", default="earlier library",
+                   help="what to call the earlier library in the report (e.g. its commit)")
+    p.add_argument("--rounds", type=int, default=3,
+                   help="rounds of the library's timing, alternating with the earlier library's "
+                        "when there is one (the best round of each is kept)")
+    args = p.parse_args()
+    if args.compare_library is not None:
+        library = os.path.join(args.compare_library, "libCurlingSimulator.so")
+        if not os.path.isfile(library):
+            p.error(f"--compare-library: no libCurlingSimulator.so in {args.compare_library}")
+    return args
 
 
 def log(message):
@@ -86,16 +105,26 @@ def load_average():
 
 # ---------------------------------------------------------------- measurements
 
-def benchmark_json(command):
-    out = run(command + ["--benchmark_format=json"])
+def benchmark_json(command, env=None):
+    out = run(command + ["--benchmark_format=json"], env=env)
     return json.loads(out)["benchmarks"]
 
 
-def simulator_throughput(bin_dir, min_time):
+def library_env(library_dir):
+    """The environment that makes the benchmark binaries load the library in
+    `library_dir` (None: the build's own, found through their run path)."""
+    if library_dir is None:
+        return None
+    env = dict(os.environ)
+    env["LD_LIBRARY_PATH"] = os.path.abspath(library_dir)
+    return env
+
+
+def simulator_throughput(bin_dir, min_time, pattern="BM_Library/|BM_Box2d/", library_dir=None):
     """{(engine, stones, kind): deliveries per second per core}"""
     rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
-                           "--benchmark_filter=BM_Library/|BM_Box2d/",
-                           f"--benchmark_min_time={min_time}"])
+                           f"--benchmark_filter={pattern}",
+                           f"--benchmark_min_time={min_time}"], env=library_env(library_dir))
     result = {}
     for b in rows:
         m = re.match(r"BM_(Library|Box2d)/(\d+)/(\d+)", b["name"])
@@ -132,7 +161,20 @@ def agreement(bin_dir, scenes):
     return rows
 
 
-def instructions_per_delivery(bin_dir):
+def library_rounds(bin_dir, min_time, rounds, library_dir=None):
+    """This build's library timed in `rounds` rounds, and the earlier one in
+    `library_dir` (if any) in the rounds between, by the same benchmark; the
+    best round of each: ({key: rate}, {key: rate})."""
+    best = ({}, {})
+    folders = (None,) if library_dir is None else (None, library_dir)
+    for _ in range(rounds):
+        for side, folder in enumerate(folders):
+            for key, rate in simulator_throughput(bin_dir, min_time, "BM_Library/", folder).items():
+                best[side][key] = max(rate, best[side].get(key, 0.0))
+    return best
+
+
+def instructions_per_delivery(bin_dir, library_dir=None):
     """{(stones, kind): instructions per delivery} from callgrind, counting only
     the function that plays a set's 256 scenes; {} without valgrind."""
     if shutil.which("valgrind") is None:
@@ -147,7 +189,7 @@ def instructions_per_delivery(bin_dir):
                            os.path.join(bin_dir, "simulator_cost"), "deliveries", str(stones), kind]
                 log(" ".join(command))
                 done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
-                                      stderr=subprocess.PIPE)
+                                      stderr=subprocess.PIPE, env=library_env(library_dir))
                 m = re.search(r"Collected : (\d+)", done.stderr)
                 n = re.search(r"(\d+) deliveries", done.stdout)
                 if done.returncode == 0 and m and n:
@@ -405,13 +447,14 @@ def targets_section(info, throughput, agree, latency, hostile):
             + latency_target_rows(latency, info["nproc"] or 1) + [""])
 
 
-def throughput_section(throughput):
+def throughput_section(args, throughput):
     lines = []
     add = lines.append
     add("## Simulator throughput")
     add("")
     add("`simulator_bench`: deliveries per second per core (CPU time of the benchmark thread), "
-        "the same seeded scenes for both, random error 0.145, library through its C exports. "
+        "the same seeded scenes for both, random error 0.145, library through its C exports, "
+        f"the best of {args.rounds} rounds (Box2D: one). "
         "The 8-stone set in the targets is its draws and hits in equal numbers (the harmonic "
         "mean of the two rates).")
     add("")
@@ -446,6 +489,29 @@ def instructions_section(instructions):
         if draws is None or hits is None:
             continue
         lines.append(f"| {stones} | {draws:,.0f} | {hits:,.0f} |")
+    return lines + [""]
+
+
+def comparison_section(args, compared):
+    if compared is None:
+        return []
+    (ours, theirs), (ours_ir, theirs_ir) = compared["rates"], compared["instructions"]
+    lines = ["## Against the " + args.label, "",
+             f"The {args.label} (`{args.compare_library}`) and this build's library, timed by "
+             f"the same `simulator_bench` in {args.rounds} alternating rounds (the best round of "
+             "each; this library's figures are those of the tables above), and their "
+             "instructions per delivery counted the same way: the ratios hold for this machine "
+             "as it was during the run, whatever its load.", "",
+             "| stones | shots | this /s/core | earlier /s/core | speed-up | this instructions "
+             "| earlier instructions | ratio |", "|---:|---|---:|---:|---:|---:|---:|---:|"]
+    for (_, stones, kind) in sorted(ours, key=lambda k: (k[1], k[2])):
+        new, old = ours[("Library", stones, kind)], theirs.get(("Library", stones, kind))
+        new_ir, old_ir = ours_ir.get((stones, kind)), theirs_ir.get((stones, kind))
+        speed_up = f"{new / old:.2f}x" if old else "-"
+        ir = (f"{new_ir:,.0f} | {old_ir:,.0f} | {old_ir / new_ir:.2f}x" if new_ir and old_ir
+              else "- | - | -")
+        lines.append(f"| {stones} | {kind} | {fmt_rate(new)} | "
+                     f"{fmt_rate(old) if old else '-'} | {speed_up} | {ir} |")
     return lines + [""]
 
 
@@ -565,7 +631,8 @@ def write_report(args, info, loads, measured, prof, elapsed):
     throughput, agree, latency = measured["throughput"], measured["agree"], measured["latency"]
     lines = (machine_section(info, loads, elapsed)
              + targets_section(info, throughput, agree, latency, measured["hostile"])
-             + throughput_section(throughput) + instructions_section(measured["instructions"])
+             + throughput_section(args, throughput) + instructions_section(measured["instructions"])
+             + comparison_section(args, measured.get("compared"))
              + hostile_section(measured["hostile"]) + agreement_section(args, agree)
              + latency_section(info, latency) + bench_section(measured["bench"])
              + profile_section(prof))
@@ -585,15 +652,21 @@ def main():
     info = machine.describe(args.commit_note)
     bin_dir = build(args.build)
     load_before = load_average()
+    ours, theirs = library_rounds(bin_dir, args.min_time, args.rounds, args.compare_library)
     measured = {
-        "throughput": simulator_throughput(bin_dir, args.min_time),
+        "throughput": {**simulator_throughput(bin_dir, args.min_time, "BM_Box2d/"), **ours},
         "hostile": hostile_calls(bin_dir),
         "agree": agreement(bin_dir, args.agreement_scenes),
         "latency": decision_latency(bin_dir),
         "bench": engine_bench(bin_dir),
     }
+    if args.compare_library is not None:
+        measured["compared"] = {"rates": (ours, theirs)}
     load_after = load_average()
     measured["instructions"] = instructions_per_delivery(bin_dir)
+    if args.compare_library is not None:
+        measured["compared"]["instructions"] = (
+            measured["instructions"], instructions_per_delivery(bin_dir, args.compare_library))
     prof = {"tool": None} if args.no_profile else profiles(bin_dir)
     write_report(args, info, (load_before, load_after), measured, prof,
                  time.monotonic() - started)
