@@ -68,10 +68,13 @@ bool EventLoop::LookAtDuePairs() {
       const int j = __builtin_ctz(m);
       ++work_;
       if (!(fresh_[i] >> j & 1u) && safe_[Slot(i, j)] > t_) continue;
-      // A stone at rest beside the whole path of the other never meets it.
+      // A stone at rest beside the whole path of the other never meets it
+      // (pairs beside the path's box were left out when they became fresh).
       if (IsMoving(i) != IsMoving(j)) {
         const int mover = IsMoving(i) ? i : j;
-        if (!PathMayReach(paths_[mover], extents_[mover], pos_[mover == i ? j : i])) {
+        const Vec2 resting = pos_[mover == i ? j : i];
+        assert(!BesidePathBox(extents_[mover], resting));
+        if (!PathCorridorMayReach(paths_[mover], resting)) {
           SetSafe(i, j, {kInfinity, true});
           continue;
         }

@@ -176,9 +176,8 @@ ContactSearch FirstSafeTime(double t, double distance, double speed_sum, double 
   return {t + gap / speed_sum, false};
 }
 
-bool PathMayReach(const FreePath& motion, const PathExtent& extent, Vec2 other) {
+bool PathCorridorMayReach(const FreePath& motion, Vec2 other) {
   const double margin = kTwoRadii + kContactGap;
-  if (BesidePathBox(extent, other)) return false;
   return motion.Spin() == 0 ||
          PathCorridor::Get().MayReach(motion.ToCanonical(other), motion.CanonicalStartX(), margin);
 }

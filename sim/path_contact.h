@@ -41,10 +41,10 @@ inline bool BesidePathBox(const PathExtent& extent, Vec2 other) {
          other.y < extent.lo.y - kMargin || other.y > extent.hi.y + kMargin;
 }
 
-// Whether a moving stone on `motion` (with its extent) can come near a stone
-// at rest at `other` anywhere on its path: false only when it certainly
-// cannot, from the path's bounding box and its corridor.
-bool PathMayReach(const FreePath& motion, const PathExtent& extent, Vec2 other);
+// Whether a moving stone on `motion` can come near a stone at rest at `other`
+// (not beside the path's box) anywhere on its path: false only when the
+// path's corridor shows that it certainly cannot.
+bool PathCorridorMayReach(const FreePath& motion, Vec2 other);
 
 // A moving stone on `motion` from time `t` and a stone at rest at `other`.
 ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion, double t,
