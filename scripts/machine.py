@@ -21,12 +21,13 @@ def cpu_model():
 
 
 def git_revision():
-    """The checkout's short revision, noting uncommitted changes."""
+    """The checkout's short revision, noting uncommitted changes outside docs/
+    (where the reports themselves are written)."""
     def git(*words):
         return subprocess.run(["git", "-C", ROOT, *words], capture_output=True, text=True,
                               check=True).stdout.strip()
     try:
-        dirty = git("status", "--porcelain", "--untracked-files=no")
+        dirty = git("status", "--porcelain", "--untracked-files=no", "--", ".", ":!docs")
         return git("rev-parse", "--short", "HEAD") + (" (with uncommitted changes)" if dirty else "")
     except (OSError, subprocess.CalledProcessError):
         return "unknown"
