@@ -194,13 +194,11 @@ ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion,
     const Vec2 x0{p.x - other.x, p.y - other.y};
     const double distance = std::sqrt(Dot(x0, x0));
     const double gap = distance - kTwoRadii;
-    if (gap > kContactGap) {
-      v = PathStep(motion, v, x0, d, kAimedRadius);  // apart: aim at the contact
-      continue;
-    }
-    const double closing = distance > 0.0 ? -v * Dot(x0, d) / distance : v;
-    if (closing > kMinClosingSpeed && gap > kContactPrecision) {
-      v = PathStep(motion, v, x0, d, kAimedRadius);  // closing in: aim at the contact
+    // The closing speed matters only within the contact gap.
+    const bool apart = gap > kContactGap;
+    const double closing = apart ? 0.0 : distance > 0.0 ? -v * Dot(x0, d) / distance : v;
+    if (apart || (closing > kMinClosingSpeed && gap > kContactPrecision)) {
+      v = PathStep(motion, v, x0, d, kAimedRadius);  // apart, or closing in: aim at the contact
       continue;
     }
     if (closing > kMinClosingSpeed && (step > 0 || contact_at_start)) {
