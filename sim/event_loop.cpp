@@ -323,12 +323,14 @@ unsigned EventLoop::StonesBesidePath(int mover, unsigned resting) {
 // at rest.
 unsigned EventLoop::MoversThatMayReach(int resting, unsigned movers) {
   unsigned near = 0;
+  int count = 0;
   for (unsigned m = movers; m != 0; m &= m - 1u) {
     const int i = __builtin_ctz(m);
     const bool out = BesidePathBox(extents_[i], pos_[resting]);
     near |= static_cast<unsigned>(!out) << i;
-    work_ += out;
+    count += out;
   }
+  work_ += count;
   return near;
 }
 

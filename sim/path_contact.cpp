@@ -177,9 +177,8 @@ ContactSearch FirstSafeTime(double t, double distance, double speed_sum, double 
 }
 
 bool PathCorridorMayReach(const FreePath& motion, Vec2 other) {
-  const double margin = kTwoRadii + kContactGap;
-  return motion.Spin() == 0 ||
-         PathCorridor::Get().MayReach(motion.ToCanonical(other), motion.CanonicalStartX(), margin);
+  return motion.Spin() == 0 || PathCorridor::Get().MayReach(motion.ToCanonical(other),
+                                                            motion.CanonicalStartX(), kPathReach);
 }
 
 ContactSearch PathContactTime(const CanonicalPath& path, const FreePath& motion, double t,

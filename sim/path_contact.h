@@ -33,12 +33,15 @@ struct ContactSearch {
 // closing speed could exceed the threshold or its gap could have shrunk by
 // kTouchingSlack, whichever is later.
 
+// How far from a path's centre line a stone at rest can be and still be
+// touched by the stone on it.
+inline constexpr double kPathReach = 2.0 * kStoneRadius + kContactGap;
+
 // Whether a stone at rest at `other` lies beside the bounding box of a path
 // (`extent`), too far for the moving stone to touch it anywhere on the path.
 inline bool BesidePathBox(const PathExtent& extent, Vec2 other) {
-  constexpr double kMargin = 2.0 * kStoneRadius + kContactGap;
-  return other.x < extent.lo.x - kMargin || other.x > extent.hi.x + kMargin ||
-         other.y < extent.lo.y - kMargin || other.y > extent.hi.y + kMargin;
+  return other.x < extent.lo.x - kPathReach || other.x > extent.hi.x + kPathReach ||
+         other.y < extent.lo.y - kPathReach || other.y > extent.hi.y + kPathReach;
 }
 
 // Whether a moving stone on `motion` can come near a stone at rest at `other`

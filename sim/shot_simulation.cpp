@@ -36,7 +36,7 @@ typedef double DoublePair __attribute__((vector_size(16)));
 // Whether stone `s` overlaps one of the stones before index `count` (their
 // coordinates in xs, ys; far away for stones not placed) by more than
 // kDeepOverlap. Two stones at a time, without branches; the arrays hold
-// kStoneCount entries, aligned to 16 bytes.
+// kStoneCount entries, so that `count` rounded up to even stays inside.
 bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition s) {
   constexpr double kLimit = 2.0 * kStoneRadius - kDeepOverlap;
   const DoublePair x = {static_cast<double>(s.x), static_cast<double>(s.x)};
