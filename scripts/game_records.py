@@ -1,7 +1,7 @@
 """Reading the game records (game.jsonl) that curling-match leaves: how each
 end came out for the side that held the last stone (the hammer), and how
-close the games were. Shared by the win-table generator and the strength
-report."""
+close the games were, who played them and how long they thought. Shared by
+the win-table generator and the strength report."""
 
 import collections
 import glob
@@ -19,19 +19,29 @@ def game_files(folder):
     return files
 
 
+def game_index(path):
+    """0-based number of a tournament game from its folder (game-NNNN): the
+    first engine sits in seat 0 in even games and in seat 1 in odd ones."""
+    return int(os.path.basename(os.path.dirname(path)).split("-")[1]) - 1
+
+
+def records(path):
+    """The lines of a game record, read as JSON, in order (blank lines
+    skipped)."""
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.strip():
+                yield json.loads(line)
+
+
 def read_game(path):
     """Its end lines in order and its result line (None when unfinished)."""
     ends, result = [], None
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.strip()
-            if not line:
-                continue
-            record = json.loads(line)
-            if record.get("type") == "end":
-                ends.append(record)
-            elif record.get("type") == "result":
-                result = record
+    for record in records(path):
+        if record.get("type") == "end":
+            ends.append(record)
+        elif record.get("type") == "result":
+            result = record
     return ends, result
 
 
@@ -85,13 +95,19 @@ def _regular_ends(path):
 
 
 def header(path):
-    """The header line of a game record."""
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            record = json.loads(line)
-            if record.get("type") == "header":
-                return record
-    return None
+    """The header line of a game record (None when it has none)."""
+    return next((r for r in records(path) if r.get("type") == "header"), None)
+
+
+def engine_names(path):
+    """The names of the engines in the seats of a game, seat 0 first."""
+    h = header(path)
+    return [e["name"] for e in h["engines"]] if h else []
+
+
+def shots(path):
+    """The shot lines of a game record, in order."""
+    return (r for r in records(path) if r.get("type") == "shot")
 
 
 def self_play_source(folders):

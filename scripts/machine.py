@@ -1,4 +1,4 @@
-"""The machine and checkout a report was measured on, as both report scripts
+"""The machine and checkout a report was measured on, as the report scripts
 describe them."""
 
 import datetime
@@ -6,7 +6,7 @@ import os
 import platform
 import subprocess
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from checkout import ROOT
 
 
 def cpu_model():
@@ -33,6 +33,22 @@ def git_revision():
         return "unknown"
 
 
+def load_average():
+    """The load average over 1, 5 and 15 minutes, as the reports print it."""
+    try:
+        return " ".join(f"{v:.2f}" for v in os.getloadavg())
+    except OSError:
+        return "unknown"
+
+
+def utc_time(seconds=None):
+    """A moment (seconds since the epoch; default now) in UTC to the minute,
+    as the reports print it."""
+    when = datetime.datetime.now(datetime.timezone.utc) if seconds is None \
+        else datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc)
+    return when.strftime("%Y-%m-%d %H:%M UTC")
+
+
 def describe(revision_note=None):
     """CPU model, logical CPUs, kernel, revision (or `revision_note`) and the
     start time in UTC."""
@@ -41,5 +57,5 @@ def describe(revision_note=None):
         "nproc": os.cpu_count(),
         "kernel": os.uname().release,
         "revision": revision_note or git_revision(),
-        "started": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+        "started": utc_time(),
     }

@@ -17,6 +17,9 @@ harmonic mean of its draws and hits (equal numbers of each), as in
 docs/performance.md. Prints a Markdown report with the machine's figures.
 
     /usr/bin/python3 scripts/python_bench.py [--build DIR] [--rounds N] [--seconds S]
+                                             [--no-build]
+
+Builds the package and library_loop first (cmake, -j2) unless --no-build.
 """
 
 import argparse
@@ -26,19 +29,26 @@ import subprocess
 import sys
 import time
 
+import checkout
 import machine
+from delivery_sets import set_rate
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 STONES = 8
 BATCH = 64  # deliveries per simulate_many call: one scene, BATCH random errors
 
 
 def parse_arguments():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    p.add_argument("--build", default=os.path.join(ROOT, "build", "release"))
+    p.add_argument("--build", default=checkout.RELEASE_BUILD)
     p.add_argument("--rounds", type=int, default=5)
     p.add_argument("--seconds", type=float, default=1.0, help="CPU seconds per kind per round")
+    p.add_argument("--no-build", action="store_true",
+                   help="use the build's package and library_loop as they are")
     return p.parse_args()
+
+
+def log(message):
+    print(f"[python-bench] {message}", file=sys.stderr, flush=True)
 
 
 def load_scenes(bin_dir, curling):
@@ -91,7 +101,7 @@ def loop_rate(curling, scenes, seconds, seeded):
 
 
 def harmonic(rates):
-    return 2.0 / (1.0 / rates["draws"] + 1.0 / rates["hits"])
+    return set_rate(rates["draws"], rates["hits"])
 
 
 def measure(curling, bin_dir, scenes, rounds, seconds):
@@ -109,7 +119,7 @@ def measure(curling, bin_dir, scenes, rounds, seconds):
     }
     samples = {name: {"draws": [], "hits": []} for name in callers}
     for r in range(rounds):
-        print(f"[python-bench] round {r + 1} of {rounds}", file=sys.stderr, flush=True)
+        log(f"round {r + 1} of {rounds}")
         for name, rate in callers.items():
             if rate is None:
                 rates = library_rates(bin_dir, seconds, library[name])
@@ -148,15 +158,15 @@ def report(figures, about, args, load_before, load_after):
 
 def main():
     args = parse_arguments()
-    subprocess.run(["cmake", "--build", args.build, "-j2", "--target", "_curling",
-                    "library_loop"], check=True, stdout=subprocess.DEVNULL)
+    if not args.no_build:
+        checkout.build_targets(args.build, ("_curling", "library_loop"), log)
     sys.path.insert(0, os.path.join(args.build, "python"))
     import curling
-    bin_dir = os.path.join(args.build, "bin")
+    bin_dir = checkout.bin_dir(args.build)
     about = machine.describe()
-    load_before = "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
+    load_before = machine.load_average()
     figures = measure(curling, bin_dir, load_scenes(bin_dir, curling), args.rounds, args.seconds)
-    load_after = "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
+    load_after = machine.load_average()
     print(report(figures, about, args, load_before, load_after))
 
 

@@ -28,16 +28,15 @@ settles.
 """
 
 import argparse
-import datetime
 import os
 import shlex
-import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import game_records  # noqa: E402
+import checkout
+import curling_match
+import game_records
+import machine
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MAX_LEAD = 15
 MAX_ENDS_LEFT = 10
 MAX_END_POINTS = 8
@@ -55,27 +54,24 @@ def parse_arguments():
     p.add_argument("--ends", type=int, default=8)
     p.add_argument("--seed", type=int, default=7100)
     p.add_argument("--concurrency", type=int, default=1)
-    p.add_argument("--build", default=os.path.join(ROOT, "build", "release"))
-    p.add_argument("--out", default=os.path.join(ROOT, "games", "win-table"),
+    p.add_argument("--build", default=checkout.RELEASE_BUILD)
+    p.add_argument("--out", default=os.path.join(checkout.ROOT, "games", "win-table"),
                    help="folder for the self-play tournament")
     p.add_argument("--records", nargs="*", default=None,
                    help="read these tournament folders instead of playing")
     p.add_argument("--extra-ends", type=int, default=4,
                    help="extra ends the server plays at a tie (curling-match's default)")
-    p.add_argument("--data", default=os.path.join(ROOT, "eval", "win_table_data.inc"))
-    p.add_argument("--doc", default=os.path.join(ROOT, "docs", "win-probability.md"))
+    p.add_argument("--data", default=os.path.join(checkout.ROOT, "eval", "win_table_data.inc"))
+    p.add_argument("--doc", default=os.path.join(checkout.ROOT, "docs", "win-probability.md"))
     return p.parse_args()
 
 
 def play_self_play(args):
-    bin_dir = os.path.join(args.build, "bin")
-    engine = args.engine or os.path.join(bin_dir, "curling-engine")
-    command = [os.path.join(bin_dir, "curling-match"), "--engine", engine,
-               "--engine", args.engine2 or engine,
-               "--games", str(args.games), "--ends", str(args.ends), "--seed", str(args.seed),
-               "--concurrency", str(args.concurrency), "--out", args.out]
-    print("+", shlex.join(command), flush=True)
-    if subprocess.run(command, check=False).returncode != 0:
+    engine = args.engine or os.path.join(checkout.bin_dir(args.build), "curling-engine")
+    command = curling_match.tournament_command(
+        args.build, ["--engine", engine, "--engine", args.engine2 or engine], args.games,
+        args.ends, args.seed, args.concurrency, args.out)
+    if curling_match.play(command) != 0:
         sys.exit("win_table: the self-play tournament failed")
     return command
 
@@ -164,7 +160,7 @@ def write_doc(path, table, span, p, total, games, source, command, extra_ends):
         "`eval/win_table_data.inc`; this page is written by the same run.",
         "",
         f"- Source: {total} ends of {games} games of {source}.",
-        f"- Generated {datetime.datetime.now(datetime.timezone.utc).strftime('%Y-%m-%d %H:%M UTC')}"
+        f"- Generated {machine.utc_time()}"
         + (f" by `{command}`" if command else ""),
         f"- A tie after the last end: up to {extra_ends} extra ends, then a draw (1/2).",
         "",
