@@ -1,0 +1,172 @@
+"""The performance report's measurements: each runs one of the release
+build's benchmark programs and reads its figures from what it prints."""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SET_STONES = (0, 4, 8, 15)  # the stone counts of the benchmark's delivery sets
+
+
+def log(message):
+    print(f"[performance] {message}", file=sys.stderr, flush=True)
+
+
+def run(command, **kwargs):
+    log(" ".join(command))
+    return subprocess.run(command, check=True, text=True, stdout=subprocess.PIPE, **kwargs).stdout
+
+
+def benchmark_json(command, env=None):
+    out = run(command + ["--benchmark_format=json"], env=env)
+    return json.loads(out)["benchmarks"]
+
+
+def library_env(library_dir):
+    """The environment that makes the benchmark binaries load the library in
+    `library_dir` (None: the build's own, found through their run path)."""
+    if library_dir is None:
+        return None
+    env = dict(os.environ)
+    env["LD_LIBRARY_PATH"] = os.path.abspath(library_dir)
+    return env
+
+
+def sets_pattern(engine, stones=None):
+    """simulator_bench's filter for one engine's (Library, Box2d) delivery
+    sets: all of them, or those of the stone counts in `stones`."""
+    if stones is None:
+        return f"BM_{engine}/"
+    return f"BM_{engine}/({'|'.join(str(n) for n in stones)})/"
+
+
+def simulator_throughput(bin_dir, min_time, pattern="BM_Library/|BM_Box2d/", library_dir=None):
+    """{(engine, stones, kind): deliveries per second per core}"""
+    rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
+                           f"--benchmark_filter={pattern}",
+                           f"--benchmark_min_time={min_time}"], env=library_env(library_dir))
+    result = {}
+    for b in rows:
+        m = re.match(r"BM_(Library|Box2d)/(\d+)/(\d+)", b["name"])
+        if not m or "items_per_second" not in b:
+            continue
+        kind = "draws" if m.group(3) == "0" else "hits"
+        result[(m.group(1), int(m.group(2)), kind)] = b["items_per_second"]
+    return result
+
+
+def agreement(bin_dir, scenes):
+    """Rows of the agreement tool: {set: {column: value}}. The tool's own
+    timing columns (deliveries per CPU second on the same scenes) are kept
+    when it prints them."""
+    out = run([os.path.join(bin_dir, "simulator_agreement"), str(scenes)])
+    rows = {}
+    for line in out.splitlines():
+        m = re.match(r"(\d+ draws|\d+ hits|all)\s+([-\d.\s]+)$", line)
+        if not m:
+            continue
+        values = m.group(2).split()
+        if len(values) < 7:
+            continue
+        row = {
+            "stones": int(values[0]),
+            "lib_median": float(values[1]), "lib_p99": float(values[2]),
+            "box_median": float(values[3]), "box_p99": float(values[4]),
+            "lib_miss": int(values[5]), "box_miss": int(values[6]),
+        }
+        if len(values) >= 9:
+            row["lib_rate"] = float(values[7])
+            row["box_rate"] = float(values[8])
+        rows[m.group(1)] = row
+    return rows
+
+
+def library_rounds(bin_dir, min_time, rounds, library_dir=None, stones=None):
+    """This build's library timed in `rounds` rounds, and the earlier one in
+    `library_dir` (if any) in the rounds between, by the same benchmark, on
+    the sets of `stones` (default all); the best round of each:
+    ({key: rate}, {key: rate})."""
+    best = ({}, {})
+    folders = (None,) if library_dir is None else (None, library_dir)
+    for _ in range(rounds):
+        for side, folder in enumerate(folders):
+            rates = simulator_throughput(bin_dir, min_time, sets_pattern("Library", stones), folder)
+            for key, rate in rates.items():
+                best[side][key] = max(rate, best[side].get(key, 0.0))
+    return best
+
+
+def instructions_per_delivery(bin_dir, library_dir=None, stones=SET_STONES):
+    """{(stones, kind): instructions per delivery} from callgrind, counting only
+    the function that plays a set's 256 scenes, for the sets of `stones`; {}
+    without valgrind."""
+    if shutil.which("valgrind") is None:
+        return {}
+    result = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        for count in stones:
+            for kind in ("draws", "hits"):
+                out = os.path.join(tmp, "callgrind.out")
+                command = ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
+                           "--toggle-collect=*PlayDeliveries*",
+                           os.path.join(bin_dir, "simulator_cost"), "deliveries", str(count), kind]
+                log(" ".join(command))
+                done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
+                                      stderr=subprocess.PIPE, env=library_env(library_dir))
+                m = re.search(r"Collected : (\d+)", done.stderr)
+                n = re.search(r"(\d+) deliveries", done.stdout)
+                if done.returncode == 0 and m and n:
+                    result[(count, kind)] = int(m.group(1)) / int(n.group(1))
+    return result
+
+
+def hostile_calls(bin_dir):
+    """The timing of every hostile call (best of three runs each)."""
+    out = run([os.path.join(bin_dir, "simulator_cost"), "hostile", "3"])
+    result = {"output": out.rstrip("\n")}
+    m = re.search(r"worst call: ([\d.]+) ms", out)
+    if m:
+        result["worst_ms"] = float(m.group(1))
+    m = re.search(r"hostile calls: (\d+)", out)
+    if m:
+        result["calls"] = int(m.group(1))
+    return result
+
+
+def decision_latency(bin_dir, positions=None):
+    """{position: figures} of the engine's decision on GO, for every
+    position of decision_latency or those named in `positions`."""
+    command = [os.path.join(bin_dir, "decision_latency")]
+    if positions is not None:
+        command.append(f"--benchmark_filter=BM_Go/({'|'.join(positions)})/")
+    rows = benchmark_json(command)
+    result = {}
+    for b in rows:
+        m = re.match(r"BM_Go/(\w+)", b["name"])
+        if not m:
+            continue
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+        result[m.group(1)] = {
+            "label": b.get("label", ""),
+            "wall_ms": b["real_time"] * scale,
+            "cpu_ms": b.get("process_cpu_ms", 0.0),
+            "iterations": b["iterations"],
+            "simulations": b.get("simulations", 0.0),
+            "calls": b.get("library_calls", 0.0),
+            "candidates": int(b.get("candidates", 0)),
+        }
+    return result
+
+
+def engine_bench(bin_dir):
+    start = time.monotonic()
+    out = run([os.path.join(bin_dir, "curling-engine"), "bench"])
+    wall = time.monotonic() - start
+    m = re.search(r"bench: (\d+) library calls, (\d+) ms\s*$", out)
+    return {"output": out.rstrip("\n"), "calls": int(m.group(1)) if m else None,
+            "ms": int(m.group(2)) if m else None, "process_wall_s": wall}
