@@ -62,9 +62,9 @@ def parse_arguments():
     p.add_argument("--stones", type=stone_counts, default=None, metavar="N,N,...",
                    help="time and count only the delivery sets of these stone counts (default "
                         "all: " + ",".join(map(str, measurements.SET_STONES)) + ")")
-    p.add_argument("--decisions", type=lambda text: text.split(","), default=None,
-                   metavar="NAME,...", help="time only these positions of decision_latency "
-                   "(default all: shot0,mid_end,worst_shot14,worst_shot15)")
+    p.add_argument("--decisions", type=decision_positions, default=None, metavar="NAME,...",
+                   help="time only these positions of decision_latency (default all: "
+                        + ",".join(measurements.DECISION_POSITIONS) + ")")
     p.add_argument("--no-build", action="store_true",
                    help="measure the build's programs as they are, without building them")
     p.add_argument("--rounds", type=int, default=3,
@@ -84,6 +84,14 @@ def stone_counts(text):
         raise argparse.ArgumentTypeError(
             "stone counts of the delivery sets: " + ",".join(map(str, measurements.SET_STONES)))
     return counts
+
+
+def decision_positions(text):
+    names = text.split(",")
+    if any(name not in measurements.DECISION_POSITIONS for name in names):
+        raise argparse.ArgumentTypeError(
+            "positions of decision_latency: " + ",".join(measurements.DECISION_POSITIONS))
+    return names
 
 
 def measure(args, bin_dir):

@@ -38,6 +38,14 @@ from strength import page, plan
 from strength.tournaments import Tournaments
 
 
+def budgets(text):
+    """--samples as given, once it is known to be a list of positive counts."""
+    words = text.split(",")
+    if not all(w.isdigit() and int(w) > 0 for w in words):
+        raise argparse.ArgumentTypeError("a comma-separated list of positive rollout counts")
+    return text
+
+
 def parse_arguments(argv=None):
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     p.add_argument("--games", type=int, default=200, help="strong vs default at --shot-time")
@@ -45,7 +53,8 @@ def parse_arguments(argv=None):
     p.add_argument("--baseline-games", type=int, default=40)
     p.add_argument("--budget-games", type=int, default=60)
     p.add_argument("--selfplay-games", type=int, default=40)
-    p.add_argument("--samples", default="250,1000,4000")
+    p.add_argument("--samples", type=budgets, default="250,1000,4000",
+                   help="rollouts per shot of the budget runs, comma-separated")
     p.add_argument("--shot-time", default="0.25")
     p.add_argument("--threads", type=int, default=1, help="threads of each strong engine")
     p.add_argument("--concurrency", type=int, default=2)

@@ -11,6 +11,8 @@ import tempfile
 import time
 
 SET_STONES = (0, 4, 8, 15)  # the stone counts of the benchmark's delivery sets
+# The positions decision_latency times, in the order the report lists them.
+DECISION_POSITIONS = ("shot0", "mid_end", "worst_shot14", "worst_shot15")
 
 
 def log(message):

@@ -1,6 +1,8 @@
 """The performance report's page (docs/performance.md), section by section
 (the targets table apart, in performance/targets.py)."""
 
+from performance.measurements import DECISION_POSITIONS
+
 
 def fmt_rate(x):
     return f"{x:,.0f}"
@@ -162,7 +164,7 @@ def latency_section(info, latency):
     add(f"| position | candidates | simulations | library calls | wall ms | CPU ms | "
         f"wall ms at best on {cores} free cores | iterations |")
     add("|---|---:|---:|---:|---:|---:|---:|---:|")
-    for key in ("shot0", "mid_end", "worst_shot14", "worst_shot15"):
+    for key in DECISION_POSITIONS:
         r = latency.get(key)
         if not r:
             continue

@@ -105,8 +105,11 @@ def test_reuse_keeps_finished_runs_of_the_same_command_only(report):
     assert "Self-play, 4 games each" in (folder / "again.md").read_text(encoding="utf-8")
 
 
-def test_a_build_without_the_programs_is_refused(tmp_path):
+def test_a_build_without_the_programs_or_an_empty_budget_is_refused(tmp_path):
     _, err = run_script("strength_report.py", "--build", tmp_path, "--out", tmp_path,
                         "--doc", tmp_path / "x.md", expect=1)
     assert "curling-match is missing; build the release preset first" in err
+    _, err = run_script("strength_report.py", "--samples", "", "--doc", tmp_path / "x.md",
+                        expect=2)
+    assert "--samples: a comma-separated list of positive rollout counts" in err
     assert not (tmp_path / "x.md").exists()
