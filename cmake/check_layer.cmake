@@ -1,14 +1,24 @@
 cmake_minimum_required(VERSION 3.25)
 # Run by curling_check_layer (layers.cmake): -DROOT, -DFOLDER, -DALLOWED
-# (comma-separated folders whose headers FOLDER may include).
+# (comma-separated folders whose headers FOLDER may include). A folder may be
+# a sub-folder ("server/seat"): an include is allowed when its path lies
+# inside one of the folders listed.
 string(REPLACE "," ";" allowed "${ALLOWED}")
 file(GLOB_RECURSE files ${ROOT}/${FOLDER}/*.h ${ROOT}/${FOLDER}/*.cpp)
 set(wrong "")
 foreach(file IN LISTS files)
   file(STRINGS ${file} includes REGEX "^#include \"[^\"/]+/")
   foreach(line IN LISTS includes)
-    string(REGEX MATCH "^#include \"([^\"/]+)/" match "${line}")
-    if(NOT CMAKE_MATCH_1 IN_LIST allowed)
+    string(REGEX MATCH "^#include \"([^\"]+)\"" match "${line}")
+    set(inside FALSE)
+    foreach(folder IN LISTS allowed)
+      string(FIND "${CMAKE_MATCH_1}" "${folder}/" at)
+      if(at EQUAL 0)
+        set(inside TRUE)
+        break()
+      endif()
+    endforeach()
+    if(NOT inside)
       file(RELATIVE_PATH name ${ROOT} ${file})
       string(APPEND wrong "  ${name}: ${line}\n")
     endif()

@@ -3,7 +3,9 @@
 # makes building <target> check that the sources and headers of the first
 # folder include no project header outside the folders listed (its own
 # included); the build stops with the offending lines otherwise. Includes
-# without a folder (local headers) and system headers are not checked.
+# without a folder (local headers) and system headers are not checked. A
+# folder may be a sub-folder ("server/seat"), so that the rooms of a layer run
+# one way too.
 set(CURLING_LAYER_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/check_layer.cmake)
 
 function(curling_check_layer target folder)

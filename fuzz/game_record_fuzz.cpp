@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "server/game_record.h"
-#include "server/replay_page.h"
+#include "server/game/game_record.h"
+#include "server/game/replay_page.h"
 
 namespace {
 

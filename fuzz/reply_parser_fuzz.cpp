@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "server/reply_parser.h"
+#include "server/seat/reply_parser.h"
 
 namespace {
 

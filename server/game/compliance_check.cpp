@@ -1,13 +1,13 @@
-#include "server/compliance_check.h"
+#include "server/game/compliance_check.h"
 
 #include <cmath>
 #include <thread>
 
 #include <fmt/format.h>
 
-#include "server/engine_session.h"
-#include "server/float_text.h"
-#include "server/game.h"
+#include "server/game/game.h"
+#include "server/seat/engine_session.h"
+#include "server/text/float_text.h"
 
 namespace curling::server {
 namespace {

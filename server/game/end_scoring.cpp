@@ -1,4 +1,4 @@
-#include "server/end_scoring.h"
+#include "server/game/end_scoring.h"
 
 #include <cassert>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "server/game.h"
+#include "server/game/game.h"
 
 #include <algorithm>
 #include <cassert>
@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-#include "server/float_text.h"
+#include "server/text/float_text.h"
 
 namespace curling::server {
 namespace {

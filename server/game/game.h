@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 
 namespace curling::server {
 

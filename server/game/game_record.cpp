@@ -1,4 +1,4 @@
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,8 +10,8 @@
 #include <ctime>
 #include <fstream>
 
-#include "server/bounded_line_reader.h"
-#include "server/float_text.h"
+#include "server/text/bounded_line_reader.h"
+#include "server/text/float_text.h"
 
 #ifndef CURLING_VERSION
 #define CURLING_VERSION "unknown"

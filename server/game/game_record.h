@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 
 namespace curling::server {
 

@@ -12,8 +12,8 @@
 #include "curling_simulator/records.h"
 #include "curling_simulator/rink.h"
 #include "curling_simulator/simulator.h"
-#include "server/end_scoring.h"
-#include "server/engine_session.h"
+#include "server/game/end_scoring.h"
+#include "server/seat/engine_session.h"
 
 namespace curling::server {
 

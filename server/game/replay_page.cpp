@@ -1,8 +1,8 @@
-#include "server/replay_page.h"
+#include "server/game/replay_page.h"
 
 #include <fstream>
 
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 #include "viewer/replay_template.h"  // generated from viewer/replay.html
 
 namespace curling::server {

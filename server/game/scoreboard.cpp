@@ -1,4 +1,4 @@
-#include "server/scoreboard.h"
+#include "server/game/scoreboard.h"
 
 #include <fmt/format.h>
 

@@ -2,8 +2,8 @@
 
 #include <fmt/format.h>
 
-#include "server/interruption.h"
 #include "server/mpi/remote_game.h"
+#include "server/seat/interruption.h"
 
 namespace curling::server {
 

@@ -1,6 +1,6 @@
 // Rank 0 of a tournament spread over MPI ranks: it keeps the books and the
-// output folder (server/tournament_books.h), hands the next game to any
-// player that asks, stores every game a player sends back, and tells every
+// output folder (server/tournament/tournament_books.h), hands the next game to
+// any player that asks, stores every game a player sends back, and tells every
 // player to stop once the tournament is over (all games played, the test
 // decided, a fault, an interruption). The players only play
 // (server/mpi/player.h).
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "server/mpi/mpi_channel.h"
-#include "server/tournament_books.h"
+#include "server/tournament/tournament_books.h"
 
 namespace curling::server {
 

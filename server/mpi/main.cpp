@@ -12,12 +12,12 @@
 
 #include <fmt/format.h>
 
-#include "server/interruption.h"
-#include "server/match_options.h"
-#include "server/match_program.h"
 #include "server/mpi/coordinator.h"
 #include "server/mpi/player.h"
-#include "server/tournament_command.h"
+#include "server/program/match_options.h"
+#include "server/program/match_program.h"
+#include "server/program/tournament_command.h"
+#include "server/seat/interruption.h"
 
 using namespace curling::server;
 

@@ -8,10 +8,10 @@
 #include <mutex>
 #include <thread>
 
-#include "server/interruption.h"
+#include "server/game/replay_page.h"
 #include "server/mpi/remote_game.h"
-#include "server/replay_page.h"
-#include "server/tournament_books.h"
+#include "server/seat/interruption.h"
+#include "server/tournament/tournament_books.h"
 
 namespace curling::server {
 

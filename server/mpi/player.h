@@ -7,7 +7,7 @@
 
 #include <ostream>
 
-#include "server/game.h"
+#include "server/game/game.h"
 #include "server/mpi/mpi_channel.h"
 
 namespace curling::server {

@@ -5,8 +5,8 @@
 
 #include <fmt/format.h>
 
-#include "server/replay_page.h"
-#include "server/tournament_schedule.h"
+#include "server/game/replay_page.h"
+#include "server/tournament/tournament_schedule.h"
 
 namespace curling::server {
 

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "server/tournament_ledger.h"
+#include "server/tournament/tournament_ledger.h"
 
 namespace curling::server {
 

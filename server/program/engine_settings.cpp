@@ -1,4 +1,4 @@
-#include "server/engine_settings.h"
+#include "server/program/engine_settings.h"
 
 #include <cassert>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include <fmt/format.h>
 
-#include "server/command_words.h"
+#include "server/text/shell_words.h"
 
 namespace curling::server {
 
@@ -49,7 +49,7 @@ bool ApplySetting(const std::string& key, const std::string& value, EngineSettin
     settings.name = value;
   } else if (key == "cmd") {
     std::string why;
-    auto words = SplitCommandWords(value, why);
+    auto words = SplitShellWords(value, why);
     if (!words || words->empty()) {
       error = fmt::format("cmd=\"{}\": {}", value, words ? "no program given" : why);
       return false;
@@ -99,7 +99,7 @@ bool ApplyWord(const std::string& word, bool each, EngineSettings& settings, std
 std::optional<EngineSettings> ParseEngineSettings(const std::string& text, bool each,
                                                   std::string& error) {
   std::string why;
-  auto words = SplitCommandWords(text, why);
+  auto words = SplitShellWords(text, why);
   if (!words || words->empty()) {
     error = words ? "no program given" : why;
     return std::nullopt;

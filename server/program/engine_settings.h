@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 
 namespace curling::server {
 

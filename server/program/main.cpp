@@ -5,7 +5,7 @@
 // an engine's fault, 2 bad options or the output could not be written, 3 it
 // was interrupted. With --check: 0 when every step passed, else 1. With
 // --games, --sprt, --scenarios, --resume or more than two engines it plays a
-// tournament (server/tournament_command.h):
+// tournament (server/program/tournament_command.h):
 // 0 played to its end or stopped by the test, 1 stopped by an engine's
 // fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json.
 #include <unistd.h>
@@ -15,19 +15,19 @@
 #include <optional>
 #include <random>
 
-#include "server/compliance_check.h"
-#include "server/engine_settings.h"
-#include "server/game.h"
-#include "server/game_record.h"
-#include "server/interruption.h"
-#include "server/match_options.h"
-#include "server/match_program.h"
-#include "server/replay_page.h"
-#include "server/scoreboard.h"
+#include "server/game/compliance_check.h"
+#include "server/game/game.h"
+#include "server/game/game_record.h"
+#include "server/game/replay_page.h"
+#include "server/game/scoreboard.h"
+#include "server/program/engine_settings.h"
+#include "server/program/match_options.h"
+#include "server/program/match_program.h"
+#include "server/program/tournament_command.h"
+#include "server/seat/interruption.h"
 #include "server/stats/scenario_file.h"
 #include "server/stats/tournament_tally.h"
-#include "server/tournament_command.h"
-#include "server/tournament_ledger.h"
+#include "server/tournament/tournament_ledger.h"
 
 namespace fs = std::filesystem;
 using namespace curling::server;

@@ -1,4 +1,4 @@
-#include "server/match_options.h"
+#include "server/program/match_options.h"
 
 #include <charconv>
 #include <cmath>

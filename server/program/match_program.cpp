@@ -1,4 +1,4 @@
-#include "server/match_program.h"
+#include "server/program/match_program.h"
 
 #include <filesystem>
 

@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "server/game.h"
+#include "server/game/game.h"
 
 namespace curling::server {
 

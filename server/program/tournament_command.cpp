@@ -1,4 +1,4 @@
-#include "server/tournament_command.h"
+#include "server/program/tournament_command.h"
 
 #include <filesystem>
 #include <map>
@@ -7,9 +7,9 @@
 
 #include <fmt/format.h>
 
-#include "server/engine_settings.h"
-#include "server/tournament.h"
-#include "server/tournament_resume.h"
+#include "server/program/engine_settings.h"
+#include "server/tournament/tournament.h"
+#include "server/tournament/tournament_resume.h"
 
 namespace curling::server {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "server/game.h"
-#include "server/match_options.h"
-#include "server/tournament_books.h"
+#include "server/game/game.h"
+#include "server/program/match_options.h"
+#include "server/tournament/tournament_books.h"
 
 namespace curling::server {
 

@@ -1,4 +1,4 @@
-#include "server/child_process.h"
+#include "server/seat/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "server/engine_process.h"
+#include "server/seat/engine_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <thread>
 
-#include "server/interruption.h"
+#include "server/seat/interruption.h"
 
 namespace curling::server {
 namespace {

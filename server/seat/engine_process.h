@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "server/child_process.h"
-#include "server/deadline.h"
+#include "server/seat/child_process.h"
+#include "server/seat/deadline.h"
 
 namespace curling::server {
 

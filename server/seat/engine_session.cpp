@@ -1,4 +1,4 @@
-#include "server/engine_session.h"
+#include "server/seat/engine_session.h"
 
 #include <thread>
 

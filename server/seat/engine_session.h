@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "server/engine_process.h"
-#include "server/reply_parser.h"
+#include "server/seat/engine_process.h"
+#include "server/seat/reply_parser.h"
 
 namespace curling::server {
 

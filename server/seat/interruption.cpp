@@ -1,4 +1,4 @@
-#include "server/interruption.h"
+#include "server/seat/interruption.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "server/reply_parser.h"
+#include "server/seat/reply_parser.h"
 
 #include <cctype>
 #include <charconv>

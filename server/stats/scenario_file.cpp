@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "curling_simulator/rink.h"
-#include "server/bounded_line_reader.h"
+#include "server/text/bounded_line_reader.h"
 
 namespace curling::stats {
 

@@ -1,4 +1,4 @@
-#include "server/bounded_line_reader.h"
+#include "server/text/bounded_line_reader.h"
 
 namespace curling::server {
 

@@ -1,4 +1,4 @@
-#include "server/float_text.h"
+#include "server/text/float_text.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "server/command_words.h"
+#include "server/text/shell_words.h"
 
 #include <cassert>
 
@@ -69,8 +69,7 @@ std::optional<size_t> ReadPiece(std::string_view line, size_t i, std::string& wo
 
 }  // namespace
 
-std::optional<std::vector<std::string>> SplitCommandWords(std::string_view line,
-                                                          std::string& error) {
+std::optional<std::vector<std::string>> SplitShellWords(std::string_view line, std::string& error) {
   std::vector<std::string> words;
   std::string word;
   bool in_word = false;

@@ -12,7 +12,6 @@
 namespace curling::server {
 
 // nullopt (with `error` set) for an unterminated quote or a trailing backslash.
-std::optional<std::vector<std::string>> SplitCommandWords(std::string_view line,
-                                                          std::string& error);
+std::optional<std::vector<std::string>> SplitShellWords(std::string_view line, std::string& error);
 
 }  // namespace curling::server

@@ -1,4 +1,4 @@
-#include "server/tournament.h"
+#include "server/tournament/tournament.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <thread>
 
-#include "server/replay_page.h"
+#include "server/game/replay_page.h"
 
 namespace curling::server {
 

@@ -1,20 +1,20 @@
-// Plays a tournament (server/tournament_plan.h) on this machine: games handed
-// out by the books (server/tournament_books.h) to `concurrency` threads,
-// each game between two engine processes. Each game leaves its own folder
-// (game-0001/ ...: game.jsonl, replay.html, engine logs); the tournament
-// leaves summary.json, summary.txt and index.html beside them, all rewritten
-// after every game so that they are current while it runs.
+// Plays a tournament (server/tournament/tournament_plan.h) on this machine:
+// games handed out by the books (server/tournament/tournament_books.h) to
+// `concurrency` threads, each game between two engine processes. Each game
+// leaves its own folder (game-0001/ ...: game.jsonl, replay.html, engine
+// logs); the tournament leaves summary.json, summary.txt and index.html beside
+// them, all rewritten after every game so that they are current while it runs.
 #pragma once
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "server/game.h"
-#include "server/tournament_books.h"
-#include "server/tournament_ledger.h"
-#include "server/tournament_plan.h"
-#include "server/tournament_schedule.h"
+#include "server/game/game.h"
+#include "server/tournament/tournament_books.h"
+#include "server/tournament/tournament_ledger.h"
+#include "server/tournament/tournament_plan.h"
+#include "server/tournament/tournament_schedule.h"
 
 namespace curling::server {
 

@@ -1,11 +1,11 @@
-#include "server/tournament_books.h"
+#include "server/tournament/tournament_books.h"
 
 #include <fstream>
 
 #include <fmt/format.h>
 
-#include "server/game_record.h"
-#include "server/interruption.h"
+#include "server/game/game_record.h"
+#include "server/seat/interruption.h"
 
 namespace curling::server {
 

@@ -1,6 +1,6 @@
 // The books of a running tournament and everything written from them: the
-// ledger (server/tournament_ledger.h), a line per finished game and the
-// progress line on the runner's output, summary.json, summary.txt and
+// ledger (server/tournament/tournament_ledger.h), a line per finished game and
+// the progress line on the runner's output, summary.json, summary.txt and
 // index.html. Whoever owns the output folder keeps them: the local runner
 // under its lock, the coordinator of a runner spread over machines from its
 // one thread. Not thread-safe by itself.
@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "server/game.h"
+#include "server/game/game.h"
 #include "server/stats/standings.h"
-#include "server/tournament_index.h"
-#include "server/tournament_ledger.h"
-#include "server/tournament_plan.h"
+#include "server/tournament/tournament_index.h"
+#include "server/tournament/tournament_ledger.h"
+#include "server/tournament/tournament_plan.h"
 
 namespace curling::server {
 

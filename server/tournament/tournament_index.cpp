@@ -1,4 +1,4 @@
-#include "server/tournament_index.h"
+#include "server/tournament/tournament_index.h"
 
 #include <fstream>
 

@@ -1,11 +1,11 @@
-#include "server/tournament_ledger.h"
+#include "server/tournament/tournament_ledger.h"
 
 #include <algorithm>
 #include <cassert>
 
 #include <fmt/format.h>
 
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 
 namespace curling::server {
 

@@ -1,10 +1,10 @@
-// The bookkeeping of a tournament, apart from how its games are played:
-// which game to play next, what a finished game counts for, and whether the
+// The bookkeeping of a tournament, apart from how its games are played: which
+// game to play next, what a finished game counts for, and whether the
 // tournament is over (every game played, the test decided, a fault, an
-// interruption). The local runner (server/tournament.h) drives it from its
-// threads under one lock; a runner that hands games to other machines drives
-// it the same way from the rank that owns the outputs. Not thread-safe by
-// itself.
+// interruption). The local runner (server/tournament/tournament.h) drives it
+// from its threads under one lock; a runner that hands games to other machines
+// drives it the same way from the rank that owns the outputs. Not thread-safe
+// by itself.
 #pragma once
 
 #include <optional>
@@ -13,11 +13,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 #include "server/stats/standings.h"
 #include "server/stats/tournament_tally.h"
-#include "server/tournament_plan.h"
-#include "server/tournament_schedule.h"
+#include "server/tournament/tournament_plan.h"
+#include "server/tournament/tournament_schedule.h"
 
 namespace curling::server {
 

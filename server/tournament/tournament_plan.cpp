@@ -1,4 +1,4 @@
-#include "server/tournament_plan.h"
+#include "server/tournament/tournament_plan.h"
 
 #include <fmt/format.h>
 

@@ -1,9 +1,9 @@
 // What a tournament is: its engines, how they are paired, the games' rules,
 // seeds and start positions, the test that may stop it early and what an
 // engine's fault does. A plan is a plain value: the local runner
-// (server/tournament.h), the ledger and a runner spread over machines all
-// read the same plan, and its JSON form (PlanJson) is what a resumed run must
-// match.
+// (server/tournament/tournament.h), the ledger and a runner spread over
+// machines all read the same plan, and its JSON form (PlanJson) is what a
+// resumed run must match.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 #include "server/stats/scenario_file.h"
 #include "server/stats/sprt.h"
 

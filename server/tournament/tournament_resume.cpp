@@ -1,9 +1,9 @@
-#include "server/tournament_resume.h"
+#include "server/tournament/tournament_resume.h"
 
 #include <fstream>
 
-#include "server/game_record.h"
-#include "server/tournament_schedule.h"
+#include "server/game/game_record.h"
+#include "server/tournament/tournament_schedule.h"
 
 namespace curling::server {
 

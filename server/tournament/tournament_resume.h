@@ -13,8 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/tournament_ledger.h"
-#include "server/tournament_plan.h"
+#include "server/tournament/tournament_ledger.h"
+#include "server/tournament/tournament_plan.h"
 
 namespace curling::server {
 

@@ -1,4 +1,4 @@
-#include "server/tournament_schedule.h"
+#include "server/tournament/tournament_schedule.h"
 
 #include <cassert>
 #include <numeric>

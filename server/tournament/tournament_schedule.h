@@ -19,8 +19,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "server/game_types.h"
-#include "server/tournament_plan.h"
+#include "server/game/game_types.h"
+#include "server/tournament/tournament_plan.h"
 
 namespace curling::server {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "server/command_words.h"
+#include "server/text/shell_words.h"
 #include "tests/support/child_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -22,7 +22,7 @@ class MatchProgramFixture : public TempFolderTest {
   // one), no standard input; its standard error follows its output.
   ProgramRun RunMatch(const std::string& arguments) {
     std::string error;
-    const auto words = server::SplitCommandWords(arguments, error);
+    const auto words = server::SplitShellWords(arguments, error);
     EXPECT_TRUE(words) << error;
     ProgramRun run = RunProgram(MATCH_PATH, words.value_or(std::vector<std::string>{}));
     run.out += run.errors;

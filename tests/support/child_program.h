@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "server/child_process.h"
+#include "server/seat/child_process.h"
 
 namespace curling::testing {
 

@@ -1,6 +1,6 @@
 // The end's score from the count (whose cases are the evaluation's tests)
 // and the order of play in the next end.
-#include "server/end_scoring.h"
+#include "server/game/end_scoring.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Whole games between scripted fake engines, refereed with a stand-in
 // physics: every way an engine can fail ends the game with the right result,
 // the record stays intact, and no engine process is left behind.
-#include "server/game.h"
+#include "server/game/game.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,10 +16,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "fake_physics.h"
-#include "server/deadline.h"
-#include "server/game_record.h"
-#include "server/scoreboard.h"
+#include "server/game/game_record.h"
+#include "server/game/scoreboard.h"
+#include "server/seat/deadline.h"
+#include "tests/server/fake_physics.h"
 #include "tests/support/temp_folder.h"
 
 namespace curling::server {

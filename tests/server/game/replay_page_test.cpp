@@ -3,7 +3,7 @@
 // collision: mid-shot the stones lie on the record's trajectories, at rest they
 // are the record's after-shot stones, auto-play releases the next stone, and
 // keys and buttons step between still positions.
-#include "server/replay_page.h"
+#include "server/game/replay_page.h"
 
 #include <unistd.h>
 
@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "curling_simulator/simulator.h"
-#include "server/game.h"
-#include "server/game_record.h"
+#include "server/game/game.h"
+#include "server/game/game_record.h"
 
 namespace curling::server {
 namespace {

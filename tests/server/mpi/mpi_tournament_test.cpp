@@ -16,8 +16,8 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "server/child_process.h"
-#include "server/command_words.h"
+#include "server/seat/child_process.h"
+#include "server/text/shell_words.h"
 #include "tests/server/match_program_fixture.h"
 
 namespace {
@@ -37,7 +37,7 @@ class MpiTournament : public curling::testing::MatchProgramFixture {
 
   std::vector<std::string> MpiWords(const std::string& arguments) {
     std::string error;
-    const auto words = curling::server::SplitCommandWords(
+    const auto words = curling::server::SplitShellWords(
         "--allow-run-as-root --oversubscribe -np 3 " MATCH_MPI_PATH " " + arguments, error);
     EXPECT_TRUE(words) << error;
     return words.value_or(std::vector<std::string>{});

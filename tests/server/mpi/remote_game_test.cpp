@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 #include "tests/support/temp_folder.h"
 
 namespace curling::server {

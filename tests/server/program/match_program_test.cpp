@@ -14,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 #include "tests/server/match_program_fixture.h"
 
 namespace {

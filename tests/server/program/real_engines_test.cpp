@@ -1,6 +1,6 @@
 // Whole games between two real curling-engines through curling-match.
-#include "server/game.h"
-#include "server/game_record.h"
+#include "server/game/game.h"
+#include "server/game/game_record.h"
 #include "tests/server/match_program_fixture.h"
 #include "tests/support/child_program.h"
 

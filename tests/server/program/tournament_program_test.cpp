@@ -15,8 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/child_process.h"
-#include "server/command_words.h"
+#include "server/seat/child_process.h"
+#include "server/text/shell_words.h"
 #include "tests/server/match_program_fixture.h"
 
 namespace {
@@ -110,7 +110,7 @@ TEST_F(TournamentProgram, ResumeAfterAnInterruptGivesTheUninterruptedSummary) {
 
   const fs::path broken = folder_ / "broken";
   std::string error;
-  const auto words = curling::server::SplitCommandWords(
+  const auto words = curling::server::SplitShellWords(
       std::string(MATCH_PATH) + " " + options + "--out '" + broken.string() + "'", error);
   ASSERT_TRUE(words) << error;
   curling::server::ChildProcess match;

@@ -1,10 +1,8 @@
-#include "server/reply_parser.h"
+#include "server/seat/reply_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "server/command_words.h"
 
 namespace curling::server {
 namespace {
@@ -87,20 +85,6 @@ TEST(ReplyParser, MalformedNonFiniteAndBadCurlAreFaults) {
   ReplyParser ready;
   ready.Append("READYNOT");
   EXPECT_EQ(ready.ParseReady(), ReplyStatus::kFault);
-}
-
-TEST(CommandWords, SplitsLikeAShellWithoutExpanding) {
-  std::string error;
-  using Words = std::vector<std::string>;
-  EXPECT_EQ(*SplitCommandWords("  engine  --x 1 ", error), (Words{"engine", "--x", "1"}));
-  EXPECT_EQ(*SplitCommandWords("'my engine' \"a b\"c d\\ e $HOME", error),
-            (Words{"my engine", "a bc", "d e", "$HOME"}));
-  EXPECT_EQ(*SplitCommandWords(R"(x "q\"uote" 'it''s' "")", error),
-            (Words{"x", "q\"uote", "its", ""}));
-  EXPECT_TRUE(SplitCommandWords("", error)->empty());
-  EXPECT_FALSE(SplitCommandWords("engine 'open", error).has_value());
-  EXPECT_FALSE(SplitCommandWords("engine \"open", error).has_value());
-  EXPECT_FALSE(SplitCommandWords("engine \\", error).has_value());
 }
 
 }  // namespace

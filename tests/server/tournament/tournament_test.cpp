@@ -1,7 +1,7 @@
 // Short tournaments between scripted fake engines on the stand-in physics:
 // pairing and seats, start positions, early stopping, and what is left on disk.
-#include "server/tournament.h"
-#include "server/tournament_schedule.h"
+#include "server/tournament/tournament.h"
+#include "server/tournament/tournament_schedule.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "server/game_record.h"
+#include "server/game/game_record.h"
 #include "server/stats/scenario_file.h"
 #include "tests/server/fake_physics.h"
 #include "tests/support/temp_folder.h"
