@@ -18,6 +18,8 @@ EndScore ScoreEnd(const GameState& state) {
 }
 
 int NextFirstSeat(int first_seat, const EndScore& score) {
+  assert(first_seat == 0 || first_seat == 1);
+  assert(score.side >= -1 && score.side <= 1);
   if (score.side < 0 || score.points == 0) return first_seat;
   // Side 0 of the end is the seat that threw first.
   const int scoring_seat = score.side == 0 ? first_seat : 1 - first_seat;

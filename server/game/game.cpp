@@ -110,6 +110,7 @@ std::optional<Game::SeatFault> Game::PlayEnd(const Sessions& sessions, Progress&
   state.CurEnd = game.end;
   state.LastEnd = game.end < rules.ends ? rules.ends - 1 : game.end;
   const bool start_end = config_.start && game.end == config_.start->end;
+  assert(game.first_seat == 0 || game.first_seat == 1);
   for (int i = 0; i < 16; ++i)
     state.Stones[i] = start_end ? config_.start->stones[i] : StonePosition{0.0f, 0.0f};
   for (int shot = start_end ? config_.start->shot : 0; shot < 16; ++shot) {
@@ -154,6 +155,7 @@ std::optional<Game::SeatFault> Game::PlayTurn(EngineSession& engine, int seat, P
     }
     return SeatFault{seat, f};
   }
+  assert(record.answer.thinking_seconds >= 0);
   game.used[seat] += record.answer.thinking_seconds;
   record.budget_left = game_budget - game.used[seat];
 
@@ -188,6 +190,8 @@ void Game::ScoreTheEnd(Progress& game) {
 }
 
 GameResult Game::CompletedResult(const Progress& game) const {
+  // A game is decided only once its regular ends are played.
+  assert(game.end >= config_.rules.ends);
   GameResult result;
   result.outcome = GameOutcome::kCompleted;
   result.total = game.total;

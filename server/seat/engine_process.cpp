@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <thread>
 
@@ -41,6 +42,8 @@ bool EngineProcess::Start(const std::vector<std::string>& argv, const std::strin
 }
 
 IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadline) {
+  // One command, one line: the line end is added here and nowhere else.
+  assert(command.find('\n') == std::string_view::npos);
   if (child_.input() < 0) return IoStatus::kClosed;
   // Wait until the engine has read what was sent before.
   while (true) {

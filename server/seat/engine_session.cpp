@@ -1,5 +1,6 @@
 #include "server/seat/engine_session.h"
 
+#include <cassert>
 #include <thread>
 
 namespace curling::server {
@@ -78,6 +79,8 @@ Fault EngineSession::FromStatus(IoStatus status, std::string_view during, FaultK
 }
 
 Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds stall_limit) {
+  // Commands (GO among them) go only to an engine that was started.
+  assert(process_.pid() >= 0);
   const IoStatus status = process_.Send(command, DeadlineAfter(stall_limit));
   std::string during = "sending " + std::string(command.substr(0, command.find(' ')));
   if (status == IoStatus::kTimeout) {
@@ -88,6 +91,7 @@ Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds st
 
 Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
                                std::chrono::milliseconds resend_interval) {
+  assert(resend_interval.count() > 0);
   const auto deadline = DeadlineAfter(timeout);
   while (true) {
     if (Fault f = Send("ISREADY", std::chrono::duration_cast<std::chrono::milliseconds>(

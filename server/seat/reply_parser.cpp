@@ -1,5 +1,6 @@
 #include "server/seat/reply_parser.h"
 
+#include <cassert>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -254,6 +255,8 @@ ReplyStatus ReplyParser::ParseShot(bool at_end_of_data) {
     const TextRead read = found->read(text, pos, at_end_of_data, reply);
     if (read.status == ReplyStatus::kFault) return Fail(read.fault);
     if (read.status == ReplyStatus::kIncomplete) return ReplyStatus::kIncomplete;
+    // Each text read takes at least its word, so the loop moves on.
+    assert(read.end > pos && read.end <= text.size());
     pos = read.end;
     if (found->read == ReadBestShot) break;
   }

@@ -1,5 +1,6 @@
 #include "server/stats/elo_estimate.h"
 
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -48,6 +49,9 @@ EloEstimate EstimateElo(const PairCounts& counts) {
   if (e.pairs == 0) return e;
   e.score = MomentsOf(counts).mean;
   const double variance = RegularisedVariance(counts, e.score);
+  // The prior's pairs keep the variance above 0 even for identical pair
+  // scores: the standard error below divides.
+  assert(e.score >= 0.0 && e.score <= 1.0 && variance > 0.0);
   const double standard_error = std::sqrt(variance / static_cast<double>(e.pairs));
   e.bound = e.score >= 1.0   ? EloBound::kLowerOnly
             : e.score <= 0.0 ? EloBound::kUpperOnly

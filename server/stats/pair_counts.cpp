@@ -1,5 +1,6 @@
 #include "server/stats/pair_counts.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace curling::stats {
@@ -14,6 +15,7 @@ int64_t PairCounts::Pairs() const {
 void PairCounts::Add(GameOutcome first, GameOutcome second) {
   // Game scores are 0, 1/2 or 1, so twice their sum is the cell 0..4.
   const int cell = static_cast<int>(std::lround(2.0 * (ScoreOf(first) + ScoreOf(second))));
+  assert(cell >= 0 && cell <= 4);
   ++count[cell];
 }
 
@@ -21,6 +23,7 @@ PairScoreMoments MomentsOf(const std::array<double, 5>& weights) {
   double total = 0.0;
   double sum = 0.0;
   for (int k = 0; k < 5; ++k) {
+    assert(weights[k] >= 0.0);
     total += weights[k];
     sum += weights[k] * PairScoreOfCell(k);
   }

@@ -1,5 +1,7 @@
 #include "server/stats/tournament_tally.h"
 
+#include <cassert>
+
 namespace curling::stats {
 
 double TallySnapshot::MeanEndScoreDifference() const {
@@ -37,6 +39,10 @@ bool TournamentTally::Record(int game_index, const GameResult& result) {
     const GameResult& second = index < partner ? *games_[partner] : result;
     s.pairs.Add(first.outcome, second.outcome);
   }
+  // Every game is a win, a draw or a loss worth 1, 1/2 or 0; a pair holds two.
+  assert(s.wins + s.draws + s.losses == s.games);
+  assert(s.points == static_cast<double>(s.wins) + 0.5 * static_cast<double>(s.draws));
+  assert(2 * s.pairs.Pairs() <= s.games);
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "server/tournament/tournament_books.h"
 
+#include <algorithm>
+#include <cassert>
 #include <fstream>
 
 #include <fmt/format.h>
@@ -17,6 +19,13 @@ TournamentBooks::TournamentBooks(const TournamentPlan& plan, std::ostream& out)
 }
 
 void TournamentBooks::BookResumed(const std::vector<FinishedGame>& finished) {
+  // The games read back come first, before any game is played, each once and
+  // in order (as ReadFinishedGames gives them).
+  assert(ledger_.games_counted() == 0);
+  assert(std::adjacent_find(finished.begin(), finished.end(),
+                            [](const FinishedGame& a, const FinishedGame& b) {
+                              return a.index >= b.index;
+                            }) == finished.end());
   for (const FinishedGame& game : finished) {
     const ScheduledGame g = ledger_.schedule().Game(game.index);
     List(g, game.result, ledger_.Record(game) == TournamentLedger::Counted::kYes);
@@ -37,6 +46,8 @@ void TournamentBooks::Book(const FinishedGame& game) {
   const ScheduledGame g = ledger_.schedule().Game(game.index);
   const bool was_over = ledger_.over();
   const bool counted = ledger_.Record(game) == TournamentLedger::Counted::kYes;
+  // A game that ends once the tournament is over is never counted.
+  assert(!(was_over && counted));
   List(g, game.result, counted);
   // Games cut short because the tournament ended are not news.
   if (!was_over && game.result.outcome != GameOutcome::kInterrupted) {

@@ -82,9 +82,27 @@ TournamentLedger::TournamentLedger(TournamentPlan plan)
       tallies_(schedule_.pairings().size()),
       given_(static_cast<size_t>(schedule_.total_games()), 0) {
   if (schedule_.total_games() == 0) status_ = TournamentStatus::kCompleted;
+  assert(BooksAddUp());
+}
+
+bool TournamentLedger::BooksAddUp() const {
+  const int total = schedule_.total_games();
+  int64_t tallied = 0;
+  for (const stats::TournamentTally& tally : tallies_)
+    tallied += tally.Snapshot().games;
+  const bool counts = games_counted_ >= 0 && games_counted_ <= total && tallied == games_counted_ &&
+                      next_ >= 0 && next_ <= total;
+  // Running means games are left to count; completed means none is.
+  const bool running = status_ != TournamentStatus::kRunning || games_counted_ < total;
+  const bool completed = status_ != TournamentStatus::kCompleted || games_counted_ == total;
+  const bool fault = (status_ == TournamentStatus::kFault) == !fault_.empty();
+  const bool sprt =
+      status_ != TournamentStatus::kSprtDecided || (plan_.sprt && tallies_.size() == 1);
+  return counts && running && completed && fault && sprt;
 }
 
 std::optional<ScheduledGame> TournamentLedger::NextGame() {
+  assert(BooksAddUp());
   if (over()) return std::nullopt;
   while (next_ < schedule_.total_games() && given_[static_cast<size_t>(next_)])
     ++next_;
@@ -95,6 +113,7 @@ std::optional<ScheduledGame> TournamentLedger::NextGame() {
 
 TournamentLedger::Counted TournamentLedger::Record(const FinishedGame& game) {
   assert(game.index >= 0 && game.index < schedule_.total_games());
+  assert(BooksAddUp());
   given_[static_cast<size_t>(game.index)] = 1;
   if (over()) return Counted::kNo;
   const GameResult& result = game.result;
@@ -127,10 +146,12 @@ void TournamentLedger::CheckSprt() {
 }
 
 void TournamentLedger::Interrupt() {
+  assert(BooksAddUp());
   if (!over()) status_ = TournamentStatus::kInterrupted;
 }
 
 stats::Standings TournamentLedger::Standings() const {
+  assert(BooksAddUp());
   stats::Standings s;
   s.format = TournamentFormatName(plan_.format);
   s.status = TournamentStatusName(status_);

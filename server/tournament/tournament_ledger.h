@@ -55,8 +55,9 @@ class TournamentLedger {
 
   enum class Counted { kYes, kNo };
   // Books a finished game. A game that ends after the tournament is over (the
-  // test decided while it ran), an interrupted game and a game lost by a
-  // fault that stops the tournament are not counted; the last two end it.
+  // test decided while it ran), a game booked before, an interrupted game and
+  // a game lost by a fault that stops the tournament are not counted; the
+  // last two end it.
   Counted Record(const FinishedGame& game);
 
   // Asks the tournament to end (Ctrl-C): no more games are handed out.
@@ -71,6 +72,9 @@ class TournamentLedger {
 
  private:
   void CheckSprt();
+  // The books agree with themselves: the games counted are those the tallies
+  // hold, and the status says what the counts and the fault say.
+  bool BooksAddUp() const;
 
   const TournamentPlan plan_;
   TournamentSchedule schedule_;

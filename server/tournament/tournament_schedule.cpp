@@ -42,6 +42,8 @@ TournamentSchedule::TournamentSchedule(const TournamentPlan& plan)
   total_games_ = games_per_pairing_ * static_cast<int>(pairings_.size());
   const int positions = static_cast<int>(plan.scenarios.list.size());
   if (positions > 0) {
+    // Game() steps through the positions from `start`, `repeats` rounds each.
+    assert(scenario_start_ >= 0 && scenario_repeats_ >= 1);
     if (plan.scenarios.order == ScenarioOrder::kRandom) {
       scenario_order_ = ShuffledOrder(positions, plan.scenarios.seed);
     } else {
@@ -67,10 +69,16 @@ ScheduledGame TournamentSchedule::Game(int index) const {
     g.pairing = index - 2 * pairings * full_rounds;
     g.game_in_pairing = 2 * g.round;
   }
+  assert(g.pairing >= 0 && g.pairing < pairings);
+  assert(g.game_in_pairing >= 0 && g.game_in_pairing < games_per_pairing_);
+  // The two games of a pair are one round: one seed and one start position,
+  // the seats swapped. The tally pairs games 2k and 2k + 1 on that promise.
+  assert(g.game_in_pairing / 2 == g.round);
   g.a_seat = g.game_in_pairing % 2;
   const Pairing& p = pairings_[static_cast<size_t>(g.pairing)];
   g.seats[static_cast<size_t>(g.a_seat)] = p.a;
   g.seats[static_cast<size_t>(1 - g.a_seat)] = p.b;
+  assert(g.seats[0] != g.seats[1]);
   g.seed = seed_ + static_cast<uint64_t>(g.round);
   if (!scenario_order_.empty()) {
     const size_t count = scenario_order_.size();
@@ -86,6 +94,10 @@ fs::path GameFolder(const fs::path& folder, int index) {
 }
 
 GameConfig ScheduledGameConfig(const TournamentPlan& plan, const ScheduledGame& game) {
+  // The game is one of this plan's schedule.
+  assert(game.seats[0] >= 0 && static_cast<size_t>(game.seats[0]) < plan.engines.size());
+  assert(game.seats[1] >= 0 && static_cast<size_t>(game.seats[1]) < plan.engines.size());
+  assert(game.scenario < static_cast<int>(plan.scenarios.list.size()));
   GameConfig config;
   config.rules = plan.rules;
   config.seed = game.seed;
