@@ -1,7 +1,8 @@
 // baseline-draw: always draws to the tee, with a random curl.
 #include <random>
 
-#include "baselines/protocol_session.h"
+#include "baselines/baseline_options.h"
+#include "baselines/baseline_session.h"
 #include "baselines/shot_choices.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,5 @@ int main(int argc, char** argv) {
   if (!ParseBaselineOptions(argc, argv, 0, options)) return 2;
   std::mt19937_64 random(options.seed);
   const Physics physics{&Simulation, &CreateShot, &CreateHitShot};
-  ProtocolSession session([&](const GameState&) { return ChooseDrawToTee(physics, random); });
-  return RunProtocolLoop(session);
+  return RunBaseline([&](const GameState&) { return ChooseDrawToTee(physics, random); });
 }

@@ -1,5 +1,6 @@
 // baseline-greedy: one ply of Monte Carlo over a small fixed candidate set.
-#include "baselines/protocol_session.h"
+#include "baselines/baseline_options.h"
+#include "baselines/baseline_session.h"
 #include "baselines/shot_choices.h"
 
 namespace {
@@ -12,7 +13,6 @@ int main(int argc, char** argv) {
   if (!ParseBaselineOptions(argc, argv, kDefaultSamples, options)) return 2;
   SetRandomSeed(options.seed);
   const Physics physics{&Simulation, &CreateShot, &CreateHitShot};
-  ProtocolSession session(
+  return RunBaseline(
       [&](const GameState& state) { return ChooseGreedy(state, physics, options.samples); });
-  return RunProtocolLoop(session);
 }

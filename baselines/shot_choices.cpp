@@ -1,6 +1,7 @@
 #include "baselines/shot_choices.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -54,6 +55,7 @@ ShotVector ChooseRandomHouseDraw(const Physics& physics, std::mt19937_64& random
 }
 
 ShotVector ChooseGreedy(const GameState& state, const Physics& physics, int samples) {
+  assert(samples > 0 && "ParseBaselineOptions takes only samples above 0");
   const int shot_num = std::clamp(state.ShotNum, 0, 15);
   const int side = shot_num % 2;
 
@@ -88,7 +90,7 @@ ShotVector ChooseGreedy(const GameState& state, const Physics& physics, int samp
       physics.simulation(&copy, candidate, sim::kMatchRandomError, nullptr, -1);
       total += ScorePosition(copy, side);
     }
-    const double mean = static_cast<double>(total) / std::max(samples, 1);
+    const double mean = static_cast<double>(total) / samples;
     if (mean > best_mean) {
       best_mean = mean;
       best = candidate;

@@ -1,36 +1,31 @@
-// The command handler: one protocol line in, its effect on the game state and
-// its reply out. It owns the one game state of the conversation, which only
-// NEWGAME, POSITION and SETSTATE change.
+// The default engine's side of the protocol: the commands every engine of
+// ours reads (protocol::Session), GO answered by the move decision
+// (AnswerGo). It owns the one game state of the conversation.
 #pragma once
 
 #include <utility>
 
 #include "curling_simulator/records.h"
-#include "engine/reply.h"
+#include "engine/go_reply.h"
+#include "protocol/reply.h"
+#include "protocol/session.h"
 
 namespace curling {
 
 class CommandHandler {
  public:
-  explicit CommandHandler(ReplyWriter write) : write_(std::move(write)) {}
+  explicit CommandHandler(protocol::ReplyWriter write)
+      : session_(std::move(write), [](const GameState& state, const protocol::ReplyWriter& reply) {
+          AnswerGo(state, reply);
+        }) {}
 
-  // Handles one zero-terminated command line; the line is cut at its first
-  // line feed or carriage return (in place). Commands, tried in this order
-  // and matched case-insensitively (ASCII) against the whole first word:
-  //   NEWGAME                      zero the whole game state
-  //   ISREADY                      reply "READYOK"
-  //   POSITION x0 y0 ... x15 y15   store the sixteen stone coordinates
-  //   SETSTATE shot end last side  store ShotNum, CurEnd, LastEnd, NextSide
-  //   GO                           reply with the move decision's texts
-  // Anything else is ignored. Returns false when a POSITION or SETSTATE
-  // argument is missing (the values stored before it are kept).
-  bool Handle(char* line);
+  // One command line, as protocol::Session::Handle reads it.
+  bool Handle(char* line) { return session_.Handle(line); }
 
-  const GameState& state() const { return state_; }
+  const GameState& state() const { return session_.state(); }
 
  private:
-  ReplyWriter write_;
-  GameState state_{};
+  protocol::Session session_;
 };
 
 }  // namespace curling

@@ -9,10 +9,11 @@
 #include "engine/command_handler.h"
 #include "engine/engine_options.h"
 #include "engine/platform.h"
-#include "engine/read_loop.h"
-#include "engine/reply.h"
 #include "engine/strong_session.h"
 #include "game/simulator_binding.h"
+#include "protocol/descriptor_io.h"
+#include "protocol/read_loop.h"
+#include "protocol/reply.h"
 
 namespace curling {
 
@@ -30,12 +31,12 @@ bool LoadSimulatorLibrary(std::string& reason) {
 }
 
 int RunEngine() {
-  CommandHandler commands(WriteReply);
+  CommandHandler commands(protocol::WriteReply);
   return RunEngine([&commands](char* line) { commands.Handle(line); });
 }
 
-int RunEngine(const LineReader::LineHandler& handle) {
-  IgnoreBrokenPipe();
+int RunEngine(const protocol::LineReader::LineHandler& handle) {
+  protocol::IgnoreBrokenPipe();
   std::string reason;
   if (!LoadSimulatorLibrary(reason)) {
     for (char& c : reason) {
@@ -43,10 +44,10 @@ int RunEngine(const LineReader::LineHandler& handle) {
     }
     const std::string message = std::string("エラー: ") + kSimulatorLibraryName +
                                 " の読み込みに失敗しました\n" + reason + "\n";
-    WriteAll(STDERR_FILENO, message.data(), message.size());
+    protocol::WriteAll(STDERR_FILENO, message.data(), message.size());
     return 1;
   }
-  return RunReadLoop(handle);
+  return protocol::RunReadLoop(handle);
 }
 
 int RunEngineCommandLine(int argc, const char* const* argv) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/line_reader.h"
+#include "protocol/line_reader.h"
 
 namespace curling {
 
@@ -20,7 +20,7 @@ bool LoadSimulatorLibrary(std::string& reason);
 // standard output, unless given). Returns 0 at the end of input, or 1 after
 // writing the load-error message to standard error when the library cannot
 // be loaded (nothing is read then).
-int RunEngine(const LineReader::LineHandler& handle);
+int RunEngine(const protocol::LineReader::LineHandler& handle);
 int RunEngine();
 
 // The whole program: dispatches on the command line (engine/engine_options.h).

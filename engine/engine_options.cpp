@@ -1,5 +1,6 @@
 #include "engine/engine_options.h"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -76,7 +77,10 @@ bool TakesValue(std::string_view name) {
 // argument (then `i` moves on to it); nothing when there is none.
 std::optional<std::string_view> TakeValue(std::string_view arg, std::string_view name, int argc,
                                           const char* const* argv, int& i) {
-  if (name.size() < arg.size()) return arg.substr(name.size() + 1);
+  if (name.size() < arg.size()) {
+    assert(arg[name.size()] == '=');
+    return arg.substr(name.size() + 1);
+  }
   if (i + 1 < argc) return std::string_view(argv[++i]);
   return std::nullopt;
 }
@@ -135,6 +139,8 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
   if (std::string error = CombinationError(options.strong, strong, needs_strong); !error.empty()) {
     return fail(error);
   }
+  assert(options.strong.threads >= 1 && options.strong.threads <= kMostThreads);
+  assert(!(options.strong.shot_seconds && options.strong.samples));
   if (strong) options.mode = EngineMode::kStrong;
   return options;
 }

@@ -1,41 +1,42 @@
 #include "engine/go_reply.h"
 
+#include <cassert>
 #include <cstdio>
+
+#include "protocol/best_shot_reply.h"
 
 namespace curling {
 namespace {
 
 // The texts are formatted into a buffer of their own, without allocating, so
 // that the candidate count is written even while memory is short.
-void WriteCandidateCount(const ReplyWriter& write, int candidates) {
+void WriteCandidateCount(const protocol::ReplyWriter& write, int candidates) {
   char text[64];
-  std::snprintf(text, sizeof text, "ShotNum:%d", candidates);
+  const int length = std::snprintf(text, sizeof text, "ShotNum:%d", candidates);
+  assert(length > 0 && static_cast<size_t>(length) < sizeof text);
+  (void)length;
   write(text);
 }
 
-void WriteMeanScore(const ReplyWriter& write, float mean) {
+void WriteMeanScore(const protocol::ReplyWriter& write, float mean) {
+  // The largest float has 39 digits before the point: the text fits.
   char text[1024];
-  std::snprintf(text, sizeof text, "MeanScore:%f", static_cast<double>(mean));
+  const int length = std::snprintf(text, sizeof text, "MeanScore:%f", static_cast<double>(mean));
+  assert(length > 0 && static_cast<size_t>(length) < sizeof text);
+  (void)length;
   write(text);
 }
 
 }  // namespace
 
-void WriteBestShot(const ReplyWriter& write, const ShotVector& shot) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "BESTSHOT %f %f %d", static_cast<double>(shot.vx),
-                static_cast<double>(shot.vy), shot.curl != 0 ? 1 : 0);
-  write(text);
-}
-
-Decision AnswerGo(const GameState& state, const ReplyWriter& write) {
+Decision AnswerGo(const GameState& state, const protocol::ReplyWriter& write) {
   SearchCallbacks callbacks;
   callbacks.on_candidate_count = [&write](int candidates) {
     WriteCandidateCount(write, candidates);
   };
   const Decision decision = DecideShot(state, callbacks);
   if (decision.mean_score) WriteMeanScore(write, *decision.mean_score);
-  WriteBestShot(write, decision.shot);
+  protocol::WriteBestShot(write, decision.shot);
   return decision;
 }
 

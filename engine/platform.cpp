@@ -1,6 +1,5 @@
 #include "engine/platform.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,26 +7,6 @@
 #include <vector>
 
 namespace curling {
-
-ssize_t ReadStandardInput(char* buffer, size_t size) {
-  for (;;) {
-    const ssize_t n = ::read(STDIN_FILENO, buffer, size);
-    if (n >= 0) return n;
-    if (errno != EINTR) return -1;
-  }
-}
-
-void WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-}
 
 std::string ExecutableDirectory(std::string& reason) {
   // readlink does not say how long the target is: grow until it fits.
@@ -49,13 +28,6 @@ std::string ExecutableDirectory(std::string& reason) {
     }
     path.resize(path.size() * 2);
   }
-}
-
-void IgnoreBrokenPipe() {
-  struct sigaction action {};
-  action.sa_handler = SIG_IGN;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGPIPE, &action, nullptr);
 }
 
 }  // namespace curling

@@ -1,14 +1,15 @@
 #include "engine/strong_session.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
-#include "engine/command_words.h"
 #include "engine/engine_main.h"
-#include "engine/go_reply.h"
-#include "engine/number_conversion.h"
+#include "protocol/best_shot_reply.h"
+#include "protocol/command_words.h"
 #include "search/strong/strong_search.h"
 #include "search/strong/time_plan.h"
 
@@ -34,51 +35,36 @@ void LogSearch(const GameState& state, const strong::GameSituation& situation, d
 
 }  // namespace
 
-void StrongSession::HandleLine(char* line) {
-  for (char* p = line; *p != '\0'; ++p) {
-    if (*p == '\n' || *p == '\r') {
-      *p = '\0';
-      break;
-    }
-  }
-  std::string word;
-  GetWord(word, line, 0);
-  if (EqualsIgnoringAsciiCase(word, "GO")) {
-    Go();
-    return;
-  }
-  if (EqualsIgnoringAsciiCase(word, "SCORE")) {
-    std::string own;
-    std::string opponent;
-    if (GetWord(own, line, 1) && GetWord(opponent, line, 2)) {
-      own_points_ = ParseInteger(own);
-      opponent_points_ = ParseInteger(opponent);
-    }
-    return;
-  }
-  if (EqualsIgnoringAsciiCase(word, "TIME")) {
-    std::string own;
-    if (GetWord(own, line, 1)) {
-      const double seconds = ParseCoordinate(own);
-      // An infinite budget is no budget to plan from.
-      own_time_left_ = std::isfinite(seconds) ? std::optional<double>(seconds) : std::nullopt;
-    }
-    return;
-  }
-  if (EqualsIgnoringAsciiCase(word, "NEWGAME")) {
-    own_points_ = 0;
-    opponent_points_ = 0;
-    own_time_left_.reset();
-  }
-  commands_.Handle(line);
+StrongSession::StrongSession(const StrongOptions& options, protocol::ReplyWriter write)
+    : options_(options),
+      session_(std::move(write), [this](const GameState& state,
+                                        const protocol::ReplyWriter& reply) { Go(state, reply); }) {
 }
 
-void StrongSession::Go() {
+void StrongSession::HandleLine(char* line) {
+  protocol::CutAtLineEnd(line);
+  std::string word;
+  protocol::GetWord(word, line, 0);
+  if (protocol::EqualsIgnoringAsciiCase(word, "SCORE")) {
+    protocol::ApplyScore(context_, line, word);
+    return;
+  }
+  if (protocol::EqualsIgnoringAsciiCase(word, "TIME")) {
+    protocol::ApplyTime(context_, line, word);
+    return;
+  }
+  if (protocol::EqualsIgnoringAsciiCase(word, "NEWGAME")) context_ = protocol::GameContext{};
+  session_.Handle(line);
+}
+
+void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& write) {
+  // TIME keeps only finite budgets, and every GO leaves one at 0 or above.
+  assert(!context_.own_time_left || std::isfinite(*context_.own_time_left));
   const strong::Clock::time_point start = strong::Clock::now();
-  const GameState& state = commands_.state();
-  const strong::GameSituation situation = strong::SituationOf(state, own_points_, opponent_points_);
+  const strong::GameSituation situation =
+      strong::SituationOf(state, context_.own_points, context_.opponent_points);
   const double planned = strong::PlanShotSeconds(
-      strong::TimeControl{options_.shot_seconds, own_time_left_}, state, situation);
+      strong::TimeControl{options_.shot_seconds, context_.own_time_left}, state, situation);
   strong::SearchLimits limits;
   limits.threads = options_.threads;
   limits.rollouts = options_.samples.value_or(0);
@@ -86,17 +72,17 @@ void StrongSession::Go() {
   limits.deadline = start + std::chrono::duration_cast<strong::Clock::duration>(
                                 std::chrono::duration<double>(planned * kSearchShare));
   const strong::SearchReport report = strong::SearchStrongShot(state, situation, limits);
-  WriteBestShot(write_, report.chosen.shot);
-  if (own_time_left_) {
+  protocol::WriteBestShot(write, report.chosen.shot);
+  if (context_.own_time_left) {
     // Until a TIME says otherwise, the budget is what it was less this shot.
     const double spent = std::chrono::duration<double>(strong::Clock::now() - start).count();
-    own_time_left_ = std::max(0.0, *own_time_left_ - spent);
+    context_.own_time_left = std::max(0.0, *context_.own_time_left - spent);
   }
   LogSearch(state, situation, options_.samples ? 0.0 : planned, report);
 }
 
 int RunStrongEngine(const StrongOptions& options) {
-  StrongSession session(options, WriteReply);
+  StrongSession session(options, protocol::WriteReply);
   return RunEngine([&session](char* line) { session.HandleLine(line); });
 }
 

@@ -1,40 +1,38 @@
-// The strong engine's side of the protocol: the commands of the default
-// engine, plus SCORE and TIME, and a GO answered by the strong search with
-// one "BESTSHOT %f %f %d" text. Search details go to standard error, one line
-// per shot.
+// The strong engine's side of the protocol: the commands every engine of
+// ours reads, plus SCORE and TIME, and a GO answered by the strong search
+// with one "BESTSHOT %f %f %d" text. Search details go to standard error, one
+// line per shot.
 #pragma once
 
-#include <optional>
-#include <utility>
-
-#include "engine/command_handler.h"
+#include "curling_simulator/records.h"
 #include "engine/engine_options.h"
-#include "engine/reply.h"
+#include "protocol/game_context.h"
+#include "protocol/reply.h"
+#include "protocol/session.h"
 
 namespace curling {
 
 class StrongSession {
  public:
-  StrongSession(const StrongOptions& options, ReplyWriter write)
-      : options_(options), write_(write), commands_(std::move(write)) {}
+  StrongSession(const StrongOptions& options, protocol::ReplyWriter write);
+  // The session's GO answer refers to this object.
+  StrongSession(const StrongSession&) = delete;
+  StrongSession& operator=(const StrongSession&) = delete;
 
   // Handles one zero-terminated command line (cut at its first line end):
   //   SCORE own opponent   the game score so far, seen by this engine
   //   TIME own opponent    seconds of thinking budget left in this game
-  //   GO                   search and reply
-  //   NEWGAME              as the default engine, and forget score and time
-  // and everything else as the default engine's command handler does.
+  //   NEWGAME              as every engine, and forget score and time
+  // and everything else as protocol::Session does, GO answered by the
+  // strong search.
   void HandleLine(char* line);
 
  private:
-  void Go();
+  void Go(const GameState& state, const protocol::ReplyWriter& write);
 
   StrongOptions options_;
-  ReplyWriter write_;
-  CommandHandler commands_;  // the default engine's commands, and the game state
-  int own_points_ = 0;
-  int opponent_points_ = 0;
-  std::optional<double> own_time_left_;
+  protocol::GameContext context_;
+  protocol::Session session_;
 };
 
 // Loads the library as the default engine does, then serves commands with a

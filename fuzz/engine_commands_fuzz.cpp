@@ -1,4 +1,4 @@
-// The engine's line reader and command handler over arbitrary input, cut into
+// The protocol's line reader and the engine's command handler over arbitrary input, cut into
 // reads the way a pipe may deliver it. The first byte picks the read size
 // (short reads, full 1024-byte reads); the rest is the input. Every reply must
 // be one of the protocol's texts: "READYOK", "ShotNum:%d", "MeanScore:%f" or
@@ -16,10 +16,10 @@
 #include <string_view>
 
 #include "engine/command_handler.h"
-#include "engine/command_words.h"
-#include "engine/line_reader.h"
-#include "engine/read_loop.h"
 #include "game/simulator_binding.h"
+#include "protocol/command_words.h"
+#include "protocol/line_reader.h"
+#include "protocol/read_loop.h"
 
 namespace {
 
@@ -63,8 +63,8 @@ void CheckReply(const char* text) {
 
 bool IsGo(const char* line) {
   std::string word;
-  curling::GetWord(word, line, 0);
-  return curling::EqualsIgnoringAsciiCase(word, "GO");
+  curling::protocol::GetWord(word, line, 0);
+  return curling::protocol::EqualsIgnoringAsciiCase(word, "GO");
 }
 
 }  // namespace
@@ -80,20 +80,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const size_t read_size = data[0] == 0xff ? curling::kReadBufferSize : 1 + data[0] * 4u;
+  const size_t read_size = data[0] == 0xff ? curling::protocol::kReadBufferSize : 1 + data[0] * 4u;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
 
   curling::CommandHandler commands(CheckReply);
-  curling::LineReader reader(curling::kReadBufferSize);
+  curling::protocol::LineReader reader(curling::protocol::kReadBufferSize);
   int go_count = 0;
-  const curling::LineReader::LineHandler handle = [&](char* line) {
-    if (std::strlen(line) > curling::LineReader::kMaxLineLength) Fail("line too long", "");
+  const curling::protocol::LineReader::LineHandler handle = [&](char* line) {
+    if (std::strlen(line) > curling::protocol::LineReader::kMaxLineLength)
+      Fail("line too long", "");
     if (IsGo(line) && ++go_count > kMaxGo) return;
     commands.Handle(line);
   };
   for (size_t at = 0; at < input.size(); at += read_size) {
     reader.Feed(input.substr(at, read_size), handle);
-    if (reader.PendingSize() > curling::LineReader::kMaxLineLength) Fail("pending line", "");
+    if (reader.PendingSize() > curling::protocol::LineReader::kMaxLineLength)
+      Fail("pending line", "");
   }
   reader.Finish(handle);
   return 0;

@@ -1,4 +1,5 @@
-// The engine's number conversion against the C library's. For words made
+// The protocol's number conversion (every engine of ours reads numbers with
+// it) against the C library's. For words made
 // only of digits, signs, points and exponent letters (where strtod and
 // strtoll read exactly the leading part the engine reads), ParseCoordinate
 // must equal strtod's double narrowed to float with round-to-nearest
@@ -14,7 +15,7 @@
 #include <limits>
 #include <string>
 
-#include "engine/number_conversion.h"
+#include "protocol/number_conversion.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ float Narrowed(double value) {
 }
 
 void CheckCoordinate(const std::string& word) {
-  const float got = curling::ParseCoordinate(word);
+  const float got = curling::protocol::ParseCoordinate(word);
   if (!Only(word, "0123456789+-.eE") || word.empty()) {
     if (std::isnan(got)) Fail("NaN coordinate", word, 0, got);
     return;
@@ -52,7 +53,7 @@ void CheckCoordinate(const std::string& word) {
 }
 
 void CheckInteger(const std::string& word) {
-  const int32_t got = curling::ParseInteger(word);
+  const int32_t got = curling::protocol::ParseInteger(word);
   if (!Only(word, "0123456789+-") || word.empty()) return;
   errno = 0;
   const long long reference = std::strtoll(word.c_str(), nullptr, 10);

@@ -15,6 +15,8 @@
 #include <initializer_list>
 #include <mutex>
 
+#include "protocol/descriptor_io.h"
+
 extern char** environ;
 
 namespace curling::server {
@@ -85,16 +87,6 @@ std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
   _exit(127);
 }
 
-void WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a full disk: the log is cut short, the child goes on
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-}
-
 // The copier's loop: the first kMaxLogBytes of `from` into `log`, then one
 // note; the rest is read and dropped so the child never blocks on it. Once
 // `stop` is readable it takes at most one more pipe's worth and ends (a
@@ -126,10 +118,11 @@ void CopyCapped(int from, int log, int stop) {
     const size_t size = static_cast<size_t>(n);
     if (stopping) drained += size;
     const size_t keep = std::min(size, ChildProcess::kMaxLogBytes - logged);
-    WriteAll(log, buffer, keep);
+    // A failed write (a full disk) cuts the log short; the child goes on.
+    protocol::WriteAll(log, buffer, keep);
     logged += keep;
     if (keep < size && !noted) {
-      WriteAll(log, kNote, sizeof kNote - 1);
+      protocol::WriteAll(log, kNote, sizeof kNote - 1);
       noted = true;
     }
   }

@@ -28,4 +28,21 @@ TEST(BaselineProcess, EachProgramAnswersReadinessAndGoWithoutLineEnds) {
   }
 }
 
+// The baselines read their input as curling-engine does (1024-byte reads, a
+// line cut by a full read completed by the next) and, like it, go on to the
+// end of their input when nobody reads their replies.
+TEST(BaselineProcess, EachProgramCompletesALineCutByAFullReadAndOutlivesItsOutput) {
+  for (const char* path : {BASELINE_DRAW_PATH, BASELINE_RANDOM_PATH, BASELINE_GREEDY_PATH}) {
+    SCOPED_TRACE(path);
+    curling::testing::ChildProgram child(path);
+    // Every read but the last is full; the fourth ends inside "ISREADY".
+    child.Send(std::string(4090, ' ') + "ISREADY\n");
+    EXPECT_EQ(child.ReadUntil("READYOK"), "READYOK");
+    child.CloseOutput();
+    child.Send("ISREADY\nGO\nISREADY\n");
+    child.CloseInput();
+    EXPECT_EQ(child.Wait(), 0);
+  }
+}
+
 }  // namespace

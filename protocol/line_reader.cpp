@@ -1,8 +1,8 @@
-#include "engine/line_reader.h"
+#include "protocol/line_reader.h"
 
 #include <cassert>
 
-namespace curling {
+namespace curling::protocol {
 namespace {
 
 bool IsLineEnd(char c) {
@@ -10,6 +10,10 @@ bool IsLineEnd(char c) {
 }
 
 }  // namespace
+
+LineReader::LineReader(size_t read_size) : read_size_(read_size) {
+  assert(read_size > 0);
+}
 
 void LineReader::Append(std::string_view part) {
   if (dropping_) return;
@@ -24,12 +28,15 @@ void LineReader::Append(std::string_view part) {
 }
 
 void LineReader::Emit(const LineHandler& handle) {
+  assert(!dropping_ || pending_.empty());
+  assert(pending_.find_first_of("\r\n") == std::string::npos);
   if (!dropping_) handle(pending_.data());
   pending_.clear();
   dropping_ = false;
 }
 
 void LineReader::Feed(std::string_view bytes, const LineHandler& handle) {
+  assert(bytes.size() <= read_size_ && "more bytes than one read can bring");
   size_t start = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (!IsLineEnd(bytes[i])) continue;
@@ -46,4 +53,4 @@ void LineReader::Finish(const LineHandler& handle) {
   if (!pending_.empty() || dropping_) Emit(handle);
 }
 
-}  // namespace curling
+}  // namespace curling::protocol

@@ -1,10 +1,15 @@
-// Splitting a command line into words. The only separator is the space
-// (0x20); tabs and other bytes belong to the words.
+// Splitting a command line into words. A line ends at its first line feed or
+// carriage return; the only separator is the space (0x20): tabs and other
+// bytes belong to the words.
 #pragma once
 
 #include <string>
 
-namespace curling {
+namespace curling::protocol {
+
+// Ends the zero-terminated `line` at its first line feed or carriage return,
+// in place (a line from LineReader has none; a caller's own may).
+void CutAtLineEnd(char* line);
 
 // Copies word `n` (0 is the first) of the zero-terminated `line` into `word`
 // and returns true, or returns false when the line has no word `n` (`word` is
@@ -17,4 +22,4 @@ bool GetWord(std::string& word, const char* line, int n);
 // must be equal.
 bool EqualsIgnoringAsciiCase(const std::string& word, const char* name);
 
-}  // namespace curling
+}  // namespace curling::protocol

@@ -1,6 +1,8 @@
-#include "engine/command_words.h"
+#include "protocol/command_words.h"
 
-namespace curling {
+#include <cassert>
+
+namespace curling::protocol {
 namespace {
 
 char AsciiLower(char c) {
@@ -9,7 +11,18 @@ char AsciiLower(char c) {
 
 }  // namespace
 
+void CutAtLineEnd(char* line) {
+  assert(line != nullptr);
+  for (char* p = line; *p != '\0'; ++p) {
+    if (*p == '\n' || *p == '\r') {
+      *p = '\0';
+      return;
+    }
+  }
+}
+
 bool GetWord(std::string& word, const char* line, int n) {
+  assert(line != nullptr);
   if (n < 0) return false;
   const char* p = line;
   while (*p == ' ')
@@ -30,6 +43,7 @@ bool GetWord(std::string& word, const char* line, int n) {
 }
 
 bool EqualsIgnoringAsciiCase(const std::string& word, const char* name) {
+  assert(name != nullptr);
   size_t i = 0;
   for (; i < word.size() && name[i] != '\0'; ++i) {
     if (AsciiLower(word[i]) != AsciiLower(name[i])) return false;
@@ -37,4 +51,4 @@ bool EqualsIgnoringAsciiCase(const std::string& word, const char* name) {
   return i == word.size() && name[i] == '\0';
 }
 
-}  // namespace curling
+}  // namespace curling::protocol

@@ -1,11 +1,11 @@
-#include "engine/line_reader.h"
+#include "protocol/line_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace curling {
+namespace curling::protocol {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -78,4 +78,4 @@ TEST(LineReaderTest, OverlongLineIsDroppedWholeAndMemoryStaysBounded) {
 }
 
 }  // namespace
-}  // namespace curling
+}  // namespace curling::protocol

@@ -1,4 +1,4 @@
-// Splits the bytes of successive reads of standard input into command lines.
+// Splits the bytes of successive reads of an engine's input into command lines.
 //
 // Every line feed or carriage return ends a line, so one read may hold several
 // lines; each is handed over in order. The part after the last line end:
@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace curling {
+namespace curling::protocol {
 
 class LineReader {
  public:
@@ -26,10 +26,11 @@ class LineReader {
 
   static constexpr size_t kMaxLineLength = 64 * 1024;
 
-  // `read_size` is the size of the buffer each read fills at most.
-  explicit LineReader(size_t read_size) : read_size_(read_size) {}
+  // `read_size` (> 0) is the size of the buffer each read fills at most.
+  explicit LineReader(size_t read_size);
 
-  // Hands over the lines that the bytes of one read complete.
+  // Hands over the lines that the bytes of one read (at most `read_size`)
+  // complete.
   void Feed(std::string_view bytes, const LineHandler& handle);
 
   // End of input: a line still waiting for its end is handed over.
@@ -47,4 +48,4 @@ class LineReader {
   bool dropping_ = false;  // the current line grew too long and is discarded
 };
 
-}  // namespace curling
+}  // namespace curling::protocol

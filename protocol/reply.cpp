@@ -1,15 +1,15 @@
-#include "engine/reply.h"
+#include "protocol/reply.h"
 
 #include <unistd.h>
 
 #include <cstring>
 
-#include "engine/platform.h"
+#include "protocol/descriptor_io.h"
 
-namespace curling {
+namespace curling::protocol {
 
 void WriteReply(const char* text) {
   WriteAll(STDOUT_FILENO, text, std::strlen(text));
 }
 
-}  // namespace curling
+}  // namespace curling::protocol

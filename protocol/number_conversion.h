@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace curling {
+namespace curling::protocol {
 
 // The longest leading part of `word` that forms a decimal number: optional
 // sign, digits with an optional '.' and fraction (".5" and "5." count), and an
@@ -18,4 +18,4 @@ float ParseCoordinate(std::string_view word);
 // digits, clamped to the int32 range. No digits in front gives 0.
 int32_t ParseInteger(std::string_view word);
 
-}  // namespace curling
+}  // namespace curling::protocol

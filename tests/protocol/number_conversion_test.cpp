@@ -1,4 +1,4 @@
-#include "engine/number_conversion.h"
+#include "protocol/number_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-namespace curling {
+namespace curling::protocol {
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -79,4 +79,4 @@ TEST(ParseIntegerTest, ClampsToInt32Range) {
 }
 
 }  // namespace
-}  // namespace curling
+}  // namespace curling::protocol
