@@ -1,12 +1,16 @@
-// The C exports of libCurlingSimulator.so and the function-pointer types the
-// engine binds them through.
+// The C exports of libCurlingSimulator.so (CurlingSimulator.dll on Windows)
+// and the function-pointer types the engine binds them through.
 #pragma once
 
 #include <cstdint>
 
 #include "curling_simulator/records.h"
 
-#if defined(CURLING_SIMULATOR_BUILD)
+#if defined(_WIN32) && defined(CURLING_SIMULATOR_BUILD)
+#define CURLING_SIM_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define CURLING_SIM_API __declspec(dllimport)
+#elif defined(CURLING_SIMULATOR_BUILD)
 #define CURLING_SIM_API __attribute__((visibility("default")))
 #else
 #define CURLING_SIM_API

@@ -1,0 +1,50 @@
+// golden-set-dump: plays the pinned set of library results (support/
+// golden_set.h) and prints every position, delivery and result as hex bytes,
+// then the set's hash, so that two builds of the library (Linux and Windows)
+// can be compared shot by shot (tests/windows/compare_golden_sets.py).
+//   golden-set-dump            one line per shot, then "hash 0x..."
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "curling_simulator/simulator_exports.h"
+#include "support/golden_set.h"
+
+namespace {
+
+std::string Hex(const void* data, size_t size) {
+  static const char kDigits[] = "0123456789abcdef";
+  const auto* p = static_cast<const unsigned char*>(data);
+  std::string text;
+  for (size_t i = 0; i < size; ++i) {
+    text += kDigits[p[i] >> 4];
+    text += kDigits[p[i] & 15];
+  }
+  return text;
+}
+
+void PrintResult(const std::vector<curling::golden::GoldenShot>& shots,
+                 const curling::golden::GoldenResult& result) {
+  const curling::golden::GoldenShot& shot = shots[result.index];
+  std::printf("%s %zu input %s delivery %s result %s\n",
+              result.through_play_shot ? "play" : "export", result.index,
+              Hex(&shot.state, sizeof shot.state).c_str(), Hex(&shot.shot, 9).c_str(),
+              Hex(&result.final_state, sizeof result.final_state).c_str());
+}
+
+}  // namespace
+
+int main() {
+  SetRandomSeed(curling::golden::kLibrarySeed);
+  SetFreeGuardZoneRule(1);
+  uint64_t hash = 0;
+  // A thread of its own: its call counter starts at 0, as the pinned hash's.
+  std::thread([&hash] {
+    const std::vector<curling::golden::GoldenShot> shots = curling::golden::GoldenShots();
+    hash = curling::golden::PlayGoldenSet(
+        shots, [&shots](const curling::golden::GoldenResult& r) { PrintResult(shots, r); });
+  }).join();
+  std::printf("hash 0x%016" PRIX64 "\n", hash);
+  return 0;
+}
