@@ -9,6 +9,7 @@
 
 #include "engine/engine_main.h"
 #include "engine/go_reply.h"
+#include "engine/platform.h"
 #include "game/simulator_binding.h"
 
 namespace curling {

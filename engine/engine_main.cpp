@@ -1,7 +1,5 @@
 #include "engine/engine_main.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -17,19 +15,6 @@
 
 namespace curling {
 
-bool LoadSimulatorLibrary(std::string& reason) {
-  std::string directory_reason;
-  const std::string directory = ExecutableDirectory(directory_reason);
-  std::string first_reason = directory_reason;
-  if (!directory.empty()) {
-    if (LoadSimulator(directory + kSimulatorLibraryName, first_reason)) return true;
-  }
-  std::string second_reason;
-  if (LoadSimulator(kSimulatorLibraryName, second_reason)) return true;
-  reason = first_reason + "; " + second_reason;
-  return false;
-}
-
 int RunEngine() {
   CommandHandler commands(protocol::WriteReply);
   return RunEngine([&commands](char* line) { commands.Handle(line); });
@@ -38,15 +23,7 @@ int RunEngine() {
 int RunEngine(const protocol::LineReader::LineHandler& handle) {
   protocol::IgnoreBrokenPipe();
   std::string reason;
-  if (!LoadSimulatorLibrary(reason)) {
-    for (char& c : reason) {
-      if (c == '\n' || c == '\r') c = ' ';  // the reason stays one line
-    }
-    const std::string message = std::string("エラー: ") + kSimulatorLibraryName +
-                                " の読み込みに失敗しました\n" + reason + "\n";
-    protocol::WriteAll(STDERR_FILENO, message.data(), message.size());
-    return 1;
-  }
+  if (!LoadSimulatorLibrary(reason)) return ReportLibraryLoadFailure(reason);
   return protocol::RunReadLoop(handle);
 }
 

@@ -7,19 +7,11 @@
 
 namespace curling {
 
-// File name of the physics library.
-inline constexpr const char* kSimulatorLibraryName = "libCurlingSimulator.so";
-
-// Loads the physics library at start: first from the executable's own folder
-// by absolute path, then by bare name in the loader's default search order.
-// On failure `reason` holds the reasons of both attempts, separated by "; ".
-bool LoadSimulatorLibrary(std::string& reason);
-
 // Runs the engine: loads the physics library, then hands every command line
 // to `handle` (the default engine's command handler, its replies written to
-// standard output, unless given). Returns 0 at the end of input, or 1 after
-// writing the load-error message to standard error when the library cannot
-// be loaded (nothing is read then).
+// standard output, unless given). Returns 0 at the end of input; when the
+// library cannot be loaded, reads nothing and returns what
+// ReportLibraryLoadFailure (engine/platform.h) does.
 int RunEngine(const protocol::LineReader::LineHandler& handle);
 int RunEngine();
 

@@ -1,13 +1,23 @@
-// The executable's own folder, where the engine looks for the physics
-// library first.
+// What the engine front end does differently per platform, one file each
+// (platform_posix.cpp, platform_windows.cpp): the physics library's file
+// name, how it is loaded at start and how a failed load is reported.
+// Reading and writing the standard streams is protocol/descriptor_io.h's.
 #pragma once
 
 #include <string>
 
 namespace curling {
 
-// The folder that holds the running executable (from /proc/self/exe), with a
-// trailing slash. Empty when it cannot be found out; `reason` then says why.
-std::string ExecutableDirectory(std::string& reason);
+// File name of the physics library: libCurlingSimulator.so, or
+// CurlingSimulator.dll on Windows.
+extern const char* const kSimulatorLibraryName;
+
+// Loads the physics library and binds its exports (game/simulator_binding.h).
+// On failure `reason` says why.
+bool LoadSimulatorLibrary(std::string& reason);
+
+// Tells the user that the library could not be loaded, before anything is
+// read; returns the exit code the engine then ends with.
+int ReportLibraryLoadFailure(const std::string& reason);
 
 }  // namespace curling

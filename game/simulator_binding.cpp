@@ -1,11 +1,10 @@
 #include "game/simulator_binding.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <cassert>
 
 #include "curling_simulator/simulator_exports.h"
+#include "game/dynamic_library.h"
 
 namespace curling {
 namespace {
@@ -30,28 +29,23 @@ CallCounter g_create_hit_shot_calls;
 }  // namespace
 
 bool LoadSimulator(const std::string& path, std::string& reason) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* error = dlerror();
-    reason = error != nullptr ? error : "unknown loader error";
-    return false;
-  }
+  void* library = OpenDynamicLibrary(path, reason);
+  if (library == nullptr) return false;
   void* symbols[3] = {};
   const char* names[3] = {"Simulation", "CreateShot", "CreateHitShot"};
   for (int i = 0; i < 3; ++i) {
-    dlerror();
-    symbols[i] = dlsym(handle, names[i]);
+    symbols[i] = FindDynamicExport(library, names[i]);
     if (symbols[i] == nullptr) {
       reason = std::string(path) + ": missing export " + names[i];
-      dlclose(handle);
+      CloseDynamicLibrary(library);
       return false;
     }
   }
   g_simulation = reinterpret_cast<SimulationFunction>(symbols[0]);
   g_create_shot = reinterpret_cast<CreateShotFunction>(symbols[1]);
   g_create_hit_shot = reinterpret_cast<CreateHitShotFunction>(symbols[2]);
-  dlerror();
-  g_set_random_seed = reinterpret_cast<SetRandomSeedFunction>(dlsym(handle, "SetRandomSeed"));
+  g_set_random_seed =
+      reinterpret_cast<SetRandomSeedFunction>(FindDynamicExport(library, "SetRandomSeed"));
   return true;
 }
 

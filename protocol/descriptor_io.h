@@ -1,6 +1,8 @@
 // Reads and writes on file descriptors as every program of ours does them:
 // retried while a signal interrupts them, and a broken pipe reported as a
-// failed write instead of ending the process.
+// failed write instead of ending the process. On Windows
+// (descriptor_io_windows.cpp) the descriptors are the standard streams only,
+// 0 to 2, read and written through their handles (ReadFile, WriteFile).
 #pragma once
 
 #include <sys/types.h>
