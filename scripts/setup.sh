@@ -2,6 +2,9 @@
 # Installs the Debian packages the build needs (only those missing), then
 # configures and builds the given CMake presets (default: release).
 #   scripts/setup.sh [--with-browser] [preset ...]
+# The windows preset (cross-built with mingw-w64, tested under Wine against
+# the release build, docs/windows.md) brings its compiler and Wine, and the
+# release build when it is not asked for before it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,11 +13,16 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmar
           python3 python3-dev pybind11-dev python3-numpy python3-pytest)
 # The fuzz preset builds with clang 14 and its libFuzzer.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)
+windows_packages=(g++-mingw-w64-x86-64-posix wine64)
 presets=()
 for arg in "$@"; do
   case "$arg" in
     --with-browser) packages+=(chromium) ;;
     fuzz) packages+=("${fuzz_packages[@]}"); presets+=("$arg") ;;
+    windows)
+      packages+=("${windows_packages[@]}")
+      [[ " ${presets[*]-} " == *" release "* ]] || presets+=(release)
+      presets+=("$arg") ;;
     *) presets+=("$arg") ;;
   esac
 done

@@ -3,12 +3,13 @@
 # (unit, whole games, end-to-end); the AddressSanitizer+UBSan and
 # ThreadSanitizer builds run the unit tests; the fuzz build runs every
 # libFuzzer target over its corpus and then fresh for CURLING_FUZZ_SECONDS
-# (default 30) each (scripts/fuzz.sh).
-#   scripts/test.sh [preset ...]     (default: release asan tsan fuzz)
+# (default 30) each (scripts/fuzz.sh); the windows build (mingw-w64) runs its
+# programs under Wine against the release build's (docs/windows.md).
+#   scripts/test.sh [preset ...]     (default: release asan tsan fuzz windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(release asan tsan fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(release asan tsan fuzz windows)
 
 scripts/setup.sh --with-browser "${presets[@]}"
 status=0
