@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "sim/system_math.h"
+
 namespace curling::sim {
 namespace {
 
@@ -19,7 +21,7 @@ Vec2 ChordVector(const CanonicalPath& path, double v0, double v_end, int spin) {
 
 double PathChord(const CanonicalPath& path, double v0, double v_end, int spin) {
   const Vec2 d = ChordVector(path, v0, v_end, spin);
-  return std::hypot(d.x, d.y);
+  return Hypot(d.x, d.y);
 }
 
 double SpeedForRemainingRun(double power) {
@@ -30,7 +32,7 @@ bool SolveDelivery(const CanonicalPath& path, Vec2 offset, double v_end, int spi
   out = {0.0, 0.0};
   if (!std::isfinite(offset.x) || !std::isfinite(offset.y) || !std::isfinite(v_end)) return false;
   if (v_end < 0.0 || v_end > kMaxSpeed) return false;
-  const double target = std::hypot(offset.x, offset.y);
+  const double target = Hypot(offset.x, offset.y);
   if (!std::isfinite(target)) return false;
 
   // The chord grows monotonically with the start speed: safeguarded Newton
@@ -45,7 +47,7 @@ bool SolveDelivery(const CanonicalPath& path, Vec2 offset, double v_end, int spi
     if (guess > lo && guess < hi) v = guess;
     for (int it = 0; it < kMaxIterations; ++it) {
       const Vec2 d = ChordVector(path, v, v_end, spin);
-      const double chord = std::hypot(d.x, d.y);
+      const double chord = Hypot(d.x, d.y);
       const double f = chord - target;
       if (std::fabs(f) <= kDistanceTolerance) break;
       if (f < 0.0) {

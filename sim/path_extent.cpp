@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/min_max.h"
+#include "sim/system_math.h"
 
 namespace curling::sim {
 namespace {
@@ -41,7 +42,7 @@ double SplitSpeed(const CanonicalPath& path, const FreePath& motion, int axis) {
   const Vec2 turn = motion.Turn();
   const double spin = motion.Spin();
   const double tangent = axis == 0 ? turn.x / (spin * turn.y) : -turn.y / (spin * turn.x);
-  const double v = SpeedAtCanonicalHeading(std::atan(tangent));
+  const double v = SpeedAtCanonicalHeading(Atan(tangent));
   return (v > 0.0 && v < motion.StartSpeed()) ? v : -1.0;
 }
 

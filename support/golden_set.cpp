@@ -9,7 +9,6 @@
 namespace curling::golden {
 namespace {
 
-constexpr int kScenesPerSet = 128;  // x 4 stone counts x 2 kinds = 1,024 shots
 constexpr size_t kPlayShotCount = 256;
 constexpr float kRandomError = 0.145f;
 
@@ -35,11 +34,12 @@ ShotVector SceneShot(const scenes::Scene& scene) {
 
 }  // namespace
 
-std::vector<GoldenShot> GoldenShots() {
+std::vector<GoldenShot> GoldenShots(int scenes_per_set) {
+  assert(scenes_per_set > 0);
   std::vector<GoldenShot> shots;
   for (int stones : scenes::kSceneStoneCounts) {
     for (auto kind : {scenes::ShotKind::kDraw, scenes::ShotKind::kHit}) {
-      for (const scenes::Scene& scene : scenes::MakeScenes(stones, kind, kScenesPerSet, 7))
+      for (const scenes::Scene& scene : scenes::MakeScenes(stones, kind, scenes_per_set, 7))
         shots.push_back({scene.state, SceneShot(scene)});
     }
   }

@@ -22,9 +22,11 @@ struct GoldenShot {
   ShotVector shot;
 };
 
-// The 1,024 positions with their deliveries, from CreateShot and
-// CreateHitShot (so the inverse exports are part of the set).
-std::vector<GoldenShot> GoldenShots();
+// The positions with their deliveries, from CreateShot and CreateHitShot (so
+// the inverse exports are part of the set): `scenes_per_set` draws and as
+// many hits into each stone count, 128 in the pinned set (1,024 shots).
+inline constexpr int kPinnedScenesPerSet = 128;
+std::vector<GoldenShot> GoldenShots(int scenes_per_set = kPinnedScenesPerSet);
 
 // What one shot of the set left: `through_play_shot` false for the C export
 // Simulation (random error 0.145, the calling thread's counter), true for

@@ -2,9 +2,12 @@
 // golden_set.h) and prints every position, delivery and result as hex bytes,
 // then the set's hash, so that two builds of the library (Linux and Windows)
 // can be compared shot by shot (tests/windows/compare_golden_sets.py).
-//   golden-set-dump            one line per shot, then "hash 0x..."
+//   golden-set-dump [N]        one line per shot, then "hash 0x..."; N draws
+//                              and N hits per stone count (default: the
+//                              pinned 128; more for a wider comparison)
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -35,13 +38,19 @@ void PrintResult(const std::vector<curling::golden::GoldenShot>& shots,
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const int scenes_per_set = argc > 1 ? std::atoi(argv[1]) : curling::golden::kPinnedScenesPerSet;
+  if (argc > 2 || scenes_per_set < 1 || scenes_per_set > 1'000'000) {
+    std::fputs("usage: golden-set-dump [scenes per set, 1 to 1000000]\n", stderr);
+    return 2;
+  }
   SetRandomSeed(curling::golden::kLibrarySeed);
   SetFreeGuardZoneRule(1);
   uint64_t hash = 0;
   // A thread of its own: its call counter starts at 0, as the pinned hash's.
-  std::thread([&hash] {
-    const std::vector<curling::golden::GoldenShot> shots = curling::golden::GoldenShots();
+  std::thread([&hash, scenes_per_set] {
+    const std::vector<curling::golden::GoldenShot> shots =
+        curling::golden::GoldenShots(scenes_per_set);
     hash = curling::golden::PlayGoldenSet(
         shots, [&shots](const curling::golden::GoldenResult& r) { PrintResult(shots, r); });
   }).join();
