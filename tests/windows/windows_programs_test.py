@@ -216,12 +216,28 @@ class LoadError(unittest.TestCase):
     """Without the DLL the engine shows the message box, reads nothing and
     exits with code 0, with its input still open."""
 
+    TRACE = "-all,+pid,+relay"  # the calls named in the prefix's RelayInclude
+
+    @staticmethod
+    def reads_of(process_id, trace):
+        return re.findall(rf"^{process_id}:[0-9a-f]+:Call KERNEL32\.ReadFile\(", trace, re.M)
+
+    def test_the_trace_shows_an_engine_reading(self):
+        # The check below finds no read only because there is none.
+        run = run_windows([ENGINE_EXE], b"ISREADY\n", debug=self.TRACE)
+        self.assertEqual(run.stdout, b"READYOK")
+        trace = run.stderr.decode("latin-1")
+        loader = re.search(r'^([0-9a-f]+):[0-9a-f]+:.*L"CurlingSimulator\.dll",reason=PROCESS_ATTACH',
+                           trace, re.M)
+        self.assertIsNotNone(loader, "no engine process in the trace")
+        self.assertGreaterEqual(len(self.reads_of(loader.group(1), trace)), 1)
+
     def test_message_box_and_exit_without_reading(self):
         with tempfile.TemporaryDirectory() as folder:
             engine = shutil.copy(ENGINE_EXE, folder)
             process = subprocess.Popen([WINE64, engine], stdin=subprocess.PIPE,
                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                       env=wine_environment("-all,+pid,+relay"), cwd=folder)
+                                       env=wine_environment(self.TRACE), cwd=folder)
             process.stdin.write(b"ISREADY\n")
             process.stdin.flush()  # and left open: a read would wait for more
             try:
@@ -235,13 +251,12 @@ class LoadError(unittest.TestCase):
         call = re.search(r'^([0-9a-f]+):[0-9a-f]+:Call user32\.MessageBoxA\((\w+),\w+ "(.*)",'
                          r'\w+ "(.*)",(\w+)\)', trace, re.M)
         self.assertIsNotNone(call, "no MessageBoxA call")
-        pid, owner, text, caption, style = call.groups()
+        process_id, owner, text, caption, style = call.groups()
         self.assertEqual(int(owner, 16), 0)  # no owner
         self.assertEqual(int(style, 16), 0)  # MB_OK: one OK button
         self.assertEqual(decode_debug_string(text), LOAD_ERROR_TEXT)
         self.assertEqual(decode_debug_string(caption), LOAD_ERROR_CAPTION)
-        reads = re.findall(rf"^{pid}:[0-9a-f]+:Call KERNEL32\.ReadFile\(", trace, re.M)
-        self.assertEqual(reads, [], "the engine read its input")
+        self.assertEqual(self.reads_of(process_id, trace), [], "the engine read its input")
 
 
 class WholeGame(unittest.TestCase):
