@@ -72,6 +72,9 @@ class WinePrefix(unittest.TestCase):
     Wine's relay trace to show only the calls the load-error case checks."""
 
     def test_make_prefix(self):
+        for program in ("curling-engine", "curling-match", "golden-set-dump"):
+            self.assertTrue(os.path.exists(os.path.join(LINUX_BIN, program)),
+                            f"no {program} in {LINUX_BIN}: build the release preset first")
         prefix = os.environ["WINEPREFIX"]
         shutil.rmtree(prefix, ignore_errors=True)
         env = wine_environment()
