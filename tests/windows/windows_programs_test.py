@@ -188,6 +188,11 @@ class StrongEngine(unittest.TestCase):
         self.assertEqual(windows.stdout, linux.stdout)
         self.assertEqual(windows.stderr.count(b"strong: "), 2, windows.stderr)
 
+    def test_timed_search_on_the_machines_cores(self):
+        run = run_windows([ENGINE_EXE, "--strong", "--shot-time", "0.2"], self.SESSION)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.stdout, rb"^READYOK(BESTSHOT -?\d+\.\d{6} -?\d+\.\d{6} [01]){2}$")
+
     def test_command_line(self):
         for args, code in ((["--help"], 0), (["--threads", "2"], 2), (["--strong", "--x"], 2)):
             windows = run_windows([ENGINE_EXE] + args)
