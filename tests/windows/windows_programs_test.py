@@ -51,9 +51,9 @@ def wine_environment(debug="-all"):
     return env
 
 
-def run_windows(args, stdin=b"", debug="-all", cwd=None):
+def run_windows(args, stdin=b"", debug="-all"):
     return subprocess.run([WINE64] + args, input=stdin, capture_output=True, timeout=TIMEOUT,
-                          env=wine_environment(debug), cwd=cwd)
+                          env=wine_environment(debug))
 
 
 def run_linux(args, stdin=b""):
