@@ -26,6 +26,8 @@ stage="build/windows/package/$name"
 rm -rf build/windows/package
 mkdir -p "$stage"
 cp build/windows/bin/curling-engine.exe build/windows/bin/CurlingSimulator.dll "$stage/"
+# Without the symbol tables: a third of the size, the exports kept.
+x86_64-w64-mingw32-strip "$stage/curling-engine.exe" "$stage/CurlingSimulator.dll"
 # The README in Windows line ends, so that Notepad shows it as it is.
 sed 's/$/\r/' packaging/windows/README.txt > "$stage/README.txt"
 if [ -f LICENSE ]; then
