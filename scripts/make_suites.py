@@ -128,11 +128,13 @@ def position_lines(chosen):
 
 
 def ci_subset(lines, count):
-    """One line per kind while kinds last, the first one judged by points."""
+    """One line per kind while kinds last, the contexts taken in turn, the
+    first line judged by points as well."""
     picked, kinds = [], set()
     for line in lines:
         kind = tuple(line["tags"][:3])
-        if kind not in kinds and len(picked) < count:
+        context = CONTEXTS[len(picked) % len(CONTEXTS)][0]
+        if kind not in kinds and line["tags"][3] == context and len(picked) < count:
             kinds.add(kind)
             picked.append(dict(line))
     for line in lines:
@@ -141,7 +143,7 @@ def ci_subset(lines, count):
         if line not in picked:
             picked.append(dict(line))
     points = dict(picked[0], objective="points", id=picked[0]["id"] + "-points")
-    return [points] + picked[1:]
+    return [points] + picked[:count - 1]
 
 
 def write(path, name, lines, source):

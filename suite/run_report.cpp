@@ -109,16 +109,15 @@ json RunJson(const std::string& engine, const std::vector<PositionResult>& resul
   json summaries = json::array();
   for (const RegretSummary& s : Summarise(results)) {
     const RegretThresholds t = ThresholdsFor(s.objective);
-    summaries.push_back(
-        {{"group", s.group},
-         {"positions", s.positions},
-         {"faults", s.faults},
-         {"mean_regret", s.mean},
-         {"interval", s.interval},
-         {"within",
-          {{std::to_string(t.small), s.within_small}, {std::to_string(t.large), s.within_large}}},
-         {"within_small", s.within_small},
-         {"within_large", s.within_large}});
+    summaries.push_back({{"group", s.group},
+                         {"positions", s.positions},
+                         {"faults", s.faults},
+                         {"mean_regret", s.mean},
+                         {"interval", s.interval},
+                         {"small", t.small},
+                         {"large", t.large},
+                         {"within_small", s.within_small},
+                         {"within_large", s.within_large}});
   }
   json positions = json::array();
   for (const PositionResult& r : results) {

@@ -132,6 +132,17 @@ double PrecisionOf(const SuitePosition& p, const SolverSettings& s) {
   return p.objective == Objective::kWin ? s.win_precision : s.points_precision;
 }
 
+// The best of the valued deliveries for `context` on the evaluation samples.
+size_t BestValued(const std::vector<ResultCounts>& counts, const ContextSearch& context) {
+  size_t best = 0;
+  double best_value = -1e300;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    const double v = EstimateOf(counts[i], context.judge).value;
+    if (v > best_value) best = i, best_value = v;
+  }
+  return best;
+}
+
 void WriteAnswers(const std::vector<SuitePosition*>& group,
                   const std::vector<ContextSearch>& contexts, const std::vector<Delivery>& valued,
                   const std::vector<ResultCounts>& counts, int samples) {
@@ -143,10 +154,10 @@ void WriteAnswers(const std::vector<SuitePosition*>& group,
     };
     Answer answer;
     answer.samples = samples;
-    answer.best = rated(*context.chosen);
+    answer.best = rated(valued[BestValued(counts, context)]);
+    const int best_class = ClassOf(answer.best.delivery);
     for (const auto& best : context.class_best) {
-      if (best && ClassOf(*best) != ClassOf(*context.chosen))
-        answer.runners_up.push_back(rated(*best));
+      if (best && ClassOf(*best) != best_class) answer.runners_up.push_back(rated(*best));
     }
     std::stable_sort(
         answer.runners_up.begin(), answer.runners_up.end(),
@@ -198,8 +209,7 @@ SolveCost SolveGroup(const std::vector<SuitePosition*>& group, const WinTable& t
     counts = sampler.Count(state, ShotsOf(valued), samples, SampleSet::kEvaluation);
     bool precise = true;
     for (size_t c = 0; c < group.size(); ++c) {
-      const Estimate e =
-          EstimateOf(counts[IndexOf(valued, contexts[c].chosen->shot)], contexts[c].judge);
+      const Estimate e = EstimateOf(counts[BestValued(counts, contexts[c])], contexts[c].judge);
       precise &= 1.96 * e.standard_error <= PrecisionOf(*group[c], settings);
     }
     if (precise || samples * 2 > settings.most_evaluation_samples) break;
