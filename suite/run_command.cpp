@@ -32,6 +32,12 @@ std::optional<Suite> SolvedSuite(const std::string& path) {
     return std::nullopt;
   }
   for (const SuitePosition& p : read.suite.positions) {
+    // Only after the last stone is the end's result the position's value.
+    if (p.shot != 15) {
+      std::fprintf(stderr, "curling-suite: %s:%d: position \"%s\" is at shot %d, not 15\n",
+                   path.c_str(), p.line, p.id.c_str(), p.shot);
+      return std::nullopt;
+    }
     if (!p.answer) {
       std::fprintf(stderr,
                    "curling-suite: %s:%d: position \"%s\" is not solved (curling-suite solve)\n",
