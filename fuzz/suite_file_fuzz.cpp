@@ -20,7 +20,9 @@ namespace {
   std::abort();
 }
 
-bool InPlay(const StonePosition& s) { return s.x != 0.0f || s.y != 0.0f; }
+bool InPlay(const StonePosition& s) {
+  return s.x != 0.0f || s.y != 0.0f;
+}
 
 void CheckPosition(const curling::suite::SuitePosition& p) {
   using namespace curling::sim;
