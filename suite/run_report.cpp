@@ -39,6 +39,11 @@ RegretSummary SummaryOf(const std::string& group, Objective objective,
   return s;
 }
 
+// The interval's half-width; one position has none.
+std::string IntervalText(const RegretSummary& s) {
+  return s.positions > 1 ? fmt::format("{:.4f}", s.interval) : "-";
+}
+
 std::string ShotText(const ShotVector& s) {
   return fmt::format("{:.4f} {:.4f} {}", s.vx, s.vy, static_cast<int>(s.curl));
 }
@@ -90,9 +95,9 @@ std::string RunText(const std::string& engine, const std::vector<PositionResult>
   for (const RegretSummary& s : Summarise(results)) {
     const RegretThresholds t = ThresholdsFor(s.objective);
     text += fmt::format(
-        "{:<28} {:>9} {:>7} {:>10.4f} +- {:<6.4f} {:>5.1f}% {:>5.1f}%   (<= {:g}, <= {:g})\n",
-        s.group, s.positions, s.faults, s.mean, s.interval, 100 * s.within_small,
-        100 * s.within_large, t.small, t.large);
+        "{:<28} {:>9} {:>7} {:>10.4f} +- {:<6} {:>5.1f}% {:>5.1f}%   (<= {:g}, <= {:g})\n", s.group,
+        s.positions, s.faults, s.mean, IntervalText(s), 100 * s.within_small, 100 * s.within_large,
+        t.small, t.large);
   }
   text += "\nfaults:\n";
   int faults = 0;
@@ -174,14 +179,14 @@ std::string RunPage(const std::string& engine, const std::vector<PositionResult>
                      ".fault{color:#b00}</style></head><body>\n";
   html += "<h1>" + HtmlEscape(engine) +
           "</h1>\n<table id=\"summary\"><tr><th>positions</th><th>count</th>"
-          "<th>faults</th><th>mean regret</th><th>95%</th><th>within small</th><th>within "
-          "large</th></tr>\n";
+          "<th>faults</th><th>mean regret</th><th>95%</th><th>within 0.01 (points: 0.04)</th>"
+          "<th>within 0.05 (points: 0.2)</th></tr>\n";
   for (const RegretSummary& s : Summarise(results)) {
     html += fmt::format(
         "<tr><td>{}</td><td>{}</td><td>{}</td><td>{:.4f}</td><td>&plusmn; "
-        "{:.4f}</td><td>{:.1f}%</td>"
+        "{}</td><td>{:.1f}%</td>"
         "<td>{:.1f}%</td></tr>\n",
-        HtmlEscape(s.group), s.positions, s.faults, s.mean, s.interval, 100 * s.within_small,
+        HtmlEscape(s.group), s.positions, s.faults, s.mean, IntervalText(s), 100 * s.within_small,
         100 * s.within_large);
   }
   html +=
