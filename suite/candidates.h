@@ -15,7 +15,8 @@ struct GridSettings {
   float draw_step = 0.15f;     // metres between draw rest points
   float hit_offset = 0.0725f;  // metres between hit aims across a stone (R / 2)
   int hit_offsets = 3;         // aims each side of a stone's centre
-  std::vector<float> hit_powers = {0.6f, 1.5f, 3.0f, 6.0f, 12.0f, 24.0f};
+  std::vector<float> hit_powers = {0.6f,  1.5f,  3.0f,   6.0f,   12.0f, 24.0f,
+                                   48.0f, 96.0f, 192.0f, 384.0f, 768.0f};
 
   // The same area, `factor` times denser (factor 2: half the spacing).
   GridSettings Refined(int factor) const;

@@ -1,6 +1,6 @@
 // The solver: the best delivery of a last-stone position and its value under
 // every game context it is asked in, found by a dense search of the delivery
-// space, refined twice around the best regions, the finalists compared on
+// space, refined four times around the best regions, the finalists compared on
 // more samples; then a handful (each context's choice and the best of every
 // kind of delivery) valued on samples of their own, the best of them the
 // answer. Choosing among a handful on that many samples biases the value up
@@ -20,7 +20,7 @@ struct SolverSettings {
   GridSettings grid;
   int dense_samples = 64;          // every delivery of the dense set
   int refine_samples = 256;        // the best regions and the deliveries around them
-  int finalist_samples = 1024;     // the best few after the second refinement
+  int finalist_samples = 1024;     // the finer refinements around the best few
   int decision_samples = 4096;     // the finalists, before the choice
   int evaluation_samples = 16384;  // the chosen delivery and the runners-up, at least
   int most_evaluation_samples = 262144;
