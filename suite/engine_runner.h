@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "server/game_types.h"
+#include "server/game/game_types.h"
 #include "suite/suite.h"
 
 namespace curling::suite {

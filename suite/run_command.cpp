@@ -7,7 +7,7 @@
 
 #include <fmt/format.h>
 
-#include "server/engine_settings.h"
+#include "server/program/engine_settings.h"
 #include "suite/candidates.h"
 #include "suite/engine_runner.h"
 #include "suite/position_page.h"
