@@ -156,9 +156,9 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   report.candidates = static_cast<int>(candidates.size());
   if (candidates.empty()) return report;
 
-  const RolloutSetup setup{state, situation,
-                           DeliveryError(limits.error, DeliveryError::MeasureDeceleration()),
-                           ShotBook()};
+  const RolloutSetup setup{
+      state, situation, DeliveryErrorModel(limits.error, DeliveryErrorModel::MeasureDeceleration()),
+      ShotBook()};
   const RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
   report.cpu_seconds = RunRounds(runner, halving, limits, start);

@@ -1,12 +1,12 @@
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 
 #include <new>
 
 #include "eval/scoring.h"
-#include "search/candidate_generation.h"
-#include "search/candidate_list.h"
-#include "search/parallel_evaluation.h"
-#include "search/sequential_evaluation.h"
+#include "search/default/candidate_generation.h"
+#include "search/default/candidate_list.h"
+#include "search/default/parallel_evaluation.h"
+#include "search/default/sequential_evaluation.h"
 
 namespace curling {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 float SearchTopLevel(const GameState& state, const SearchParameters& parameters,
                      const SearchCallbacks& callbacks, ShotVector& best_shot) {
   CandidateList list;
-  GenerateCandidates(state, parameters.grid_points, parameters.grid_width, true, list);
+  AppendSearchCandidates(state, parameters.grid_points, parameters.grid_width, true, list);
   if (callbacks.on_candidate_count) callbacks.on_candidate_count(static_cast<int>(list.Size()));
   const int trials = TopLevelTrials(parameters.trials, state.ShotNum, list.Size());
   return EvaluateInParallel(state, parameters, trials, list, best_shot);

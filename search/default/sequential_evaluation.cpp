@@ -1,8 +1,8 @@
-#include "search/sequential_evaluation.h"
+#include "search/default/sequential_evaluation.h"
 
-#include "search/candidate_generation.h"
-#include "search/candidate_list.h"
-#include "search/rating.h"
+#include "search/default/candidate_generation.h"
+#include "search/default/candidate_list.h"
+#include "search/default/rating.h"
 
 namespace curling {
 
@@ -13,7 +13,7 @@ float SearchSequential(const GameState& state, const SearchParameters& parameter
   // search while it is in use.
   thread_local CandidateList list;
   list.Clear();
-  GenerateCandidates(state, parameters.grid_points, parameters.grid_width, false, list);
+  AppendSearchCandidates(state, parameters.grid_points, parameters.grid_width, false, list);
   RateCandidates(state, parameters.trials, parameters.random_error, list);
   float best;
   const int index = ChooseBestCandidate(list, best);

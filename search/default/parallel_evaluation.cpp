@@ -1,4 +1,4 @@
-#include "search/parallel_evaluation.h"
+#include "search/default/parallel_evaluation.h"
 
 #include <array>
 #include <cassert>
@@ -6,8 +6,8 @@
 
 #include "eval/scoring.h"
 #include "game/simulator_binding.h"
-#include "search/rating.h"
-#include "search/sequential_evaluation.h"
+#include "search/default/rating.h"
+#include "search/default/sequential_evaluation.h"
 
 namespace curling {
 namespace {

@@ -1,4 +1,4 @@
-#include "search/rating.h"
+#include "search/default/rating.h"
 
 #include <cassert>
 

@@ -1,4 +1,4 @@
-#include "search/candidate_generation.h"
+#include "search/default/candidate_generation.h"
 
 #include "eval/draw_in_front.h"
 #include "game/rink.h"
@@ -102,8 +102,8 @@ void AppendGridDraws(int grid_points, float grid_width, CandidateList& list) {
   }
 }
 
-void GenerateCandidates(const GameState& state, int grid_points, float grid_width, bool top_level,
-                        CandidateList& list) {
+void AppendSearchCandidates(const GameState& state, int grid_points, float grid_width,
+                            bool top_level, CandidateList& list) {
   const int shot = state.ShotNum;
   if (shot == 14) AppendFreezes(state, list);
   if (shot == 15) AppendGridDraws(grid_points, grid_width, list);

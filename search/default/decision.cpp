@@ -11,7 +11,7 @@
 // not exist: the queries and walks see at most the 16 stones, the search is
 // not run, and a negative ShotNum counts as an opening shot with no stone
 // thrown.
-#include "search/decision.h"
+#include "search/default/decision.h"
 
 #include <cassert>
 
@@ -20,8 +20,8 @@
 #include "eval/stone_queries.h"
 #include "game/rink.h"
 #include "game/simulator_binding.h"
-#include "search/candidate_list.h"
-#include "search/rating.h"
+#include "search/default/candidate_list.h"
+#include "search/default/rating.h"
 
 namespace curling {
 namespace {
