@@ -1,5 +1,7 @@
 #include "search/default/search_best_shot.h"
 
+#include <cassert>
+#include <climits>
 #include <new>
 
 #include "eval/scoring.h"
@@ -15,6 +17,7 @@ float SearchTopLevel(const GameState& state, const SearchParameters& parameters,
                      const SearchCallbacks& callbacks, ShotVector& best_shot) {
   CandidateList list;
   AppendSearchCandidates(state, parameters.grid_points, parameters.grid_width, true, list);
+  assert(list.Size() <= static_cast<std::size_t>(INT_MAX));
   if (callbacks.on_candidate_count) callbacks.on_candidate_count(static_cast<int>(list.Size()));
   const int trials = TopLevelTrials(parameters.trials, state.ShotNum, list.Size());
   return EvaluateInParallel(state, parameters, trials, list, best_shot);
@@ -35,6 +38,7 @@ std::optional<ScoredShot> SearchBestShot(const GameState& state, const SearchPar
     return std::nullopt;
   }
   // A chosen mean is always above kNoScore: kNoScore means nothing was chosen.
+  assert(mean == kNoScore || mean > kNoScore);
   if (mean == kNoScore) return std::nullopt;
   return ScoredShot{best, mean};
 }

@@ -1,5 +1,6 @@
 #include "search/strong/candidate_shots.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "game/rink.h"
@@ -45,6 +46,7 @@ class CandidateCollector {
   explicit CandidateCollector(std::vector<CandidateShot>& out) : out_(out) {}
 
   void Add(const ShotVector& shot, ShotKind kind, int target) {
+    assert(target >= -1 && target < kStoneCount);    // a stone of the record, or none
     if (shot.vx == 0.0f && shot.vy == 0.0f) return;  // the library found no delivery
     out_.push_back(CandidateShot{shot, kind, target});
   }
