@@ -13,7 +13,7 @@
 
 #include "engine/bench_command.h"
 #include "game/simulator_binding.h"
-#include "search/decision.h"
+#include "search/default/decision.h"
 
 namespace curling::bench {
 namespace {

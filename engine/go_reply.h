@@ -4,7 +4,7 @@
 
 #include "curling_simulator/records.h"
 #include "protocol/reply.h"
-#include "search/decision.h"
+#include "search/default/decision.h"
 
 namespace curling {
 

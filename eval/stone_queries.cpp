@@ -156,6 +156,7 @@ int NearestStone(const GameState& state, int k, StonePosition* position) {
     const StonePosition stone = state.Stones[j];
     if (!InPlayForNearest(stone)) continue;
     const float d2 = SquaredDistanceFromTee(stone.x, stone.y);
+    assert(filled < kStoneCount);  // room for this stone: at most 16 are thrown
     int p = 0;
     while (p < filled && !(sorted_distance[p] > d2))
       ++p;

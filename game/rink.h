@@ -1,6 +1,16 @@
-// The sheet in single precision, as the engine computes with it (each value
-// the float nearest the library's), and the conventions of the game record:
-// which stones are thrown and which side throws.
+// The sheet in single precision, as the engine computes with it, and the
+// conventions of the game record: which stones are thrown and which side
+// throws.
+//
+// Why a second rink beside include/curling_simulator/rink.h: the library
+// computes in double precision and publishes its sheet so; the engine reads
+// and writes the game record's floats and computes its count, its stone
+// queries and the geometry of its shots in float, so it needs the same sheet
+// as floats. Each value here
+// is derived from the library's (the float nearest it), never written twice,
+// and the static_asserts below hold them to the values the engine's results
+// were computed with: the bench pins those results, so a change of the
+// library's sheet that moved one of these floats must fail here first.
 #pragma once
 
 #include "curling_simulator/records.h"
@@ -19,6 +29,13 @@ inline constexpr float kScoringLimit = static_cast<float>(sim::kHouseTouchDistan
 inline constexpr float kStoneRadius = static_cast<float>(sim::kStoneRadius);
 inline constexpr float kStoneDiameter = static_cast<float>(2 * sim::kStoneRadius);
 inline constexpr int kStoneCount = 16;
+
+static_assert(kTeeX == 2.375f && kTeeY == 4.88f);
+static_assert(kDeliveryX == 2.375f && kDeliveryY == 41.28f);
+static_assert(kHouseRadius == 1.83f && kScoringLimit == 1.975f);
+static_assert(kStoneRadius == 0.145f && kStoneDiameter == 0.29f);
+static_assert(sizeof(GameState::Stones) / sizeof(StonePosition) == kStoneCount);
+static_assert(kStoneCount % 2 == 0, "stone i belongs to side i % 2: the sides alternate");
 
 // Stone i is thrown as shot i and belongs to side i % 2. The side to throw is
 // ShotNum % 2, its opponent (ShotNum + 1) % 2: truncated remainders, so a

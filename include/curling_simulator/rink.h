@@ -1,5 +1,8 @@
 // The sheet as the library plays it, and the delivery error games are played
 // with. Every program that reasons about positions takes these from here.
+// The library computes in double precision; curling-engine, which computes
+// in the game record's single precision, derives its float copies from these
+// in game/rink.h (and holds them there to the values its results rest on).
 #pragma once
 
 namespace curling::sim {

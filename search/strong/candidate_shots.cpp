@@ -1,5 +1,6 @@
 #include "search/strong/candidate_shots.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "game/rink.h"
@@ -40,11 +41,12 @@ constexpr int kMostDoubleStones = 4;       // doubles among the nearest opponent
 constexpr float kDoubleReach = 2.5f;       // second stone at most this far from the first
 constexpr float kDoubleWeight = 8.0f;
 
-class CandidateList {
+class CandidateCollector {
  public:
-  explicit CandidateList(std::vector<CandidateShot>& out) : out_(out) {}
+  explicit CandidateCollector(std::vector<CandidateShot>& out) : out_(out) {}
 
   void Add(const ShotVector& shot, ShotKind kind, int target) {
+    assert(target >= -1 && target < kStoneCount);    // a stone of the record, or none
     if (shot.vx == 0.0f && shot.vy == 0.0f) return;  // the library found no delivery
     out_.push_back(CandidateShot{shot, kind, target});
   }
@@ -66,7 +68,7 @@ class CandidateList {
   std::vector<CandidateShot>& out_;
 };
 
-void AddDraws(const StoneLayout& layout, CandidateList& list) {
+void AddDraws(const StoneLayout& layout, CandidateCollector& list) {
   for (const Offset& o : kDrawTargets) {
     const float x = kTeeX + o.dx;
     const float y = kTeeY + o.dy;
@@ -74,7 +76,7 @@ void AddDraws(const StoneLayout& layout, CandidateList& list) {
   }
 }
 
-void AddGuards(const StoneLayout& layout, CandidateList& list) {
+void AddGuards(const StoneLayout& layout, CandidateCollector& list) {
   for (const Offset& o : kGuardSpots) {
     const float x = kTeeX + o.dx;
     const float y = kTeeY + o.dy;
@@ -86,7 +88,7 @@ void AddGuards(const StoneLayout& layout, CandidateList& list) {
   }
 }
 
-void AddFreezes(const StoneLayout& layout, CandidateList& list) {
+void AddFreezes(const StoneLayout& layout, CandidateCollector& list) {
   for (int i = 0; i < layout.house_count() && i < kMostHouseStones; ++i) {
     const PlacedStone& s = layout[i];
     list.AddDrawsInFront(s.x, s.y, kFreezeOffset, ShotKind::kFreeze, s.index);
@@ -94,7 +96,7 @@ void AddFreezes(const StoneLayout& layout, CandidateList& list) {
 }
 
 // Hits on the opponent's stones; raises, taps and peels of one's own.
-void AddHits(const StoneLayout& layout, int own, CandidateList& list) {
+void AddHits(const StoneLayout& layout, int own, CandidateCollector& list) {
   for (int i = 0; i < layout.count(); ++i) {
     const PlacedStone& s = layout[i];
     if (s.y > kGuardZoneFrontY) continue;
@@ -118,7 +120,7 @@ void AddHits(const StoneLayout& layout, int own, CandidateList& list) {
 // Strikes a first opponent stone so that it drives on into a second: the
 // shooter meets the first where the line from the second through the first
 // leaves it, so the first moves along that line.
-void AddDoubles(const StoneLayout& layout, int own, CandidateList& list) {
+void AddDoubles(const StoneLayout& layout, int own, CandidateCollector& list) {
   const PlacedStone* stones[kMostDoubleStones];
   int n = 0;
   for (int i = 0; i < layout.count() && n < kMostDoubleStones; ++i) {
@@ -190,7 +192,7 @@ std::vector<CandidateShot> GenerateCandidates(const GameState& state) {
   out.reserve(160);
   const StoneLayout layout(state);
   const int own = SideToThrow(state.ShotNum);
-  CandidateList list(out);
+  CandidateCollector list(out);
   AddDraws(layout, list);
   AddGuards(layout, list);
   AddFreezes(layout, list);

@@ -14,11 +14,15 @@ double PlayOutEnd(const RolloutSetup& setup, const ShotVector& shot, uint64_t ke
   NoiseStream noise(key);
   GameState state = setup.start;
   Simulation(&state, setup.error.Apply(shot, noise), 0.0f, nullptr, -1);
+  assert(state.ShotNum == setup.start.ShotNum + 1);
+  // Each delivery advances ShotNum by one, so at most 15 more end the end.
   while (state.ShotNum >= 0 && state.ShotNum < kStoneCount) {
-    const bool own_turn = SideToThrow(state.ShotNum) == side;
+    const int shot_num = state.ShotNum;
+    const bool own_turn = SideToThrow(shot_num) == side;
     const ShotVector next =
         PolicyShot(state, own_turn ? setup.situation : other, setup.book, noise);
     Simulation(&state, setup.error.Apply(next, noise), 0.0f, nullptr, -1);
+    assert(state.ShotNum == shot_num + 1);
   }
   return EndValue(setup.situation, side, state);
 }

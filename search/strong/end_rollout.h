@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "curling_simulator/records.h"
-#include "search/strong/delivery_error.h"
+#include "search/strong/delivery_error_model.h"
 #include "search/strong/game_situation.h"
 #include "search/strong/rollout_policy.h"
 
@@ -14,7 +14,7 @@ namespace curling::strong {
 struct RolloutSetup {
   GameState start;          // the position before the delivery, ShotNum 0 to 15
   GameSituation situation;  // of the side to throw at the start
-  DeliveryError error;
+  DeliveryErrorModel error;
   ShotBook book;
 };
 

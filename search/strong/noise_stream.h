@@ -3,6 +3,7 @@
 // from its key alone, whatever thread runs it and in whatever order.
 #pragma once
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -33,7 +34,10 @@ class NoiseStream {
   double Uniform() { return static_cast<double>(NextBits() >> 11) * 0x1.0p-53; }
 
   // Uniform integer in [0, n), n > 0.
-  int Below(int n) { return static_cast<int>(Uniform() * n); }
+  int Below(int n) {
+    assert(n > 0);
+    return static_cast<int>(Uniform() * n);
+  }
 
   // Standard normal (Box-Muller; one of the pair, the other is dropped so
   // that every draw costs the same number of counter steps).

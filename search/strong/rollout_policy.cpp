@@ -1,5 +1,8 @@
 #include "search/strong/rollout_policy.h"
 
+#include <cassert>
+#include <iterator>
+
 #include "game/rink.h"
 #include "game/simulator_binding.h"
 #include "search/strong/shot_making.h"
@@ -43,6 +46,7 @@ ShotVector LastStone(const GameState& state, const StoneLayout& layout,
   } else {
     options[n++] = book.ThrowAway();
   }
+  assert(n <= static_cast<int>(std::size(options)));
   ShotVector best = options[0];
   double best_value = -1.0;
   for (int i = 0; i < n; ++i) {

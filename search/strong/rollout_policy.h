@@ -5,6 +5,7 @@
 // error, judged by the chance to win.
 #pragma once
 
+#include <cassert>
 #include <vector>
 
 #include "curling_simulator/records.h"
@@ -20,15 +21,26 @@ class ShotBook {
   ShotBook();  // calls the library's inverse shots
 
   // Index by curl (0, 1).
-  const ShotVector& Button(int curl) const { return button_[curl]; }
-  const ShotVector& CentreGuard(int curl) const { return centre_guard_[curl]; }
-  const ShotVector& CornerGuard(int side, int curl) const { return corner_guards_[side][curl]; }
+  const ShotVector& Button(int curl) const { return button_[Curl(curl)]; }
+  const ShotVector& CentreGuard(int curl) const { return centre_guard_[Curl(curl)]; }
+  const ShotVector& CornerGuard(int side, int curl) const {
+    assert(side == 0 || side == 1);
+    return corner_guards_[side][Curl(curl)];
+  }
   // A draw into the four-foot (`which` in 0..kFourFootDraws-1).
   static constexpr int kFourFootDraws = 5;
-  const ShotVector& FourFoot(int which, int curl) const { return four_foot_[which][curl]; }
+  const ShotVector& FourFoot(int which, int curl) const {
+    assert(which >= 0 && which < kFourFootDraws);
+    return four_foot_[which][Curl(curl)];
+  }
   const ShotVector& ThrowAway() const { return throw_away_; }
 
  private:
+  static int Curl(int curl) {
+    assert(curl == 0 || curl == 1);
+    return curl;
+  }
+
   ShotVector button_[2];
   ShotVector centre_guard_[2];
   ShotVector corner_guards_[2][2];

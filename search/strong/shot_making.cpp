@@ -26,7 +26,9 @@ ShotVector HitAt(float x, float y, float weight, int curl) {
 }
 
 ShotVector ThrowAway() {
+  // Wholly short of the hog line, so the library removes the stone.
   constexpr float kShortOfHogLineY = 12.5f;
+  static_assert(kShortOfHogLineY - kStoneRadius > sim::kHogLineY);
   return DrawTo(kTeeX, kShortOfHogLineY, 0);
 }
 

@@ -14,6 +14,7 @@ StoneLayout::StoneLayout(const GameState& state) {
     if (s.x == 0.0f && s.y == 0.0f) continue;
     const float dx = s.x - kTeeX;
     const float dy = s.y - kTeeY;
+    assert(count_ < kStoneCount);
     stones_[static_cast<size_t>(count_++)] = PlacedStone{i, i % 2, s.x, s.y, dx * dx + dy * dy};
   }
   std::sort(stones_.begin(), stones_.begin() + count_,

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 
 #include "curling_simulator/records.h"
+#include "game/rink.h"
 
 namespace curling::strong {
 
@@ -23,7 +25,10 @@ class StoneLayout {
   int count() const { return count_; }
   // Stones in the house (the scoring limit, stone radius included) come first.
   int house_count() const { return house_count_; }
-  const PlacedStone& operator[](int i) const { return stones_[static_cast<size_t>(i)]; }
+  const PlacedStone& operator[](int i) const {
+    assert(i >= 0 && i < count_);
+    return stones_[static_cast<size_t>(i)];
+  }
 
   // Side of the stone nearest the tee in the house, or -1 for an empty house.
   int ShotSide() const { return house_count_ > 0 ? stones_[0].side : -1; }
@@ -35,7 +40,7 @@ class StoneLayout {
   bool IsOpen(float x, float y, float radius) const;
 
  private:
-  std::array<PlacedStone, 16> stones_{};
+  std::array<PlacedStone, kStoneCount> stones_{};
   int count_ = 0;
   int house_count_ = 0;
 };

@@ -96,6 +96,7 @@ class RoundRunner {
       const int64_t item = round.next.fetch_add(1, std::memory_order_relaxed);
       if (item >= round.items) break;
       const size_t c = static_cast<size_t>(round.halving.CandidateOf(item));
+      assert(c < candidates_.size() && c < t.sums.size());
       const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
       const double value = PlayOutEnd(setup_, candidates_[c].shot, CombineKeys(key_, sample));
       t.sums[c] += SuccessiveHalving::ToFixed(value);
@@ -136,7 +137,11 @@ double RunRounds(const RoundRunner& runner, SuccessiveHalving& halving, const Se
                                 : halving.RoundItems(limits.rollouts - halving.TotalCount());
     const Clock::time_point round_end =
         start + (limits.deadline - start) * (halving.round() + 1) / halving.rounds();
+    [[maybe_unused]] const int64_t played_before = halving.TotalCount();
     cpu_seconds += runner.Run(halving, items, timed, round_end, limits.threads);
+    // Without a clock a round plays every item once, whatever the threads:
+    // what keeps a fixed number of rollouts reproducible.
+    assert(timed || halving.TotalCount() - played_before == items);
     halving.EndRound();
   }
   return cpu_seconds;
@@ -156,13 +161,14 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   report.candidates = static_cast<int>(candidates.size());
   if (candidates.empty()) return report;
 
-  const RolloutSetup setup{state, situation,
-                           DeliveryError(limits.error, DeliveryError::MeasureDeceleration()),
-                           ShotBook()};
+  const RolloutSetup setup{
+      state, situation, DeliveryErrorModel(limits.error, DeliveryErrorModel::MeasureDeceleration()),
+      ShotBook()};
   const RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
   report.cpu_seconds = RunRounds(runner, halving, limits, start);
   const int best = halving.Best();
+  assert(best >= 0 && static_cast<size_t>(best) < candidates.size());
   report.chosen = candidates[static_cast<size_t>(best)];
   report.value = halving.Mean(best);
   report.rollouts = halving.TotalCount();

@@ -11,7 +11,7 @@
 #include "curling_simulator/records.h"
 #include "curling_simulator/rink.h"
 #include "search/strong/candidate_shots.h"
-#include "search/strong/delivery_error.h"
+#include "search/strong/delivery_error_model.h"
 #include "search/strong/game_situation.h"
 
 namespace curling::strong {

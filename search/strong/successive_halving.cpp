@@ -20,6 +20,7 @@ SuccessiveHalving::SuccessiveHalving(int candidates)
     survivors_.push_back(c);
   while ((1 << rounds_) < candidates)
     ++rounds_;
+  assert(rounds_ == 0 || (1 << (rounds_ - 1)) < candidates);
 }
 
 int SuccessiveHalving::CandidateOf(int64_t item) const {
@@ -46,11 +47,15 @@ int64_t SuccessiveHalving::ToFixed(double value) {
 
 void SuccessiveHalving::Add(int candidate, int64_t fixed_sum, int64_t count) {
   assert(candidate >= 0 && static_cast<size_t>(candidate) < sums_.size());
+  // Rollouts of a round come from its survivors only, each worth [0, 2).
+  assert(std::find(survivors_.begin(), survivors_.end(), candidate) != survivors_.end());
+  assert(count > 0 && fixed_sum >= 0);
   sums_[static_cast<size_t>(candidate)] += fixed_sum;
   counts_[static_cast<size_t>(candidate)] += count;
 }
 
 double SuccessiveHalving::Mean(int candidate) const {
+  assert(candidate >= 0 && static_cast<size_t>(candidate) < counts_.size());
   const size_t c = static_cast<size_t>(candidate);
   if (counts_[c] == 0) return -1.0;
   return static_cast<double>(sums_[c]) / kFixedScale / static_cast<double>(counts_[c]);
@@ -64,12 +69,16 @@ bool SuccessiveHalving::Better(int a, int b) const {
 
 void SuccessiveHalving::EndRound() {
   assert(!finished());
+  const size_t before = survivors_.size();
   std::sort(survivors_.begin(), survivors_.end(), [this](int a, int b) { return Better(a, b); });
-  survivors_.resize((survivors_.size() + 1) / 2);
+  survivors_.resize((before + 1) / 2);
   std::sort(survivors_.begin(), survivors_.end());  // round-robin in candidate order
   for (size_t c = 0; c < counts_.size(); ++c)
     round_start_counts_[c] = counts_[c];
   ++round_;
+  // ceil(log2(n)) halvings, each rounded up, leave exactly one of n >= 1.
+  assert(!finished() || survivors_.size() == 1);
+  assert(survivors_.size() < before);
 }
 
 int SuccessiveHalving::Best() const {

@@ -1,6 +1,7 @@
 #include "search/strong/time_plan.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,6 +25,7 @@ double ShotWeight(int shot) {
 
 // Weight of this side's stones from `shot` to the end of the game.
 double WeightLeft(int shot, int ends_left) {
+  assert(ends_left >= 0);  // SituationOf never counts fewer
   double weight = 0.0;
   for (int s = std::clamp(shot, 0, kStonesPerEnd); s < kStonesPerEnd; s += 2)
     weight += ShotWeight(s);
@@ -32,7 +34,10 @@ double WeightLeft(int shot, int ends_left) {
 
 double SafeShare(double seconds, double own_left) {
   const double usable = std::max(0.0, own_left - kAnswerMargin);
-  return std::clamp(seconds, 0.0, usable * kLargestShare);
+  const double share = std::clamp(seconds, 0.0, usable * kLargestShare);
+  // A number (never a NaN, which would pass the clamp) within the budget.
+  assert(share >= 0.0 && share <= usable * kLargestShare);
+  return share;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "search/strong/candidate_shots.h"
-#include "search/strong/delivery_error.h"
+#include "search/strong/delivery_error_model.h"
 #include "search/strong/shot_making.h"
 #include "tests/search/strong/strong_test_support.h"
 
@@ -23,7 +23,7 @@ double Distance(double ax, double ay, double bx, double by) {
 
 TEST(ShotModelTest, ErrorMovesTheRestPointByItsSize) {
   LoadRealLibrary();
-  const DeliveryError error(0.145, DeliveryError::MeasureDeceleration());
+  const DeliveryErrorModel error(0.145, DeliveryErrorModel::MeasureDeceleration());
   const GameState empty = Position(0, 0, 7, {});
   const ShotVector draw = DrawTo(kTeeX, kTeeY, 1);
   const StonePosition aimed = Played(empty, draw).Stones[0];

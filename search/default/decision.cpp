@@ -11,7 +11,7 @@
 // not exist: the queries and walks see at most the 16 stones, the search is
 // not run, and a negative ShotNum counts as an opening shot with no stone
 // thrown.
-#include "search/decision.h"
+#include "search/default/decision.h"
 
 #include <cassert>
 
@@ -20,34 +20,56 @@
 #include "eval/stone_queries.h"
 #include "game/rink.h"
 #include "game/simulator_binding.h"
-#include "search/candidate_list.h"
-#include "search/rating.h"
+#include "search/default/candidate_list.h"
+#include "search/default/rating.h"
 
 namespace curling {
 namespace {
 
+// The lines half a house radius off the tee that the corner guards and the
+// fixed draws aim on: across the sheet (left, right) and along it (in front
+// of the tee, toward the thrower, and behind it). Each is taken in the
+// library's double precision and rounded to float once, which gives exactly
+// the values the decision has always aimed at.
+constexpr double kHalfHouse = sim::kHouseRadius / 2;
+constexpr float kLeftOfTeeX = static_cast<float>(sim::kTeeX - kHalfHouse);
+constexpr float kRightOfTeeX = static_cast<float>(sim::kTeeX + kHalfHouse);
+constexpr float kFrontOfTeeY = static_cast<float>(sim::kTeeY + kHalfHouse);
+constexpr float kBehindTeeY = static_cast<float>(sim::kTeeY - kHalfHouse);
+static_assert(kLeftOfTeeX == 1.46f && kRightOfTeeX == 3.29f);
+static_assert(kFrontOfTeeY == 5.795f && kBehindTeeY == 3.965f);
+
 constexpr float kGuardY = 7.0f;
 constexpr float kCornerGuardTestY = 7.21f;
-constexpr float kLeftCornerX = 1.46f;
-constexpr float kRightCornerX = 3.29f;
 constexpr float kTakenRadius = 0.5f;
 constexpr float kHitPower = 12.0f;
 constexpr int kLastShotWithoutLateDraws = 11;
-constexpr float kBehindTeeY = 4.59f;
+// Late draws go onto stones more than a stone diameter behind the tee.
+constexpr float kLateDrawLimitY = kTeeY - kStoneDiameter;
+static_assert(kLateDrawLimitY == 4.59f);
 constexpr float kLateDrawShift = kStoneDiameter;
 constexpr float kGuardSetBack = 1.5f;
 constexpr float kRatingTrials = 100.0f;
 
-constexpr SearchParameters kShot14Search{5.0f, 5, 1.83f, sim::kMatchRandomError, true};
-constexpr SearchParameters kShot15Search{30.0f, 15, 2.44f, sim::kMatchRandomError, true};
+// The draw grid is a square around the tee: one house radius wide at shot
+// 14, a third wider at shot 15.
+constexpr float kShot14GridWidth = kHouseRadius;
+constexpr float kShot15GridWidth = static_cast<float>(sim::kHouseRadius * 4 / 3);
+static_assert(kShot14GridWidth == 1.83f && kShot15GridWidth == 2.44f);
+constexpr SearchParameters kShot14Search{5.0f, 5, kShot14GridWidth, sim::kMatchRandomError, true};
+constexpr SearchParameters kShot15Search{30.0f, 15, kShot15GridWidth, sim::kMatchRandomError, true};
 
 struct FixedDrawPoint {
   float x;
   float y;
 };
 constexpr FixedDrawPoint kFixedDrawPoints[] = {
-    {2.375f, 4.88f}, {2.375f, 3.965f}, {1.46f, 5.795f},
-    {3.29f, 5.795f}, {1.46f, 4.88f},   {3.29f, 4.88f},
+    {kTeeX, kTeeY},
+    {kTeeX, kBehindTeeY},
+    {kLeftOfTeeX, kFrontOfTeeY},
+    {kRightOfTeeX, kFrontOfTeeY},
+    {kLeftOfTeeX, kTeeY},
+    {kRightOfTeeX, kTeeY},
 };
 
 ShotVector Draw(float x, float y, int curl) {
@@ -80,11 +102,11 @@ std::optional<Decision> OpeningGuard(const GameState& state) {
   if (!(state.ShotNum < 2)) return std::nullopt;
   if (IsInHouse(state.Stones[0].x, state.Stones[0].y)) return std::nullopt;
   const int opponent = OpponentOf(state.ShotNum);
-  float aim_x = kLeftCornerX;
+  float aim_x = kLeftOfTeeX;
   if (!HasStoneNear(state, opponent, kCentreLineX, kGuardY, kTakenRadius)) {
     aim_x = kCentreLineX;
-  } else if (!HasStoneNear(state, opponent, kRightCornerX, kCornerGuardTestY, kTakenRadius)) {
-    aim_x = kRightCornerX;
+  } else if (!HasStoneNear(state, opponent, kRightOfTeeX, kCornerGuardTestY, kTakenRadius)) {
+    aim_x = kRightOfTeeX;
   }
   return Play(Draw(aim_x, kGuardY, 0));
 }
@@ -116,14 +138,16 @@ std::optional<Decision> RateAndChoose(const GameState& state, CandidateList& lis
     list.Clear();
     return std::nullopt;
   }
+  assert(static_cast<std::size_t>(chosen) < list.Size());
   return Play(list.shots[static_cast<std::size_t>(chosen)]);
 }
 
 std::optional<Decision> TryHitSet(const GameState& state, const StonePosition& stone,
                                   CandidateList& list) {
+  assert(list.Size() == 0);  // a set rated without a choice leaves the list empty
   list.Append(Hit(stone.x, stone.y, 0));
   list.Append(Hit(stone.x, stone.y, 1));
-  if (state.ShotNum > kLastShotWithoutLateDraws && stone.y < kBehindTeeY) {
+  if (state.ShotNum > kLastShotWithoutLateDraws && stone.y < kLateDrawLimitY) {
     const float target_y = stone.y + kLateDrawShift;
     list.Append(DrawInFront(stone.x, target_y, kLateDrawShift, 0));
     list.Append(DrawInFront(stone.x, target_y, kLateDrawShift, 1));
@@ -133,6 +157,7 @@ std::optional<Decision> TryHitSet(const GameState& state, const StonePosition& s
 
 std::optional<Decision> TryGuardSet(const GameState& state, const StonePosition& stone,
                                     CandidateList& list) {
+  assert(list.Size() == 0);
   list.Append(DrawInFront(stone.x, stone.y, kGuardSetBack, 0));
   list.Append(DrawInFront(stone.x, stone.y, kGuardSetBack, 1));
   return RateAndChoose(state, list);
@@ -181,6 +206,7 @@ std::optional<Decision> StoneScans(const GameState& state, CandidateList& list) 
 // Rule 4: draws to the fixed points free of an own stone; the first draw
 // when none is chosen, a draw to the tee when every point is taken.
 Decision FixedDraws(const GameState& state, CandidateList& list) {
+  assert(list.Size() == 0);
   const int own = SideToThrow(state.ShotNum);
   for (const FixedDrawPoint& point : kFixedDrawPoints) {
     if (HasStoneNear(state, own, point.x, point.y, kTakenRadius)) continue;

@@ -1,10 +1,12 @@
-// The strong search's model of the random delivery error, applied to a
-// delivery before the library plays it without error of its own: so the
-// search knows the delivery each simulated outcome came from, and its draws
-// come from its own reproducible streams. As the match server's physics does,
-// a draw along the path lengthens or shortens the free path to rest, and a
-// draw across turns the heading about the delivery point; both have standard
-// deviation `error` metres at the free path's rest point.
+// The strong search's model of the random delivery error that the library
+// applies inside Simulation (its own, in sim/delivery_error.h, is private to
+// the library). The model is applied to a delivery before the library plays
+// it without error of its own: so the search knows the delivery each
+// simulated outcome came from, and its draws come from its own reproducible
+// streams. As the library does, a draw along the path lengthens or shortens
+// the free path to rest, and a draw across turns the heading about the
+// delivery point; both have standard deviation `error` metres at the free
+// path's rest point.
 #pragma once
 
 #include "curling_simulator/records.h"
@@ -12,11 +14,11 @@
 
 namespace curling::strong {
 
-class DeliveryError {
+class DeliveryErrorModel {
  public:
   // `deceleration` is the sheet's (m/s^2): a free path from speed v runs
   // v^2 / (2 deceleration) metres.
-  DeliveryError(double error, double deceleration);
+  DeliveryErrorModel(double error, double deceleration);
 
   // Measures the deceleration through the library: the speed of a straight
   // draw to a point down the centre line and the distance to it.

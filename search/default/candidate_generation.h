@@ -4,15 +4,15 @@
 #pragma once
 
 #include "curling_simulator/records.h"
-#include "search/candidate_list.h"
+#include "search/default/candidate_list.h"
 
 namespace curling {
 
 // Appends to `list`, which the caller passes empty. Reads only ShotNum and the
 // stones below it (never more than the 16 of the record). Throws std::bad_alloc
 // when the list cannot grow.
-void GenerateCandidates(const GameState& state, int grid_points, float grid_width, bool top_level,
-                        CandidateList& list);
+void AppendSearchCandidates(const GameState& state, int grid_points, float grid_width,
+                            bool top_level, CandidateList& list);
 
 // The draw grid alone: grid_points x grid_points points over the square of
 // side grid_width centred on the tee, x outer and y inner, curl 0 then 1 at

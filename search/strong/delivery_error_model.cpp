@@ -1,4 +1,4 @@
-#include "search/strong/delivery_error.h"
+#include "search/strong/delivery_error_model.h"
 
 #include <cassert>
 #include <cmath>
@@ -8,12 +8,12 @@
 
 namespace curling::strong {
 
-DeliveryError::DeliveryError(double error, double deceleration)
+DeliveryErrorModel::DeliveryErrorModel(double error, double deceleration)
     : error_(error), deceleration_(deceleration) {
   assert(deceleration > 0.0);
 }
 
-double DeliveryError::MeasureDeceleration() {
+double DeliveryErrorModel::MeasureDeceleration() {
   // A spinning stone curls, so its path is a little longer than the straight
   // line measured here: the estimate is low by far less than a percent, which
   // changes the modelled error by as little.
@@ -27,13 +27,13 @@ double DeliveryError::MeasureDeceleration() {
   return speed2 > 0.0 ? speed2 / (2.0 * distance) : 1.0;
 }
 
-ShotVector DeliveryError::Apply(const ShotVector& shot, NoiseStream& noise) const {
+ShotVector DeliveryErrorModel::Apply(const ShotVector& shot, NoiseStream& noise) const {
   const double along = noise.Normal();
   const double across = noise.Normal();
   return Apply(shot, along, across);
 }
 
-ShotVector DeliveryError::Apply(const ShotVector& shot, double along, double across) const {
+ShotVector DeliveryErrorModel::Apply(const ShotVector& shot, double along, double across) const {
   if (!(error_ > 0.0)) return shot;
   const double vx = shot.vx;
   const double vy = shot.vy;

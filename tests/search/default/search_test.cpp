@@ -1,7 +1,7 @@
 // The shot search against the recording library (CreateShot returns the aim
 // point as the delivery, CreateHitShot the aim with y + 100 x power): the
 // candidate list, the top-level evaluation and the look-ahead.
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "search/candidate_generation.h"
-#include "search/parallel_evaluation.h"
+#include "search/default/candidate_generation.h"
+#include "search/default/parallel_evaluation.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling::testing {
@@ -26,7 +26,7 @@ GameState StateAt(int shot) {
 
 size_t CandidateCount(const GameState& state, int grid_points, bool top_level) {
   CandidateList list;
-  GenerateCandidates(state, grid_points, 1.83f, top_level, list);
+  AppendSearchCandidates(state, grid_points, 1.83f, top_level, list);
   EXPECT_EQ(list.scores, std::vector<float>(list.Size(), 0.0f));
   return list.Size();
 }
@@ -112,7 +112,7 @@ TEST_F(SearchTest, WorkersWithoutThreadAreRunByTheSearchItself) {
   const SearchParameters parameters{4.0f, 5, 2.0f, 0.145f, true};
   auto evaluate = [&](ShotVector& best) {
     CandidateList list;
-    GenerateCandidates(state, 5, 2.0f, true, list);
+    AppendSearchCandidates(state, 5, 2.0f, true, list);
     const float mean = EvaluateInParallel(state, parameters, 4, list, best);
     EXPECT_EQ(RecordingSimulator::Count(kRecordedSimulation), (50 + 24) * 4);
     RecordingSimulator::Reset();

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "curling_simulator/records.h"
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 
 namespace curling {
 

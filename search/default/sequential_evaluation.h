@@ -4,7 +4,7 @@
 #pragma once
 
 #include "curling_simulator/records.h"
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 
 namespace curling {
 

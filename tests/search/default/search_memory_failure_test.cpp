@@ -8,7 +8,7 @@
 #include <new>
 #include <thread>
 
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 #include "tests/support/recording_simulator.h"
 
 namespace {

@@ -1,12 +1,14 @@
-#include "search/search_best_shot.h"
+#include "search/default/search_best_shot.h"
 
+#include <cassert>
+#include <climits>
 #include <new>
 
 #include "eval/scoring.h"
-#include "search/candidate_generation.h"
-#include "search/candidate_list.h"
-#include "search/parallel_evaluation.h"
-#include "search/sequential_evaluation.h"
+#include "search/default/candidate_generation.h"
+#include "search/default/candidate_list.h"
+#include "search/default/parallel_evaluation.h"
+#include "search/default/sequential_evaluation.h"
 
 namespace curling {
 namespace {
@@ -14,7 +16,8 @@ namespace {
 float SearchTopLevel(const GameState& state, const SearchParameters& parameters,
                      const SearchCallbacks& callbacks, ShotVector& best_shot) {
   CandidateList list;
-  GenerateCandidates(state, parameters.grid_points, parameters.grid_width, true, list);
+  AppendSearchCandidates(state, parameters.grid_points, parameters.grid_width, true, list);
+  assert(list.Size() <= static_cast<std::size_t>(INT_MAX));
   if (callbacks.on_candidate_count) callbacks.on_candidate_count(static_cast<int>(list.Size()));
   const int trials = TopLevelTrials(parameters.trials, state.ShotNum, list.Size());
   return EvaluateInParallel(state, parameters, trials, list, best_shot);
@@ -35,6 +38,7 @@ std::optional<ScoredShot> SearchBestShot(const GameState& state, const SearchPar
     return std::nullopt;
   }
   // A chosen mean is always above kNoScore: kNoScore means nothing was chosen.
+  assert(mean == kNoScore || mean > kNoScore);
   if (mean == kNoScore) return std::nullopt;
   return ScoredShot{best, mean};
 }

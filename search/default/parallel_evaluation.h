@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "curling_simulator/records.h"
-#include "search/candidate_list.h"
-#include "search/search_best_shot.h"
+#include "search/default/candidate_list.h"
+#include "search/default/search_best_shot.h"
 
 namespace curling {
 

@@ -2,7 +2,7 @@
 // as the delivery, CreateHitShot the aim with y + 1200): the opening guard,
 // fixed points all taken, ShotNum out of range, the last two stones' search.
 // The rules' constants and ratings are left to the pinned bench.
-#include "search/decision.h"
+#include "search/default/decision.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "search/rating.h"
+#include "search/default/rating.h"
 #include "tests/support/recording_simulator.h"
 
 namespace curling::testing {

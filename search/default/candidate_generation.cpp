@@ -1,4 +1,7 @@
-#include "search/candidate_generation.h"
+#include "search/default/candidate_generation.h"
+
+#include <cassert>
+#include <iterator>
 
 #include "eval/draw_in_front.h"
 #include "game/rink.h"
@@ -8,7 +11,9 @@ namespace curling {
 namespace {
 
 constexpr float kFreezeDistance = kStoneDiameter;  // touching from the front
-constexpr float kFreezeLimitY = 4.59f;             // only stones with y below it are frozen onto
+// Only stones more than a stone diameter behind the tee are frozen onto.
+constexpr float kFreezeLimitY = kTeeY - kStoneDiameter;
+static_assert(kFreezeLimitY == 4.59f);
 constexpr float kGuardDistance = 1.5f;
 constexpr float kHitPowerLevel = 12.0f;  // aims level with the stone
 constexpr float kHitPowerFront = 7.0f;   // aims one diameter in front of the stone
@@ -52,7 +57,7 @@ void AppendFreezes(const GameState& state, CandidateList& list) {
 }
 
 void AppendHits(const GameState& state, bool top_level, CandidateList& list) {
-  const int rows = top_level ? 6 : 1;
+  const int rows = top_level ? static_cast<int>(std::size(kHitPattern)) : 1;
   const int count = ThrownStones(state);
   for (int k = 0; k < count; ++k) {
     const StonePosition& stone = state.Stones[k];
@@ -75,10 +80,12 @@ void AppendHits(const GameState& state, bool top_level, CandidateList& list) {
 // Every thrown stone, in play or not: the count of this pass is always twice
 // the stones scanned, which the trial cut and the "ShotNum" text rely on.
 void AppendGuards(const GameState& state, CandidateList& list) {
+  [[maybe_unused]] const std::size_t before = list.Size();
   const int count = ThrownStones(state);
   for (int k = 0; k < count; ++k) {
     AppendDrawsInFront(state.Stones[k].x, state.Stones[k].y, kGuardDistance, list);
   }
+  assert(list.Size() == before + 2 * static_cast<std::size_t>(count));
 }
 
 }  // namespace
@@ -102,8 +109,9 @@ void AppendGridDraws(int grid_points, float grid_width, CandidateList& list) {
   }
 }
 
-void GenerateCandidates(const GameState& state, int grid_points, float grid_width, bool top_level,
-                        CandidateList& list) {
+void AppendSearchCandidates(const GameState& state, int grid_points, float grid_width,
+                            bool top_level, CandidateList& list) {
+  assert(list.Size() == 0);
   const int shot = state.ShotNum;
   if (shot == 14) AppendFreezes(state, list);
   if (shot == 15) AppendGridDraws(grid_points, grid_width, list);

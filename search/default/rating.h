@@ -5,7 +5,7 @@
 #pragma once
 
 #include "curling_simulator/records.h"
-#include "search/candidate_list.h"
+#include "search/default/candidate_list.h"
 
 namespace curling {
 

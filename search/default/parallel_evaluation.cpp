@@ -1,4 +1,4 @@
-#include "search/parallel_evaluation.h"
+#include "search/default/parallel_evaluation.h"
 
 #include <array>
 #include <cassert>
@@ -6,8 +6,8 @@
 
 #include "eval/scoring.h"
 #include "game/simulator_binding.h"
-#include "search/rating.h"
-#include "search/sequential_evaluation.h"
+#include "search/default/rating.h"
+#include "search/default/sequential_evaluation.h"
 
 namespace curling {
 namespace {
@@ -45,6 +45,12 @@ void RunTrials(const EvaluationTask& task) {
 // Starts all eight in order; a worker whose thread cannot be started is run
 // here once the others are under way, so every candidate is evaluated.
 void RunWorkers(std::array<EvaluationTask, kWorkerCount>& tasks) {
+  // Worker w owns the entries w, w + 8, ...: the eight own every entry once,
+  // so the scores need no lock.
+  for (int w = 0; w < kWorkerCount; ++w) {
+    assert(tasks[w].first == w && tasks[w].stride == kWorkerCount);
+    assert(tasks[w].scores == tasks[0].scores && tasks[w].candidates == tasks[0].candidates);
+  }
   const WorkerStarter start = g_worker_starter != nullptr ? g_worker_starter : StartWorkerThread;
   std::array<std::thread, kWorkerCount> threads;
   std::array<bool, kWorkerCount> started{};
@@ -96,6 +102,9 @@ void SetWorkerStarterForTesting(WorkerStarter starter) {
 float EvaluateInParallel(const GameState& state, const SearchParameters& parameters, int trials,
                          CandidateList& list, ShotVector& best_shot) {
   assert(list.shots.size() == list.scores.size());
+  // A worker without a trial would leave its entries at 0.0, which would
+  // then be chosen as if they were means.
+  assert(trials >= 1);
   std::array<EvaluationTask, kWorkerCount> tasks;
   for (int w = 0; w < kWorkerCount; ++w) {
     tasks[w] = EvaluationTask{&state,

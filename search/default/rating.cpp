@@ -1,4 +1,4 @@
-#include "search/rating.h"
+#include "search/default/rating.h"
 
 #include <cassert>
 
@@ -31,6 +31,8 @@ int ChooseBestCandidate(const CandidateList& list, float& best) {
       chosen = static_cast<int>(j);
     }
   }
+  // kNoScore is returned exactly when nothing is chosen: callers test for it.
+  assert(chosen < 0 ? best == kNoScore : best > kNoScore);
   return chosen;
 }
 

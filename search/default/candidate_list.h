@@ -26,7 +26,10 @@ struct CandidateList {
     shots.clear();
     scores.clear();
   }
-  std::size_t Size() const { return shots.size(); }
+  std::size_t Size() const {
+    assert(shots.size() == scores.size());
+    return shots.size();
+  }
 };
 
 }  // namespace curling
