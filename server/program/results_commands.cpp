@@ -111,6 +111,24 @@ int Import(const ResultsCommandOptions& options, std::ostream& out, std::ostream
   return code;
 }
 
+// Creates the database, or checks and brings up to date the one there, and
+// says what it holds.
+int Init(const ResultsCommandOptions& options, std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::unique_ptr<results::ResultsDatabase> db =
+      results::ResultsDatabase::Open(options.db, results::OpenMode::kWrite, error);
+  if (!db) {
+    err << kProgram << ": " << error << '\n';
+    return kExitUsage;
+  }
+  results::Connection& c = db->connection();
+  out << fmt::format(
+      "{}: results database, schema version {}, {} games, {} players, {} runs\n", options.db,
+      c.QueryInt("PRAGMA user_version"), c.QueryInt("SELECT count(*) FROM games"),
+      c.QueryInt("SELECT count(*) FROM players"), c.QueryInt("SELECT count(*) FROM runs"));
+  return kExitDone;
+}
+
 int Ratings(const ResultsCommandOptions& options, std::ostream& out, std::ostream& err) {
   const auto fail = [&](const std::string& why) {
     err << kProgram << ": " << why << '\n';
@@ -180,7 +198,7 @@ std::optional<std::string> NormalisedUtcTime(const std::string& text) {
 }
 
 void AddResultsCommands(CLI::App& app, ResultsCommandOptions& options) {
-  CLI::App* db = app.add_subcommand("db", "The results database: db import DIR...");
+  CLI::App* db = app.add_subcommand("db", "The results database: db import DIR..., db init");
   db->require_subcommand(1);
   options.import = db->add_subcommand(
       "import",
@@ -189,6 +207,11 @@ void AddResultsCommands(CLI::App& app, ResultsCommandOptions& options) {
       "added again");
   options.import->add_option("folders", options.folders, "Output folders")->required();
   options.import->add_option("--db", options.db, "The results database")->capture_default_str();
+  options.init = db->add_subcommand(
+      "init",
+      "Create the results database, or check the one there and bring its schema up to "
+      "date, and say what it holds");
+  options.init->add_option("--db", options.db, "The results database")->capture_default_str();
 
   options.ratings =
       app.add_subcommand("ratings",
@@ -211,18 +234,22 @@ void AddResultsCommands(CLI::App& app, ResultsCommandOptions& options) {
 
 std::optional<int> RunResultsCommand(const CLI::App& app, const ResultsCommandOptions& options,
                                      std::ostream& out, std::ostream& err) {
-  if (options.import->parsed() || options.ratings->parsed()) {
+  const char* command = options.import->parsed()    ? "db import"
+                        : options.init->parsed()    ? "db init"
+                        : options.ratings->parsed() ? "ratings"
+                                                    : nullptr;
+  if (command) {
     std::vector<std::string> given;
     for (const CLI::Option* option : app.get_options()) {
       if (option->count() > 0) given.push_back(option->get_name());
     }
     if (!given.empty()) {
-      err << kProgram << ": " << given.front() << " is not an option of "
-          << (options.import->parsed() ? "db import" : "ratings") << '\n';
+      err << kProgram << ": " << given.front() << " is not an option of " << command << '\n';
       return kExitUsage;
     }
   }
   if (options.import->parsed()) return Import(options, out, err);
+  if (options.init->parsed()) return Init(options, out, err);
   if (options.ratings->parsed()) return Ratings(options, out, err);
   return std::nullopt;
 }

@@ -1,5 +1,6 @@
 // curling-match's commands on the results database (docs/results-db.md):
 //   curling-match db import DIR... [--db FILE]
+//   curling-match db init [--db FILE]
 //   curling-match ratings [--db FILE] [--anchor NAME=ELO] [--since TIME]
 //                         [--json FILE] [--svg FILE] [--draws N]
 // and opening the database a run writes its games to (--db, --no-db).
@@ -27,6 +28,7 @@ struct ResultsCommandOptions {
   std::string svg;
   int draws = 1000;
   CLI::App* import = nullptr;
+  CLI::App* init = nullptr;
   CLI::App* ratings = nullptr;
 };
 
