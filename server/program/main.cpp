@@ -7,7 +7,9 @@
 // --games, --sprt, --scenarios, --resume or more than two engines it plays a
 // tournament (server/program/tournament_command.h):
 // 0 played to its end or stopped by the test, 1 stopped by an engine's
-// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json.
+// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json
+// and adds its games to the results database (--db, --no-db). The subcommands db import, db init
+// and ratings work on that database (server/program/results_commands.h).
 #include <unistd.h>
 
 #include <filesystem>

@@ -17,8 +17,6 @@ constexpr double kPriorPairsPerCell = 0.5;
 constexpr double kEloPerNatural = 400.0 / 2.302585092994046;  // 400 / ln 10
 constexpr int kMaxIterations = 100000;
 constexpr double kTolerance = 1e-10;  // largest change of a log strength, at convergence
-// A drawn pair score is held this far inside (0, 1), where the fit exists.
-constexpr double kClamp = 1e-6;
 
 // A pairing within a group: local player indices, pairs, a's score in pairs.
 struct Edge {
@@ -183,9 +181,11 @@ class GroupFit {
 
   // Every pairing's mean pair score drawn from the normal distribution the
   // tournament's interval stands on: its mean (the fitted one's counts) and
-  // the regularised variance of its pairs over their number, held inside
-  // (0, 1). `clamped` marks, by local player, a pairing drawn at or beyond a
-  // perfect score in its favour (bit 1) or against it (bit 2).
+  // the regularised variance of its pairs over their number, held within
+  // half a pair of a perfect score (as far as N pairs can tell a score from
+  // a perfect one, and where the fit exists). `clamped` marks, by local
+  // player, a pairing drawn there in its favour (bit 1) or against it
+  // (bit 2).
   std::vector<Edge> DrawEdges(const std::vector<Edge>& fitted, std::mt19937_64& random,
                               std::vector<int>& clamped) const {
     std::vector<Edge> edges = fitted;
@@ -198,13 +198,14 @@ class GroupFit {
       const double pairs = static_cast<double>(pc.Pairs());
       const double mean = edge.score_a / edge.pairs;
       const double sd = std::sqrt(stats::RegularisedVariance(pc, mean) / pairs);
+      const double limit = 0.5 / (pairs + 1);
       double drawn = mean + sd * normal(random);
-      if (drawn >= 1 - kClamp) {
-        drawn = 1 - kClamp;
+      if (drawn >= 1 - limit) {
+        drawn = 1 - limit;
         clamped[edge.a] |= 1;
         clamped[edge.b] |= 2;
-      } else if (drawn <= kClamp) {
-        drawn = kClamp;
+      } else if (drawn <= limit) {
+        drawn = limit;
         clamped[edge.a] |= 2;
         clamped[edge.b] |= 1;
       }

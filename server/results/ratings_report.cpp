@@ -300,6 +300,17 @@ std::string VersionsPanel(const RatingsReport& r, double top, double& bottom) {
         "font-size=\"11\">{5:+.0f}</text>\n",
         kLabelWidth + 10, y(t), kWidth - 30, kLabelWidth + 5, y(t) + 4, t);
   }
+  // The time axis: the first and the last first game.
+  for (const double t : {first, last}) {
+    for (const int i : all) {
+      const std::string& when = r.rated.players[static_cast<size_t>(i)].first_game;
+      if (static_cast<double>(UtcSeconds(when)) != t) continue;
+      svg += fmt::format("<text x=\"{:.1f}\" y=\"{:.1f}\" text-anchor=\"middle\" "
+                         "font-size=\"11\">{}</text>\n",
+                         x(t), plot_bottom + 14, Escape(when.substr(0, 10)));
+      break;
+    }
+  }
   static const char* kColours[] = {"#c33", "#36c", "#393", "#c90", "#939", "#099"};
   size_t c = 0;
   double legend = plot_top;
