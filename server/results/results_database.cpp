@@ -108,6 +108,15 @@ std::string CheckIdentity(Connection& db, int newest) {
         "with that one; it is left as it is",
         version, newest);
   }
+  // Views and triggers are none of ours: a file carrying them could run
+  // anything (an endless recursive view, a trigger on insert) as we read or
+  // write it.
+  if (db.QueryInt("SELECT count(*) FROM sqlite_master WHERE type IN ('view', 'trigger')") != 0 ||
+      db.QueryInt("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                  "('players', 'runs', 'games')") != 3) {
+    return "not a results database as this program writes them (its tables were changed); it "
+           "is left as it is";
+  }
   const std::string check = [&] {
     Statement s(db.handle(), "PRAGMA quick_check");
     return s.Step() ? s.Text(0) : std::string("no answer");
@@ -168,6 +177,9 @@ std::unique_ptr<ResultsDatabase> ResultsDatabase::Open(const std::string& path, 
     std::unique_ptr<ResultsDatabase> results(new ResultsDatabase(path, flags));
     Connection& db = results->db_;
     sqlite3_busy_timeout(db.handle(), kBusyTimeoutMs);
+    // No writes to the schema's own tables, no functions of ours run from it.
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     error = CheckIdentity(db, migrations.back().to_version);
     if (!error.empty()) {
       error = path + ": " + error;

@@ -87,6 +87,11 @@ TEST_F(ResultsDatabaseTest, WhatIsNotAResultsDatabaseIsRefusedAndLeftAlone) {
   Sqlite(Path(), "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
   ExpectRefused(Path(), "made by a newer curling-match (schema version 99");
   ExpectRefused(Path(), "schema version 99", OpenMode::kRead);
+  // Ours in name, with a table turned into an endless view.
+  Sqlite(Path(),
+         "PRAGMA user_version = 1; DROP TABLE games; CREATE VIEW games AS WITH RECURSIVE "
+         "n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i AS id FROM n");
+  ExpectRefused(Path(), "its tables were changed", OpenMode::kRead);
 }
 
 TEST_F(ResultsDatabaseTest, ADamagedFileIsRefused) {
