@@ -183,6 +183,27 @@ TEST_F(ResultsTournamentTest, ImportRefusesBrokenRecordsAndSkipsUnfinishedOnes) 
             (folder_ / "nothing here").string() + ": not a folder");
 }
 
+// The database cannot grow (a full disk, here a cap on its pages): the
+// tournament stops with the error, and the database keeps exactly the games
+// committed before it, each whole; resuming adds the rest.
+TEST_F(ResultsTournamentTest, AFullDatabaseStopsTheRunAndLosesOnlyTheGameInFlight) {
+  const server::TournamentPlan plan = Plan("rr", 8);
+  const int64_t pages = Count("PRAGMA page_count");
+  db_->connection().Execute("PRAGMA max_page_count = " + std::to_string(pages + 2));
+  const server::TournamentOutcome outcome = Run(plan);
+  EXPECT_NE(outcome.error.find("database or disk is full"), std::string::npos) << outcome.error;
+  const int64_t kept = Count("SELECT count(*) FROM games");
+  EXPECT_LT(kept, 24);
+  EXPECT_EQ(Count("SELECT count(*) FROM games WHERE seat0 NOT IN (SELECT id FROM players)"), 0);
+
+  db_->connection().Execute("PRAGMA max_page_count = 1000000");
+  const std::vector<server::FinishedGame> finished = server::ReadFinishedGames(plan, 24);
+  EXPECT_GT(static_cast<int64_t>(finished.size()), kept);
+  ASSERT_EQ(Run(plan, finished).error, "");
+  EXPECT_EQ(Count("SELECT count(*) FROM games"), 24);
+  EXPECT_EQ(Count("SELECT count(DISTINCT game_index) FROM games"), 24);
+}
+
 // Readers open and read the database while the tournament writes to it:
 // none waits or fails, and each sees whole games only, never fewer than
 // before.
