@@ -11,8 +11,9 @@ namespace {
 
 class Coordinator {
  public:
-  Coordinator(const TournamentPlan& plan, std::ostream& out, MpiChannel& channel)
-      : plan_(plan), books_(plan, out), channel_(channel), players_(channel.size() - 1) {}
+  Coordinator(const TournamentPlan& plan, std::ostream& out, MpiChannel& channel,
+              BookedGameListener* listener)
+      : plan_(plan), books_(plan, out, listener), channel_(channel), players_(channel.size() - 1) {}
 
   TournamentOutcome Run(const std::vector<FinishedGame>& finished, CoordinatorTraffic& traffic) {
     books_.BookResumed(finished);
@@ -103,8 +104,8 @@ class Coordinator {
 
 TournamentOutcome RunCoordinator(const TournamentPlan& plan, std::ostream& out,
                                  const std::vector<FinishedGame>& finished, MpiChannel& channel,
-                                 CoordinatorTraffic& traffic) {
-  return Coordinator(plan, out, channel).Run(finished, traffic);
+                                 CoordinatorTraffic& traffic, BookedGameListener* listener) {
+  return Coordinator(plan, out, channel, listener).Run(finished, traffic);
 }
 
 void DismissPlayers(MpiChannel& channel) {

@@ -20,10 +20,12 @@ struct CoordinatorTraffic {
   uint64_t bytes_sent = 0;      // every message to them
 };
 
-// Plays `plan` on ranks 1 .. channel.size() - 1.
+// Plays `plan` on ranks 1 .. channel.size() - 1; `listener` (may be null) is
+// told of every game booked.
 TournamentOutcome RunCoordinator(const TournamentPlan& plan, std::ostream& out,
                                  const std::vector<FinishedGame>& finished, MpiChannel& channel,
-                                 CoordinatorTraffic& traffic);
+                                 CoordinatorTraffic& traffic,
+                                 BookedGameListener* listener = nullptr);
 
 // No tournament will be played (bad options, say): the players leave.
 void DismissPlayers(MpiChannel& channel);

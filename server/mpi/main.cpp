@@ -49,9 +49,10 @@ int Coordinate(const TournamentCommandLine& command, MpiChannel& channel) {
   bool played = false;
   CoordinatorTraffic traffic;
   const TournamentRunner runner = [&](const TournamentPlan& plan, std::ostream& out,
-                                      const std::vector<FinishedGame>& finished) {
+                                      const std::vector<FinishedGame>& finished,
+                                      BookedGameListener* listener) {
     played = true;
-    return RunCoordinator(plan, out, finished, channel, traffic);
+    return RunCoordinator(plan, out, finished, channel, traffic, listener);
   };
   const int code = RunTournamentCommand(command, runner, std::cout, std::cerr);
   if (!played) {

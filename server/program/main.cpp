@@ -7,7 +7,9 @@
 // --games, --sprt, --scenarios, --resume or more than two engines it plays a
 // tournament (server/program/tournament_command.h):
 // 0 played to its end or stopped by the test, 1 stopped by an engine's
-// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json.
+// fault, 2 bad options or output, 3 interrupted. Every run that gets a result leaves summary.json
+// and adds its games to the results database (--db, --no-db). The subcommands db import, db init
+// and ratings work on that database (server/program/results_commands.h).
 #include <unistd.h>
 
 #include <filesystem>
@@ -23,7 +25,9 @@
 #include "server/program/engine_settings.h"
 #include "server/program/match_options.h"
 #include "server/program/match_program.h"
+#include "server/program/results_commands.h"
 #include "server/program/tournament_command.h"
+#include "server/results/tournament_results.h"
 #include "server/seat/interruption.h"
 #include "server/stats/scenario_file.h"
 #include "server/stats/tournament_tally.h"
@@ -124,6 +128,13 @@ int ExitCodeOf(const GameResult& result) {
 // replay page, engine logs and summary in the output folder.
 int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines) {
   const uint64_t seed = options.seed ? *options.seed : std::random_device{}();
+  std::string error;
+  const std::unique_ptr<curling::results::ResultsDatabase> db =
+      OpenRunResults(options.db, options.no_db, error);
+  if (!error.empty()) {
+    std::cerr << "curling-match: " << error << '\n';
+    return kExitUsage;
+  }
   const std::optional<fs::path> folder = OutputFolder(options, seed);
   if (!folder) return kExitUsage;
   const GameConfig config = OneGameConfig(options, engines, *folder, seed);
@@ -146,12 +157,19 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     return kExitUsage;
   }
   const fs::path page = *folder / "replay.html";
-  std::string error;
   if (!WriteReplayPage(record_path.string(), page.string(), error)) {
     std::cerr << "curling-match: " << error << '\n';
   }
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
-  if (result.outcome != GameOutcome::kInterrupted) WriteOneGameSummary(*folder, config, result);
+  if (result.outcome == GameOutcome::kInterrupted) return ExitCodeOf(result);
+  WriteOneGameSummary(*folder, config, result);
+  if (db) {
+    if (error = curling::results::StoreSingleGame(*db, record_path); !error.empty()) {
+      std::cerr << "curling-match: " << error << '\n';
+      return kExitUsage;
+    }
+    std::cout << "Results database: " << db->path() << '\n';
+  }
   return ExitCodeOf(result);
 }
 
@@ -161,7 +179,13 @@ int main(int argc, char** argv) {
   CLI::App app{"Plays one game of curling between two engine processes, or a tournament."};
   MatchOptions options;
   AddMatchOptions(app, options);
+  ResultsCommandOptions results_options;
+  AddResultsCommands(app, results_options);
   if (const std::optional<int> exit_code = ParseMatchOptions(app, argc, argv)) return *exit_code;
+  if (const std::optional<int> exit_code =
+          RunResultsCommand(app, results_options, std::cout, std::cerr)) {
+    return *exit_code;
+  }
 
   InstallSignalHandlers();
   if (!options.record_only.empty()) return RecordOnly(options);

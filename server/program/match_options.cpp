@@ -68,6 +68,11 @@ void AddRunOptions(CLI::App& app, MatchOptions& options) {
                  "Write the replay page of an existing game.jsonl (into --out, or beside it) "
                  "instead of playing")
       ->check(CLI::ExistingFile);
+  CLI::Option* db = app.add_option("--db", options.db,
+                                   "The results database (SQLite) every finished game is added "
+                                   "to (docs/results-db.md)")
+                        ->capture_default_str();
+  app.add_flag("--no-db", options.no_db, "Add no game to the results database")->excludes(db);
 }
 
 // A tournament's length, concurrency, faults and test.

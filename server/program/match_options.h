@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "server/game/game_types.h"
+#include "server/results/results_database.h"
 
 namespace curling::server {
 
@@ -40,6 +41,9 @@ struct MatchOptions {
   std::string format = "round-robin";
   std::string resume;  // the folder of an interrupted tournament
   int report_every = 1;
+  // The results database every finished game goes into, unless no_db.
+  std::string db = results::kDefaultResultsDatabase;
+  bool no_db = false;
 };
 
 // Longest duration an option takes, in seconds (about 11.6 days): far beyond

@@ -1,5 +1,6 @@
 #include "server/program/tournament_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -8,6 +9,8 @@
 #include <fmt/format.h>
 
 #include "server/program/engine_settings.h"
+#include "server/program/results_commands.h"
+#include "server/results/tournament_results.h"
 #include "server/tournament/tournament.h"
 #include "server/tournament/tournament_resume.h"
 
@@ -144,7 +147,7 @@ const std::map<std::string, std::vector<std::string>>& PlanKeysOfOptions() {
 
 bool ChangeableOnResume(const std::string& option) {
   return option == "--resume" || option == "--out" || option == "--concurrency" ||
-         option == "--report-every";
+         option == "--report-every" || option == "--db" || option == "--no-db";
 }
 
 // The interrupted run's plan, checked against the options given now: each
@@ -250,9 +253,38 @@ int Conclude(const TournamentCommandLine& command, const TournamentPlan& plan,
 
 }  // namespace
 
+namespace {
+
+// The results database of the run: --db or --no-db as given, else on
+// --resume the interrupted run's choice, else the default.
+std::unique_ptr<results::ResultsDatabase> RunResults(const TournamentCommandLine& command,
+                                                     std::string& error) {
+  const MatchOptions& options = command.options;
+  const auto given = [&](const char* name) {
+    return std::find(command.given.begin(), command.given.end(), name) != command.given.end();
+  };
+  if (options.resume.empty() || given("--db") || given("--no-db")) {
+    return OpenRunResults(options.db, options.no_db, error);
+  }
+  std::optional<TournamentManifest> manifest = ReadManifest(options.resume, error);
+  std::optional<MatchOptions> stored;
+  if (manifest) stored = StoredOptions(command, *manifest, error);
+  // A folder that cannot be resumed is reported by PrepareResumed.
+  error.clear();
+  if (!stored) return nullptr;
+  return OpenRunResults(stored->db, stored->no_db, error);
+}
+
+}  // namespace
+
 int RunTournamentCommand(const TournamentCommandLine& command, const TournamentRunner& runner,
                          std::ostream& out, std::ostream& err) {
   std::string error;
+  std::unique_ptr<results::ResultsDatabase> db = RunResults(command, error);
+  if (!error.empty()) {
+    err << command.program << ": " << error << '\n';
+    return kExitUsage;
+  }
   std::vector<FinishedGame> finished;
   const bool resume = !command.options.resume.empty();
   const std::optional<TournamentPlan> plan =
@@ -263,14 +295,21 @@ int RunTournamentCommand(const TournamentCommandLine& command, const TournamentR
     return kExitUsage;
   }
   PrintStart(*plan, TournamentSchedule(*plan).total_games(), out);
-  return Conclude(command, *plan, runner(*plan, out, finished), out, err);
+  std::optional<results::TournamentResults> keeper;
+  if (db) {
+    keeper.emplace(*plan, *db);
+    out << "Results database: " << db->path() << std::endl;
+  }
+  return Conclude(command, *plan, runner(*plan, out, finished, keeper ? &*keeper : nullptr), out,
+                  err);
 }
 
 int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
                          std::ostream& out, std::ostream& err) {
   const TournamentRunner local = [&player](const TournamentPlan& plan, std::ostream& o,
-                                           const std::vector<FinishedGame>& finished) {
-    return RunTournament(plan, player, o, finished);
+                                           const std::vector<FinishedGame>& finished,
+                                           BookedGameListener* listener) {
+    return RunTournament(plan, player, o, finished, listener);
   };
   return RunTournamentCommand(command, local, out, err);
 }

@@ -22,13 +22,17 @@ struct TournamentCommandLine {
 };
 
 // Plays a prepared plan (folder made, tournament.json written), booking
-// `finished` (the games of a resumed run) first.
+// `finished` (the games of a resumed run) first and telling `listener` (may
+// be null: --no-db) of every game booked.
 using TournamentRunner = std::function<TournamentOutcome(
-    const TournamentPlan& plan, std::ostream& out, const std::vector<FinishedGame>& finished)>;
+    const TournamentPlan& plan, std::ostream& out, const std::vector<FinishedGame>& finished,
+    BookedGameListener* listener)>;
 
-// Plays the tournament. Exit code: 0 played to its end or stopped by the
-// test, 1 stopped by an engine's fault, 2 bad options or output that cannot
-// be written, 3 interrupted.
+// Plays the tournament, adding every finished game to the results database
+// (--db, or on --resume the interrupted run's; none with --no-db). Exit code:
+// 0 played to its end or stopped by the test, 1 stopped by an engine's
+// fault, 2 bad options, a results database that cannot be used or output
+// that cannot be written, 3 interrupted.
 int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
                          std::ostream& out, std::ostream& err);
 // The same with games played by `runner` (on other machines, say).

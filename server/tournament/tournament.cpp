@@ -18,8 +18,9 @@ namespace {
 // books (and through them `out`) are guarded by `mutex_`.
 class TournamentRun {
  public:
-  TournamentRun(const TournamentPlan& plan, const ShotPlayer& player, std::ostream& out)
-      : plan_(plan), player_(player), books_(plan, out) {}
+  TournamentRun(const TournamentPlan& plan, const ShotPlayer& player, std::ostream& out,
+                BookedGameListener* listener)
+      : plan_(plan), player_(player), books_(plan, out, listener) {}
 
   TournamentOutcome Run(const std::vector<FinishedGame>& finished) {
     books_.BookResumed(finished);
@@ -77,8 +78,9 @@ class TournamentRun {
 }  // namespace
 
 TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
-                                std::ostream& out, const std::vector<FinishedGame>& finished) {
-  return TournamentRun(plan, player, out).Run(finished);
+                                std::ostream& out, const std::vector<FinishedGame>& finished,
+                                BookedGameListener* listener) {
+  return TournamentRun(plan, player, out, listener).Run(finished);
 }
 
 }  // namespace curling::server

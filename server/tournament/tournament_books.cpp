@@ -13,8 +13,9 @@ namespace curling::server {
 
 namespace fs = std::filesystem;
 
-TournamentBooks::TournamentBooks(const TournamentPlan& plan, std::ostream& out)
-    : plan_(plan), out_(out), ledger_(plan) {
+TournamentBooks::TournamentBooks(const TournamentPlan& plan, std::ostream& out,
+                                 BookedGameListener* listener)
+    : plan_(plan), out_(out), listener_(listener), ledger_(plan) {
   listings_.resize(static_cast<size_t>(ledger_.schedule().total_games()));
 }
 
@@ -28,7 +29,9 @@ void TournamentBooks::BookResumed(const std::vector<FinishedGame>& finished) {
                             }) == finished.end());
   for (const FinishedGame& game : finished) {
     const ScheduledGame g = ledger_.schedule().Game(game.index);
-    List(g, game.result, ledger_.Record(game) == TournamentLedger::Counted::kYes);
+    const bool counted = ledger_.Record(game) == TournamentLedger::Counted::kYes;
+    Tell({g, game, counted, true});
+    List(g, game.result, counted);
   }
   if (!finished.empty()) {
     out_ << fmt::format("Resumed: {} finished games read back, {} counted\n", finished.size(),
@@ -48,6 +51,7 @@ void TournamentBooks::Book(const FinishedGame& game) {
   const bool counted = ledger_.Record(game) == TournamentLedger::Counted::kYes;
   // A game that ends once the tournament is over is never counted.
   assert(!(was_over && counted));
+  Tell({g, game, counted, false});
   List(g, game.result, counted);
   // Games cut short because the tournament ended are not news.
   if (!was_over && game.result.outcome != GameOutcome::kInterrupted) {
@@ -64,6 +68,11 @@ void TournamentBooks::Book(const FinishedGame& game) {
 void TournamentBooks::Fail(const std::string& error) {
   error_ = error;
   ledger_.Interrupt();
+}
+
+void TournamentBooks::Tell(const BookedGame& game) {
+  if (!listener_) return;
+  if (std::string why = listener_->OnBooked(game); !why.empty()) Fail(why);
 }
 
 std::string TournamentBooks::GameLine(const ScheduledGame& g, const GameResult& result) const {

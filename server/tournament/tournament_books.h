@@ -31,9 +31,31 @@ struct TournamentOutcome {
   const stats::TournamentSummary& summary() const { return standings.pairings.front().summary; }
 };
 
+// A game as the books took it in: read back from an interrupted run's folder
+// (`resumed`) or just finished, counted or not. Its record is in its folder
+// (GameFolder(plan.folder, scheduled.index)/game.jsonl).
+struct BookedGame {
+  const ScheduledGame& scheduled;
+  const FinishedGame& finished;
+  bool counted = false;
+  bool resumed = false;
+};
+
+// Keeps games beyond the tournament's own files (the results database): told
+// of every game the books take in, in their order, before the game is
+// reported. Returns an empty string, or why the game could not be kept: the
+// tournament then ends with that error, as when its files cannot be written.
+class BookedGameListener {
+ public:
+  virtual ~BookedGameListener() = default;
+  virtual std::string OnBooked(const BookedGame& game) = 0;
+};
+
 class TournamentBooks {
  public:
-  TournamentBooks(const TournamentPlan& plan, std::ostream& out);
+  // `listener` (may be null) outlives the books.
+  TournamentBooks(const TournamentPlan& plan, std::ostream& out,
+                  BookedGameListener* listener = nullptr);
 
   // Books the games of an interrupted run read back from its folder.
   void BookResumed(const std::vector<FinishedGame>& finished);
@@ -58,10 +80,12 @@ class TournamentBooks {
  private:
   std::string GameLine(const ScheduledGame& g, const GameResult& result) const;
   void List(const ScheduledGame& g, const GameResult& result, bool counted);
+  void Tell(const BookedGame& game);
   void WriteFiles(bool final_files);
 
   const TournamentPlan& plan_;
   std::ostream& out_;
+  BookedGameListener* listener_;
   TournamentLedger ledger_;
   std::vector<std::optional<GameListing>> listings_;
   std::string error_;

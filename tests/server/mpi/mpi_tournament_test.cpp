@@ -16,6 +16,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "server/results/results_database.h"
 #include "server/seat/child_process.h"
 #include "server/text/shell_words.h"
 #include "tests/server/match_program_fixture.h"
@@ -55,6 +56,26 @@ class MpiTournament : public curling::testing::MatchProgramFixture {
   }
 
   static std::string Out(const fs::path& dir) { return " --out '" + dir.string() + "'"; }
+  static std::string Db(const fs::path& file) { return " --db '" + file.string() + "'"; }
+
+  // The games of a results database, a line each: index, pairing, round,
+  // pair game, the players' names, the result and the start position.
+  static std::string Games(const fs::path& file) {
+    std::string error;
+    auto db = curling::results::ResultsDatabase::Open(file.string(),
+                                                      curling::results::OpenMode::kRead, error);
+    if (!db) return error;
+    curling::results::Statement s(
+        db->connection().handle(),
+        "SELECT g.game_index || ' ' || g.pairing || ' ' || g.round || ' ' || g.pair_game || ' ' "
+        "|| a.name || ' ' || b.name || ' ' || ifnull(g.winner, '-') || ' ' || g.total0 || ' ' "
+        "|| g.total1 || ' ' || g.scenario || ' ' || g.counted FROM games g JOIN players a ON "
+        "a.id = g.seat0 JOIN players b ON b.id = g.seat1 ORDER BY g.game_index");
+    std::string games;
+    while (s.Step())
+      games += s.Text(0) + "\n";
+    return games;
+  }
 };
 
 TEST_F(MpiTournament, SameSummaryAsTheSingleMachineRun) {
@@ -66,10 +87,15 @@ TEST_F(MpiTournament, SameSummaryAsTheSingleMachineRun) {
                               " slow 2\"' --engine 'name=split cmd=\"" FAKE_ENGINE_PATH
                               " split\"' --games 4 --ends 2 --seed 31 --scenarios '" +
                               positions.string() + "'";
-  const ProgramRun local = RunMatch(options + " --concurrency 2" + Out(folder_ / "local"));
+  const ProgramRun local =
+      RunMatch(options + " --concurrency 2" + Out(folder_ / "local") + Db(folder_ / "local.db"));
   ASSERT_EQ(local.exit_code, 0) << local.out;
-  const ProgramRun mpi = RunMpi(options + " --concurrency 2" + Out(folder_ / "mpi"));
+  const ProgramRun mpi =
+      RunMpi(options + " --concurrency 2" + Out(folder_ / "mpi") + Db(folder_ / "mpi.db"));
   ASSERT_EQ(mpi.exit_code, 0) << mpi.out;
+  // Rank 0 adds every game to the results database as the local runner does.
+  EXPECT_EQ(Games(folder_ / "mpi.db"), Games(folder_ / "local.db"));
+  EXPECT_NE(Games(folder_ / "mpi.db").find("\n11 2 1 1 split slow "), std::string::npos);
   EXPECT_NE(mpi.out.find("MPI: 2 player ranks, 12 games received"), std::string::npos) << mpi.out;
 
   EXPECT_EQ(Summary(folder_ / "mpi"), Summary(folder_ / "local"));

@@ -1,0 +1,28 @@
+// The ratings as people and tools read them: a table, JSON, and an SVG
+// picture (every player's rating with its interval; and, for players whose
+// name has several versions, the rating of each version against the time it
+// first played).
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "server/results/rated_pairs.h"
+#include "server/results/rating_fit.h"
+
+namespace curling::results {
+
+struct RatingsReport {
+  std::string database;
+  std::string since;  // empty: all games
+  RatedPairs rated;
+  RatingOptions options;
+  RatingFit fit;
+};
+
+std::string FormatRatingsTable(const RatingsReport& report);
+nlohmann::json RatingsJson(const RatingsReport& report);
+std::string RatingsSvg(const RatingsReport& report);
+
+}  // namespace curling::results
