@@ -25,7 +25,7 @@ std::string_view ProgramName(const char* argv0) {
 
 void PrintUsage(std::ostream& out, std::string_view program, int default_samples) {
   const bool takes_samples = default_samples > 0;
-  out << "usage: " << program << " [--seed N]" << (takes_samples ? " [--samples N]" : "") << "\n"
+  out << "usage: " << program << " [--seed N]" << (takes_samples ? " [--samples N]" : "") << "\n\n"
       << "A baseline engine: plays through the command protocol on standard input and output.\n"
       << "\n"
       << "  --seed N      seed of its own random choices, 0 to 2^64 - 1 (default 1)\n";

@@ -18,6 +18,17 @@ endif()
 
 install(TARGETS ${curling_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The installed programs find the library in the prefix's lib/ through their
+# run path: the linked ones, and curling-engine too, whose load by bare name
+# searches it. The programs and the library are built with the run path they
+# are installed with ("$ORIGIN" serves the build tree, where all of them sit
+# in bin/): when the two differ, CMake pads the build tree's with empty
+# entries, which the loader reads as the current folder.
+set_target_properties(${curling_programs} PROPERTIES
+  BUILD_WITH_INSTALL_RPATH ON
+  INSTALL_RPATH "$ORIGIN:$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+set_target_properties(CurlingSimulator PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+
 # The library and its headers, exported as CurlingSimulator::simulator.
 set_target_properties(CurlingSimulator PROPERTIES EXPORT_NAME simulator)
 set_target_properties(curling_simulator_headers PROPERTIES EXPORT_NAME headers)

@@ -1,6 +1,11 @@
 # A man page per program, made by help2man from the program's own --help and
 # --version (and each subcommand's --help), so that it lists every option the
 # program has. Built with the programs; installed to share/man/man1.
+# Not in the sanitizer builds, whose programs are for testing (and whose
+# exit-time reports would stop the build), nor when cross-compiling.
+if(CMAKE_CROSSCOMPILING OR CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+  return()
+endif()
 find_program(CURLING_HELP2MAN help2man)
 if(NOT CURLING_HELP2MAN)
   message(STATUS "help2man not found: no man pages (apt-get install help2man)")

@@ -13,6 +13,13 @@ soname=$(objdump -p "$lib/libCurlingSimulator.so" | awk '$1 == "SONAME" { print 
 [ -e "$lib/$soname" ] || fail "no $lib/$soname"
 [ -e "$prefix/include/curling_simulator/version.h" ] || fail "no curling_simulator/version.h"
 [ ! -e "$prefix/curling" ] || fail "the Python package is not part of the default install"
+# No run path, installed or in the build tree, has an empty entry: the loader
+# would search the current folder for libraries.
+for binary in "$prefix"/bin/* "$lib/$soname" "$CURLING_BUILD"/bin/curling-* "$CURLING_BUILD"/bin/baseline-* \
+              "$CURLING_BUILD"/bin/libCurlingSimulator.so "$CURLING_BUILD"/python/curling/_curling*.so; do
+  runpath=$(readelf -d "$binary" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+  [[ ":$runpath:" != *::* ]] || fail "$binary: run path '$runpath' has an empty entry"
+done
 
 # The prefix moved after installing: run paths are relative to the programs.
 mv "$prefix" "$scratch/moved"
