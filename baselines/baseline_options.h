@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace curling::baselines {
 
@@ -13,8 +14,11 @@ struct BaselineOptions {
 };
 
 // Reads the options; --samples is taken only when `default_samples` > 0 (it
-// is then the default). On a bad option prints the usage to standard error
-// and returns false.
-bool ParseBaselineOptions(int argc, char** argv, int default_samples, BaselineOptions& options);
+// is then the default). Returns nothing when the baseline is to play, else
+// the exit code: 0 after printing --help's text or --version's line to
+// standard output, 2 after printing the usage and the bad argument to
+// standard error.
+std::optional<int> ParseBaselineOptions(int argc, char** argv, int default_samples,
+                                        BaselineOptions& options);
 
 }  // namespace curling::baselines

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
   using namespace curling::baselines;
   BaselineOptions options;
-  if (!ParseBaselineOptions(argc, argv, 0, options)) return 2;
+  if (const auto exit_code = ParseBaselineOptions(argc, argv, 0, options)) return *exit_code;
   std::mt19937_64 random(options.seed);
   const Physics physics{&Simulation, &CreateShot, &CreateHitShot};
   return RunBaseline([&](const GameState&) { return ChooseDrawToTee(physics, random); });

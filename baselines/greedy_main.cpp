@@ -10,7 +10,8 @@ constexpr int kDefaultSamples = 32;
 int main(int argc, char** argv) {
   using namespace curling::baselines;
   BaselineOptions options;
-  if (!ParseBaselineOptions(argc, argv, kDefaultSamples, options)) return 2;
+  if (const auto exit_code = ParseBaselineOptions(argc, argv, kDefaultSamples, options))
+    return *exit_code;
   SetRandomSeed(options.seed);
   const Physics physics{&Simulation, &CreateShot, &CreateHitShot};
   return RunBaseline(

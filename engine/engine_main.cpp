@@ -39,6 +39,9 @@ int RunEngineCommandLine(int argc, const char* const* argv) {
     case EngineMode::kHelp:
       std::fputs(EngineUsage().c_str(), stdout);
       return 0;
+    case EngineMode::kVersion:
+      std::fputs(EngineVersion().c_str(), stdout);
+      return 0;
     case EngineMode::kUsageError:
       break;
   }

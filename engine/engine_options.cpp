@@ -8,6 +8,8 @@
 #include <string_view>
 #include <thread>
 
+#include "curling_simulator/version.h"
+
 namespace curling {
 namespace {
 
@@ -120,6 +122,10 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
       options.mode = EngineMode::kHelp;
       return options;
     }
+    if (arg == "--version") {
+      options.mode = EngineMode::kVersion;
+      return options;
+    }
     if (arg == "--strong") {
       strong = true;
       continue;
@@ -154,6 +160,7 @@ std::string EngineUsage() {
          "                                      library calls made: \"bench: N library calls, T "
          "ms\"\n"
          "       curling-engine --help          this text\n"
+         "       curling-engine --version       the version of the engine\n"
          "\n"
          "  --strong             the strong engine: the same protocol and BESTSHOT replies; it\n"
          "                       searches every shot by rollouts of the rest of the end, judged "
@@ -166,6 +173,10 @@ std::string EngineUsage() {
          "  --samples N          a fixed number of rollouts per shot instead of a time: replies\n"
          "                       then depend only on the position, the score and the seed\n"
          "  --seed N             seed of the strong search's random draws (default 0)\n";
+}
+
+std::string EngineVersion() {
+  return std::string("curling-engine ") + CURLING_SIMULATOR_VERSION + "\n";
 }
 
 }  // namespace curling

@@ -1,5 +1,5 @@
 // The engine's command line: the default engine (no arguments), the bench,
-// the help text, or the strong engine with its options.
+// the help text, the version, or the strong engine with its options.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 namespace curling {
 
-enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kUsageError };
+enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kVersion, kUsageError };
 
 struct StrongOptions {
   int threads = 1;                     // default: the machine's cores
@@ -30,5 +30,8 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv);
 
 // The help text (ends with a line end).
 std::string EngineUsage();
+
+// "curling-engine VERSION" and a line end.
+std::string EngineVersion();
 
 }  // namespace curling

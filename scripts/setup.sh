@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs (only those missing), then
+# Installs the Debian packages the build needs (only those missing: the man
+# pages, the Debian package, its check and the Python wheel too), then
 # configures and builds the given CMake presets (default: release).
 #   scripts/setup.sh [--with-browser] [preset ...]
 # The windows preset (cross-built with mingw-w64, tested under Wine against
@@ -11,7 +12,9 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev libopenmpi-dev openmpi-bin
           libsqlite3-dev libssl-dev
-          python3 python3-dev pybind11-dev python3-numpy python3-pytest)
+          python3 python3-dev pybind11-dev python3-numpy python3-pytest
+          help2man dpkg-dev file lintian python3-build python3-wheel python3-setuptools
+          python3-venv)
 # The fuzz preset builds with clang 14 and its libFuzzer.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)
 windows_packages=(g++-mingw-w64-x86-64-posix wine64)

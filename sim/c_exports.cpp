@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "curling_simulator/simulator_exports.h"
+#include "curling_simulator/version.h"
 #include "sim/canonical_path.h"
 #include "sim/inverse_shots.h"
 #include "sim/library_config.h"
@@ -68,6 +69,10 @@ CURLING_SIM_API void SetRandomSeed(uint64_t seed) {
 
 CURLING_SIM_API void SetFreeGuardZoneRule(int enabled) {
   curling::sim::SetLibraryFreeGuardZone(enabled != 0);
+}
+
+CURLING_SIM_API const char* CurlingSimulatorVersion(void) {
+  return CURLING_SIMULATOR_VERSION;
 }
 
 }  // extern "C"

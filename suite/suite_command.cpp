@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "curling_simulator/version.h"
+
 #include "suite/run_command.h"
 #include "suite/solve_command.h"
 
@@ -79,6 +81,7 @@ void AddRun(CLI::App& app, RunOptions& options) {
 int RunSuiteProgram(int argc, char** argv) {
   CLI::App app{"Shot-selection suites with exact answers: solve them, run engines on them"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("curling-suite ") + CURLING_SIMULATOR_VERSION);
   SolveOptions solve;
   AddSolve(app, solve);
   RunOptions run;

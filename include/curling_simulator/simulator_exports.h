@@ -39,6 +39,10 @@ CURLING_SIM_API void SetRandomSeed(uint64_t seed);
 // Five-rock free guard zone rule: non-zero turns it on (the default).
 CURLING_SIM_API void SetFreeGuardZoneRule(int enabled);
 
+// The library's version, "major.minor.patch" (CURLING_SIMULATOR_VERSION of
+// curling_simulator/version.h when the library was built). Never null.
+CURLING_SIM_API const char* CurlingSimulatorVersion(void);
+
 }  // extern "C"
 
 using SimulationFunction = int (*)(GameState*, ShotVector, float, void*, int);

@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "curling_simulator/rink.h"
+#include "curling_simulator/simulator_exports.h"
 #include "python/binding/bindings.h"
 
 namespace py = pybind11;
@@ -10,6 +11,8 @@ namespace py = pybind11;
 PYBIND11_MODULE(_curling, m) {
   m.doc() = "The curling physics library and the curling count, with numpy arrays.";
   namespace sim = curling::sim;
+  // The package's version is the library's it runs on.
+  m.attr("__version__") = CurlingSimulatorVersion();
   m.attr("SHEET_WIDTH") = sim::kSheetWidth;
   m.attr("DELIVERY") = py::make_tuple(sim::kDeliveryX, sim::kDeliveryY);
   m.attr("TEE") = py::make_tuple(sim::kTeeX, sim::kTeeY);

@@ -11,6 +11,7 @@ environment with the Gymnasium API shape (curling.env).
 """
 
 from ._curling import (
+    __version__,
     BACK_LINE_Y,
     DELIVERY,
     HOG_LINE_Y,

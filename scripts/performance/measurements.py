@@ -1,6 +1,8 @@
 """The performance report's measurements: each runs one of the release
 build's benchmark programs and reads its figures from what it prints."""
 
+import atexit
+import functools
 import json
 import os
 import re
@@ -29,14 +31,36 @@ def benchmark_json(command, env=None):
     return json.loads(out)["benchmarks"]
 
 
-def library_env(library_dir):
-    """The environment that makes the benchmark binaries load the library in
-    `library_dir` (None: the build's own, found through their run path)."""
+def library_env(library_dir, bin_dir):
+    """The environment that makes the benchmark binaries of `bin_dir` load the
+    library in `library_dir` (None: the build's own, found through their run
+    path)."""
     if library_dir is None:
         return None
     env = dict(os.environ)
-    env["LD_LIBRARY_PATH"] = os.path.abspath(library_dir)
+    env["LD_LIBRARY_PATH"] = library_folder(os.path.abspath(library_dir), os.path.abspath(bin_dir))
     return env
+
+
+@functools.lru_cache(maxsize=None)
+def library_folder(library_dir, bin_dir):
+    """A folder where the binaries of `bin_dir` find the library of
+    `library_dir`. They ask for it by its soname, the name their own bare
+    libCurlingSimulator.so links to (libCurlingSimulator.so.N): an earlier
+    library without that name is offered under it from a scratch folder, or
+    the loader would pass over it to the build's own."""
+    link = os.path.join(bin_dir, "libCurlingSimulator.so")
+    if not os.path.islink(link):
+        return library_dir
+    soname = os.path.basename(os.readlink(link))
+    if os.path.exists(os.path.join(library_dir, soname)):
+        return library_dir
+    folder = tempfile.mkdtemp(prefix="curling-earlier-library-")
+    atexit.register(shutil.rmtree, folder, True)
+    earlier = os.path.realpath(os.path.join(library_dir, "libCurlingSimulator.so"))
+    for name in ("libCurlingSimulator.so", soname):
+        os.symlink(earlier, os.path.join(folder, name))
+    return folder
 
 
 def sets_pattern(engine, stones=None):
@@ -51,7 +75,7 @@ def simulator_throughput(bin_dir, min_time, pattern="BM_Library/|BM_Box2d/", lib
     """{(engine, stones, kind): deliveries per second per core}"""
     rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
                            f"--benchmark_filter={pattern}",
-                           f"--benchmark_min_time={min_time}"], env=library_env(library_dir))
+                           f"--benchmark_min_time={min_time}"], env=library_env(library_dir, bin_dir))
     result = {}
     for b in rows:
         m = re.match(r"BM_(Library|Box2d)/(\d+)/(\d+)", b["name"])
@@ -119,7 +143,7 @@ def instructions_per_delivery(bin_dir, library_dir=None, stones=SET_STONES):
                            os.path.join(bin_dir, "simulator_cost"), "deliveries", str(count), kind]
                 log(" ".join(command))
                 done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
-                                      stderr=subprocess.PIPE, env=library_env(library_dir))
+                                      stderr=subprocess.PIPE, env=library_env(library_dir, bin_dir))
                 m = re.search(r"Collected : (\d+)", done.stderr)
                 n = re.search(r"(\d+) deliveries", done.stdout)
                 if done.returncode == 0 and m and n:

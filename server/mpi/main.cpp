@@ -12,6 +12,7 @@
 
 #include <fmt/format.h>
 
+#include "curling_simulator/version.h"
 #include "server/mpi/coordinator.h"
 #include "server/mpi/player.h"
 #include "server/program/match_options.h"
@@ -71,6 +72,7 @@ int Run(int argc, char** argv, MpiChannel& channel) {
       "coordinates and writes the output, the others play."};
   MatchOptions options;
   AddMatchOptions(app, options);
+  app.set_version_flag("--version", std::string(kProgram) + " " + CURLING_SIMULATOR_VERSION);
   if (channel.rank() > 0) {
     // Every rank parses the same words; rank 0 alone says what is wrong.
     try {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <random>
 
+#include "curling_simulator/version.h"
 #include "server/game/compliance_check.h"
 #include "server/game/game.h"
 #include "server/game/game_record.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Plays one game of curling between two engine processes, or a tournament."};
   MatchOptions options;
   AddMatchOptions(app, options);
+  app.set_version_flag("--version", std::string("curling-match ") + CURLING_SIMULATOR_VERSION);
   ResultsCommandOptions results_options;
   AddResultsCommands(app, results_options);
   if (const std::optional<int> exit_code = ParseMatchOptions(app, argc, argv)) return *exit_code;

@@ -4,9 +4,43 @@
 #include <regex>
 #include <string>
 
+#include "curling_simulator/version.h"
 #include "tests/support/child_program.h"
 
 namespace {
+
+// --help and --version answer on standard output and end the program; a bad
+// argument ends it with the usage on standard error and exit code 2.
+TEST(BaselineProcess, EachProgramHasHelpVersionAndUsageErrors) {
+  const struct {
+    const char* path;
+    const char* name;
+    bool takes_samples;
+  } programs[] = {{BASELINE_DRAW_PATH, "baseline-draw", false},
+                  {BASELINE_RANDOM_PATH, "baseline-random", false},
+                  {BASELINE_GREEDY_PATH, "baseline-greedy", true}};
+  for (const auto& program : programs) {
+    SCOPED_TRACE(program.name);
+    using curling::testing::RunProgram;
+    const auto help = RunProgram(program.path, {"--help"});
+    EXPECT_EQ(help.exit_code, 0);
+    EXPECT_TRUE(help.out.starts_with(std::string("usage: ") + program.name)) << help.out;
+    for (const char* option : {"--seed N", "--help", "--version"}) {
+      EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(help.out.find("--samples N") != std::string::npos, program.takes_samples);
+    const auto version = RunProgram(program.path, {"--seed", "3", "--version"});
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out, std::string(program.name) + " " CURLING_SIMULATOR_VERSION "\n");
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--seed", "x"}, {"--samples", "0"}, {"--verbose"}}) {
+      const auto run = RunProgram(program.path, bad, "ISREADY\n");
+      EXPECT_EQ(run.exit_code, 2) << bad[0];
+      EXPECT_EQ(run.out, "") << bad[0];
+      EXPECT_NE(run.errors.find("bad argument: " + bad[0]), std::string::npos) << run.errors;
+    }
+  }
+}
 
 TEST(BaselineProcess, EachProgramAnswersReadinessAndGoWithoutLineEnds) {
   std::string position = "POSITION 2.3 5.0 2.5 4.6";

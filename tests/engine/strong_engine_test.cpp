@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "curling_simulator/version.h"
 #include "tests/engine/engine_copy.h"
 #include "tests/support/child_program.h"
 
@@ -38,6 +39,9 @@ TEST(StrongEngineTest, BadOptionsSayWhatIsWrongAndExitTwo) {
   };
   EngineCopy alone;  // no library: a program that got as far as loading it would exit 1
   EXPECT_EQ(RunProgram(alone.Engine(), {"--help"}).exit_code, 0);
+  const ProgramRun version = RunProgram(alone.Engine(), {"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out, "curling-engine " CURLING_SIMULATOR_VERSION "\n");
   for (const Case& c : cases) {
     const ProgramRun run = RunProgram(alone.Engine(), c.arguments, "ISREADY\n");
     EXPECT_EQ(run.exit_code, 2) << c.message;

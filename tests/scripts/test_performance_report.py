@@ -4,11 +4,12 @@ compare with), and the page written from figures made up to reach each
 verdict."""
 
 import argparse
+import os
 import shutil
 
 import performance_report
 from conftest import BIN, BUILD, run_script, sections
-from performance import targets
+from performance import measurements, targets
 
 QUICK = ["--build", BUILD, "--no-build", "--min-time", "0.01", "--rounds", "1",
          "--agreement-scenes", "1", "--stones", "8", "--decisions", "shot0", "--no-profile"]
@@ -106,3 +107,22 @@ def test_a_run_without_the_eight_stone_set_still_writes_its_targets():
     rows = targets.throughput_target_rows(throughput, {})
     assert len(rows) == 2 and "8-stone set not measured" in rows[1]
     assert "agreement not measured" in rows[1]
+
+
+def test_an_earlier_library_without_the_soname_is_offered_under_it(tmp_path):
+    # The build's programs ask for libCurlingSimulator.so.N: an earlier library
+    # that has only the bare name must still be the one they load.
+    bin_dir, earlier = tmp_path / "bin", tmp_path / "earlier"
+    bin_dir.mkdir()
+    earlier.mkdir()
+    (bin_dir / "libCurlingSimulator.so.7").write_bytes(b"this build")
+    (bin_dir / "libCurlingSimulator.so").symlink_to("libCurlingSimulator.so.7")
+    (earlier / "libCurlingSimulator.so").write_bytes(b"earlier")
+    env = measurements.library_env(str(earlier), str(bin_dir))
+    folder = env["LD_LIBRARY_PATH"]
+    for name in ("libCurlingSimulator.so", "libCurlingSimulator.so.7"):
+        assert open(os.path.join(folder, name), "rb").read() == b"earlier"
+    # One that has the soname is used where it is.
+    (earlier / "libCurlingSimulator.so.7").write_bytes(b"earlier")
+    measurements.library_folder.cache_clear()
+    assert measurements.library_env(str(earlier), str(bin_dir))["LD_LIBRARY_PATH"] == str(earlier)

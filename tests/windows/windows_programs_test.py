@@ -100,11 +100,12 @@ class Exports(unittest.TestCase):
         table = self.dump(LIBRARY_DLL).split("[Ordinal/Name Pointer] Table")[1]
         names = set(re.findall(r"^\s+\[\s*\d+\]\s+(\S+)$", table, re.M))
         for name in ("Simulation", "CreateShot", "CreateHitShot", "SetRandomSeed",
-                     "SetFreeGuardZoneRule"):
+                     "SetFreeGuardZoneRule", "CurlingSimulatorVersion"):
             self.assertIn(name, names)
         undecorated = {n for n in names if not n.startswith("_Z")}  # the C++ interface
         self.assertEqual(undecorated, {"Simulation", "CreateShot", "CreateHitShot",
-                                       "SetRandomSeed", "SetFreeGuardZoneRule"})
+                                       "SetRandomSeed", "SetFreeGuardZoneRule",
+                                       "CurlingSimulatorVersion"})
 
     def test_programs_need_only_system_dlls(self):
         for path in (ENGINE_EXE, LIBRARY_DLL):
