@@ -42,17 +42,6 @@ uint64_t PositionKey(const GameState& state, const GameSituation& situation, uin
   return key;
 }
 
-// Below these a round runs on the calling thread alone: starting a helper
-// and waiting for it to be scheduled and to end can cost milliseconds on a
-// busy machine, more than the round itself.
-constexpr Clock::duration kLeastSharedRoundTime = std::chrono::milliseconds(5);
-constexpr int64_t kLeastSharedRoundItems = 64;
-
-bool WorthHelpers(int64_t items, bool timed, Clock::time_point deadline) {
-  if (timed) return deadline - Clock::now() >= kLeastSharedRoundTime;
-  return items >= kLeastSharedRoundItems;
-}
-
 struct RoundTotals {
   std::vector<int64_t> sums;  // fixed-point, per candidate
   std::vector<int64_t> counts;
@@ -74,31 +63,30 @@ class RoundRunner {
   RoundRunner(const RolloutSetup& setup, const std::vector<CandidateShot>& candidates, uint64_t key)
       : setup_(setup), candidates_(candidates), key_(key) {}
 
-  // Runs the round on the calling thread and up to `threads` - 1 helpers of
-  // its own (fewer when no more can be started), and adds its rollouts to
-  // `halving`. A round too small to pay for starting a thread, and every
-  // round once the deadline has passed, runs on the calling thread alone, so
-  // a spent budget is answered without waiting for any thread to be
-  // scheduled. Returns the CPU seconds spent.
+  // Runs the round on `threads` threads of its own while the calling thread
+  // waits, as the default engine's search does (fewer threads when no more
+  // can be started; the calling thread itself when none can), and adds its
+  // rollouts to `halving`. Returns the CPU seconds spent.
   double Run(SuccessiveHalving& halving, int64_t items, bool timed, Clock::time_point deadline,
              int threads) const {
-    assert(threads >= 1 && items >= 0);
+    // A round whose time is up starts no thread: a spent budget is answered
+    // without waiting for threads to be scheduled, which on a busy machine
+    // can take milliseconds each.
+    if (timed && Clock::now() >= deadline) return 0.0;
     Round round{halving, items, timed, deadline};
     std::vector<RoundTotals> totals(static_cast<size_t>(threads));
-    std::vector<std::thread> helpers;
-    if (WorthHelpers(items, timed, deadline)) {
-      try {
-        for (int i = 1; i < threads; ++i) {
-          helpers.emplace_back(&RoundRunner::Work, this, std::ref(round),
-                               std::ref(totals[static_cast<size_t>(i)]));
-        }
-      } catch (const std::system_error&) {
-        // An unstarted helper's totals stay empty.
+    std::vector<std::thread> workers;
+    try {
+      for (int i = 0; i < threads; ++i) {
+        workers.emplace_back(&RoundRunner::Work, this, std::ref(round),
+                             std::ref(totals[static_cast<size_t>(i)]));
       }
+    } catch (const std::system_error&) {
+      // An unstarted thread's totals stay empty.
     }
-    Work(round, totals[0]);
-    for (std::thread& h : helpers)
-      h.join();
+    if (workers.empty()) Work(round, totals[0]);
+    for (std::thread& w : workers)
+      w.join();
     return Merge(totals, halving);
   }
 
