@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "curling_simulator/version.h"
+#include "search/strong/time_plan.h"
 
 namespace curling {
 namespace {
 
 constexpr int kMostThreads = 256;
-constexpr double kMostShotSeconds = 3600.0;
 constexpr int64_t kMostSamples = 1'000'000'000;
 
 int MachineCores() {
@@ -53,7 +53,7 @@ std::string SetOption(std::string_view name, std::string_view value, StrongOptio
     strong.threads = n;
   } else if (name == "--shot-time") {
     double s = 0.0;
-    if (!ParseSeconds(value, s) || !(s > 0.0) || s > kMostShotSeconds) {
+    if (!ParseSeconds(value, s) || !(s > 0.0) || s > strong::kMostShotSeconds) {
       return Bad(name, value, "a number of seconds above 0 and at most 3600");
     }
     strong.shot_seconds = s;

@@ -1,5 +1,6 @@
 #include "protocol/game_context.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "protocol/command_words.h"
@@ -18,7 +19,11 @@ bool ApplyScore(GameContext& context, const char* line, std::string& word) {
 bool ApplyTime(GameContext& context, const char* line, std::string& word) {
   if (!GetWord(word, line, 1)) return false;
   const double seconds = ParseCoordinate(word);
-  context.own_time_left = std::isfinite(seconds) ? std::optional<double>(seconds) : std::nullopt;
+  if (!StartsWithNumber(word) || !std::isfinite(seconds)) {
+    context.own_time_left = std::nullopt;
+  } else {
+    context.own_time_left = std::max(0.0, seconds);
+  }
   return true;
 }
 

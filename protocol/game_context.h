@@ -11,7 +11,8 @@ namespace curling::protocol {
 struct GameContext {
   int own_points = 0;
   int opponent_points = 0;
-  // Seconds of this engine's budget left in the game: finite when known.
+  // Seconds of this engine's budget left in the game: finite and 0 or more
+  // when known.
   std::optional<double> own_time_left;
 };
 
@@ -20,10 +21,11 @@ struct GameContext {
 // scratch space.
 bool ApplyScore(GameContext& context, const char* line, std::string& word);
 
-// TIME own opponent: the engine's own seconds left (ParseCoordinate); an
-// infinite budget is none to plan from and forgets the one known. Nothing
-// changes when the word is missing (returns false). The opponent's time is
-// not kept.
+// TIME own opponent: the engine's own seconds left (ParseCoordinate), a
+// negative number read as 0 (spent). A word that is not a finite number
+// ("inf", "nan", "x", or beyond float range such as 1e39) is no budget to
+// plan from and forgets the one known. Nothing changes when the word is
+// missing (returns false). The opponent's time is not kept.
 bool ApplyTime(GameContext& context, const char* line, std::string& word);
 
 }  // namespace curling::protocol

@@ -141,6 +141,10 @@ float ParseCoordinate(std::string_view word) {
   return NarrowToFloat(prefix.negative ? -value : value);
 }
 
+bool StartsWithNumber(std::string_view word) {
+  return ScanDecimal(word).length > 0;
+}
+
 int32_t ParseInteger(std::string_view word) {
   size_t i = 0;
   bool negative = false;

@@ -14,6 +14,10 @@ namespace curling::protocol {
 // "0x10" gives 0.0 from its leading "0".
 float ParseCoordinate(std::string_view word);
 
+// Whether `word` starts with a decimal number as ParseCoordinate reads it
+// (so that its 0.0 for "nan" or "x" can be told from a real zero).
+bool StartsWithNumber(std::string_view word);
+
 // The longest leading part of `word` made of an optional sign and decimal
 // digits, clamped to the int32 range. No digits in front gives 0.
 int32_t ParseInteger(std::string_view word);

@@ -4,6 +4,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -79,11 +80,29 @@ py::object SimulateOnLibraryStream(const GameState& state, const ShotVector& sho
   return py::cast(after);
 }
 
+// The shot number one higher must still be a shot number.
+void RequireNextShot(const GameState& state) {
+  if (state.ShotNum == std::numeric_limits<int32_t>::max()) {
+    throw py::value_error("state.shot must be below 2**31 - 1 to play a shot: the one after " +
+                          std::to_string(state.ShotNum) + " has no number");
+  }
+}
+
+// A record's samples need a positive interval (events are recorded anyway).
+void RequireSampleInterval(double sample_interval) {
+  if (!(std::isfinite(sample_interval) && sample_interval > 0.0)) {
+    throw py::value_error("sample_interval must be a finite number of seconds above 0, got " +
+                          py::repr(py::float_(sample_interval)).cast<std::string>());
+  }
+}
+
 py::object Simulate(const GameState& state, const py::object& shot_value, float error,
                     const py::object& seed, uint64_t rng_stream, uint64_t counter,
-                    const py::object& free_guard_zone, bool record, float sample_interval) {
+                    const py::object& free_guard_zone, bool record, double sample_interval) {
   const ShotVector shot = ShotFrom(shot_value);
+  RequireNextShot(state);
   if (seed.is_none()) return SimulateOnLibraryStream(state, shot, error, free_guard_zone, record);
+  if (record) RequireSampleInterval(sample_interval);
   // A copy: another Python thread may write to `state` while the GIL is released.
   const GameState before = state;
   sim::RandomStream stream{SeedFrom(seed), rng_stream, counter};
@@ -99,7 +118,10 @@ py::object Simulate(const GameState& state, const py::object& shot_value, float 
   sim::ShotOutcome outcome;
   {
     py::gil_scoped_release release;
-    outcome = sim::PlayShot(before, shot, error, stream, rules, sample_interval);
+    // Narrowed within float range: an interval longer than any shot samples none.
+    const float interval = static_cast<float>(
+        std::min(sample_interval, static_cast<double>(std::numeric_limits<float>::max())));
+    outcome = sim::PlayShot(before, shot, error, stream, rules, interval);
   }
   ShotRecord shot_record{outcome.played, std::move(outcome.trajectories),
                          std::move(outcome.events)};
@@ -148,7 +170,7 @@ on an empty sheet; power <= 0 is a draw to (x, y).)doc");
   m.def("simulate", &Simulate, py::arg("state"), py::arg("shot"),
         py::arg("error") = sim::kMatchRandomError, py::kw_only(), py::arg("seed") = py::none(),
         py::arg("rng_stream") = 0, py::arg("counter") = 0, py::arg("free_guard_zone") = py::none(),
-        py::arg("record") = false, py::arg("sample_interval") = 0.05f, R"doc(
+        py::arg("record") = false, py::arg("sample_interval") = 0.05, R"doc(
 Plays `shot` (vx, vy, curl) as stone state.shot with random delivery error of
 standard deviation `error` metres and returns the new GameState (`state` is
 not changed): every stone at rest or out of play at (0, 0), shot one higher.

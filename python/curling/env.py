@@ -26,7 +26,10 @@ result, the agent's points minus the opponent's. The episode terminates when
 the game is over; it is never truncated.
 """
 
+import math
+import numbers
 import os
+import shlex
 import time
 
 import numpy as np
@@ -57,6 +60,33 @@ def register_with_gymnasium():
     if ENV_ID not in gymnasium.registry:
         gymnasium.register(id=ENV_ID, entry_point="curling.env:CurlingEnv")
     return True
+
+
+def _engine_command(opponent):
+    """The opponent's engine command: None is the build's curling-engine; an
+    empty one is refused rather than read as None."""
+    if opponent is None:
+        return default_engine()
+    words = shlex.split(opponent) if isinstance(opponent, str) else list(opponent)
+    if not words:
+        raise ValueError(f"opponent must be an engine command, a function or None, "
+                         f"got the empty {opponent!r}")
+    return opponent
+
+
+def _checked_seed(seed):
+    """`seed` when it is an int from 0 to 2**64 - 1 (what the physics stream takes)."""
+    if (not isinstance(seed, numbers.Integral) or isinstance(seed, bool)
+            or not 0 <= int(seed) < 2**64):
+        raise ValueError(f"seed must be an int from 0 to 2**64 - 1, got {seed!r}")
+    return int(seed)
+
+
+def _real(value, name, wanted, accept):
+    """`value` as a float when it is a real number for which accept() holds."""
+    if isinstance(value, numbers.Real) and not isinstance(value, bool) and accept(float(value)):
+        return float(value)
+    raise ValueError(f"{name} must be {wanted}, got {value!r}")
 
 
 class _Match:
@@ -118,12 +148,16 @@ class CurlingEnv(gymnasium.Env if gymnasium else object):
         if ends < 1 or extra_ends < 0 or seat not in (0, 1):
             raise ValueError("ends must be at least 1, extra_ends at least 0, seat 0 or 1")
         self.ends, self.extra_ends, self.seat = ends, extra_ends, seat
-        self.error, self.free_guard_zone, self.time_budget = error, free_guard_zone, time_budget
+        self.error = _real(error, "error", "a finite number of metres, 0 or more",
+                           lambda e: math.isfinite(e) and e >= 0.0)
+        self.time_budget = _real(time_budget, "time_budget", "a number of seconds, 0 or more",
+                                 lambda t: t >= 0.0)
+        self.free_guard_zone = free_guard_zone
         self._engine = None
         if callable(opponent):
             self._opponent = opponent
         else:
-            self._engine = EngineProcess(opponent or default_engine(), timeout=engine_timeout)
+            self._engine = EngineProcess(_engine_command(opponent), timeout=engine_timeout)
             self._opponent = self._engine.choose
         self._rng = np.random.default_rng()
         self._match = None
@@ -138,6 +172,7 @@ class CurlingEnv(gymnasium.Env if gymnasium else object):
     def reset(self, *, seed=None, options=None):
         """Starts a game; with a seed, the game curling-match --seed plays."""
         if seed is not None:
+            seed = _checked_seed(seed)
             self._rng = np.random.default_rng(seed)
         physics_seed = seed if seed is not None else int(self._rng.integers(2**63))
         if self._engine is not None:
@@ -154,6 +189,8 @@ class CurlingEnv(gymnasium.Env if gymnasium else object):
         action = np.asarray(action, dtype=np.float64)
         if action.shape != (3,):
             raise ValueError(f"action must have shape (3,) (vx, vy, curl), got {action.shape}")
+        if not np.all(np.isfinite(action)):
+            raise ValueError(f"action must be finite numbers (vx, vy, curl), got {action.tolist()}")
         shot = (float(action[0]), float(action[1]), 1 if action[2] >= 0.5 else 0)
         reward = self._end_reward(match.throw(shot, self.error, self.free_guard_zone))
         reward += self._play_opponent()

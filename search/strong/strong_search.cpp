@@ -69,6 +69,10 @@ class RoundRunner {
   // rollouts to `halving`. Returns the CPU seconds spent.
   double Run(SuccessiveHalving& halving, int64_t items, bool timed, Clock::time_point deadline,
              int threads) const {
+    // A round whose time is up starts no thread: a spent budget is answered
+    // without waiting for threads to be scheduled, which on a busy machine
+    // can take milliseconds each.
+    if (timed && Clock::now() >= deadline) return 0.0;
     Round round{halving, items, timed, deadline};
     std::vector<RoundTotals> totals(static_cast<size_t>(threads));
     std::vector<std::thread> workers;

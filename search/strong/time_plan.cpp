@@ -46,6 +46,8 @@ double PlanShotSeconds(const TimeControl& control, const GameState& state,
                        const GameSituation& situation) {
   const bool budget_known = control.own_left && std::isfinite(*control.own_left);
   if (control.shot_seconds) {
+    // The command line holds --shot-time to kMostShotSeconds.
+    assert(*control.shot_seconds <= kMostShotSeconds);
     return budget_known ? SafeShare(*control.shot_seconds, *control.own_left)
                         : *control.shot_seconds;
   }
@@ -57,7 +59,7 @@ double PlanShotSeconds(const TimeControl& control, const GameState& state,
   if (margin >= 5) weight *= kSettledGameFactor;
   const double planned =
       own_left * kPlannedShare * weight / WeightLeft(state.ShotNum, situation.ends_left);
-  return SafeShare(planned, own_left);
+  return std::min(SafeShare(planned, own_left), kMostShotSeconds);
 }
 
 }  // namespace curling::strong

@@ -12,6 +12,9 @@
 namespace curling::strong {
 
 inline constexpr double kDefaultShotSeconds = 1.0;
+// The longest any shot is planned, however large the budget (also the
+// largest --shot-time).
+inline constexpr double kMostShotSeconds = 3600.0;
 
 struct TimeControl {
   std::optional<double> shot_seconds;  // --shot-time
@@ -19,8 +22,9 @@ struct TimeControl {
 };
 
 // Seconds to think about the shot of `state`, never more than a safe share of
-// a known budget: the server's allowance for this shot is all of the budget
-// left, and the engine must answer well within it, game after game.
+// a known budget (the server's allowance for this shot is all of the budget
+// left, and the engine must answer well within it, game after game) nor more
+// than kMostShotSeconds.
 double PlanShotSeconds(const TimeControl& control, const GameState& state,
                        const GameSituation& situation);
 

@@ -41,7 +41,8 @@ bool EngineProcess::Start(const std::vector<std::string>& argv, const std::strin
   return true;
 }
 
-IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadline) {
+IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadline,
+                             Clock::time_point* writing) {
   // One command, one line: the line end is added here and nowhere else.
   assert(command.find('\n') == std::string_view::npos);
   if (child_.input() < 0) return IoStatus::kClosed;
@@ -61,6 +62,7 @@ IoStatus EngineProcess::Send(std::string_view command, Clock::time_point deadlin
   line.reserve(command.size() + 1);
   line.append(command).push_back('\n');
   size_t written = 0;
+  if (writing != nullptr) *writing = Clock::now();
   while (written < line.size()) {
     const ssize_t n = write(child_.input(), line.data() + written, line.size() - written);
     if (n > 0) {

@@ -34,8 +34,11 @@ class EngineProcess {
 
   // Writes `command` and a line feed in one write once the engine has read
   // everything sent before (the pipe holds no bytes), so that each read of
-  // the engine sees exactly one command line.
-  IoStatus Send(std::string_view command, Clock::time_point deadline);
+  // the engine sees exactly one command line. `writing` (when given) receives
+  // the moment just before the write: an engine woken by it may run and
+  // answer before the write returns.
+  IoStatus Send(std::string_view command, Clock::time_point deadline,
+                Clock::time_point* writing = nullptr);
 
   // Waits until bytes arrive or the deadline passes and appends what came.
   IoStatus Read(std::string& out, Clock::time_point deadline);

@@ -78,10 +78,11 @@ Fault EngineSession::FromStatus(IoStatus status, std::string_view during, FaultK
   return {timeout_kind, std::string(during) + ": timed out"};
 }
 
-Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds stall_limit) {
+Fault EngineSession::Send(std::string_view command, std::chrono::milliseconds stall_limit,
+                          Clock::time_point* writing) {
   // Commands (GO among them) go only to an engine that was started.
   assert(process_.pid() >= 0);
-  const IoStatus status = process_.Send(command, DeadlineAfter(stall_limit));
+  const IoStatus status = process_.Send(command, DeadlineAfter(stall_limit), writing);
   std::string during = "sending " + std::string(command.substr(0, command.find(' ')));
   if (status == IoStatus::kTimeout) {
     return {FaultKind::kStalled, during + ": engine stopped reading its input"};
@@ -129,9 +130,13 @@ Fault EngineSession::WaitReady(std::chrono::milliseconds timeout,
 }
 
 Fault EngineSession::Go(std::chrono::duration<double> budget, ShotAnswer& answer) {
-  // Writing "GO" itself counts against the budget only once it is written.
-  if (Fault f = Send("GO", std::chrono::milliseconds(10'000)); f) return f;
-  const auto start = Clock::now();
+  // The clock starts as "GO" is written, not when the write returns: the
+  // engine it wakes can take the processor, answer and wait again before
+  // then, which left fast engines a few microseconds a shot. The wait for
+  // the engine to read the commands before it is not thinking time.
+  Clock::time_point start{};
+  if (Fault f = Send("GO", std::chrono::milliseconds(10'000), &start); f) return f;
+  assert(start != Clock::time_point{} && start <= Clock::now());
   const auto deadline = DeadlineAfter(start, MillisecondsFrom(budget.count()));
   auto last_byte = start;
   bool at_end_of_data = false;

@@ -49,13 +49,17 @@ class EngineSession {
               const std::string& working_folder = {});
 
   // Sends one command (a line end is not added). `stall_limit` bounds the wait
-  // for the engine to read the previous command.
-  Fault Send(std::string_view command, std::chrono::milliseconds stall_limit);
+  // for the engine to read the previous command. `writing` as for
+  // EngineProcess::Send.
+  Fault Send(std::string_view command, std::chrono::milliseconds stall_limit,
+             Clock::time_point* writing = nullptr);
 
   // "ISREADY" until "READYOK" comes back, re-sent every `resend_interval`.
   Fault WaitReady(std::chrono::milliseconds timeout, std::chrono::milliseconds resend_interval);
 
-  // Sends "GO" and waits for the answer within `budget` of thinking time.
+  // Sends "GO" and waits for the answer within `budget` of thinking time,
+  // counted from the moment "GO" is written (not the wait for the engine to
+  // read the commands before it) to the read of the answer's last byte.
   Fault Go(std::chrono::duration<double> budget, ShotAnswer& answer);
 
   // Everything received that no answer has consumed (for reports).

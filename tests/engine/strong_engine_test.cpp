@@ -91,6 +91,26 @@ TEST(StrongEngineTest, ScoreAndTimeReachTheSearchAndOnlyBestShotIsWritten) {
   EXPECT_EQ(std::stod(lines[2][5]), 0.0);
 }
 
+// Budgets that are not finite numbers all count as none (the --shot-time
+// then), a negative one as spent; every GO still gets a legal reply.
+TEST(StrongEngineTest, UnreadableBudgetsAreNoneAndSpentOnesAnsweredAtOnce) {
+  const ProgramRun run =
+      RunProgram(CURLING_ENGINE_PATH, {"--strong", "--threads", "2", "--shot-time", "0.01"},
+                 "NEWGAME\nSETSTATE 4 0 7 0\n"
+                 "TIME inf 1\nGO\nTIME 1e39 1\nGO\nTIME nan 1\nGO\n"
+                 "TIME -2 1\nGO\nTIME 0 0\nGO\n");
+  EXPECT_EQ(run.exit_code, 0) << run.errors;
+  EXPECT_TRUE(std::regex_match(run.out, std::regex("(" + kBestShot + "){5}"))) << run.out;
+  const std::vector<std::smatch> lines = SearchLines(run.errors);
+  ASSERT_EQ(lines.size(), 5u) << run.errors;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(std::stod(lines[i][5]), 0.01) << lines[i].str();
+  for (int i = 3; i < 5; ++i) {
+    EXPECT_EQ(std::stod(lines[i][5]), 0.0) << lines[i].str();
+    EXPECT_NE(lines[i].str().find(" 0 rollouts"), std::string::npos) << lines[i].str();
+  }
+}
+
 TEST(StrongEngineTest, SamplesGiveTheSameRepliesOnRepeatAndOnOneOrTwoThreads) {
   const std::string input =
       "NEWGAME\nSETSTATE 0 0 7 0\nGO\n"

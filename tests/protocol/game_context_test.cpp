@@ -24,11 +24,17 @@ TEST(GameContextTest, ScoreAndTimeChangeOnlyWhenTheirWordsAreThere) {
   EXPECT_EQ(context.own_time_left, 12.5);
   EXPECT_FALSE(ApplyTime(context, "TIME", word));
   EXPECT_EQ(context.own_time_left, 12.5);
-  // A budget beyond float range is none to plan from.
-  EXPECT_TRUE(ApplyTime(context, "TIME 1e39 5", word));
-  EXPECT_FALSE(context.own_time_left.has_value());
-  EXPECT_TRUE(ApplyTime(context, "TIME nan", word));
+  // A negative budget is spent; a huge one is kept (the plan bounds the shot).
+  EXPECT_TRUE(ApplyTime(context, "TIME -4 5", word));
   EXPECT_EQ(context.own_time_left, 0.0);
+  EXPECT_TRUE(ApplyTime(context, "TIME 1e38 5", word));
+  EXPECT_GT(context.own_time_left.value_or(0.0), 9e37);
+  // Whatever is not a finite number is no budget to plan from, one way for all.
+  for (const char* line : {"TIME 1e39 5", "TIME -1e39", "TIME inf", "TIME nan", "TIME x"}) {
+    context.own_time_left = 7.0;
+    EXPECT_TRUE(ApplyTime(context, line, word));
+    EXPECT_FALSE(context.own_time_left.has_value()) << line;
+  }
 }
 
 }  // namespace

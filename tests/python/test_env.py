@@ -3,6 +3,7 @@ result, and it is the game curling-match plays with the same engines and seed.""
 
 import json
 import os
+import re
 import subprocess
 
 import numpy as np
@@ -46,6 +47,34 @@ def test_episode_is_one_game_and_its_rewards_add_up_to_the_result(seat):
     env.reset(seed=3)
     with pytest.raises(ValueError, match="shape"):
         env.step((0.0, -2.4))
+
+
+@pytest.mark.parametrize("make, message", [
+    (lambda: curling.env.CurlingEnv(opponent=""), "opponent must be an engine command"),
+    (lambda: curling.env.CurlingEnv(opponent=[]), "opponent must be an engine command"),
+    (lambda: curling.env.CurlingEnv(opponent=draw_to(2.375, 4.88), error=float("nan")),
+     "error must be a finite number of metres, 0 or more, got nan"),
+    (lambda: curling.env.CurlingEnv(opponent=draw_to(2.375, 4.88), error=-0.1),
+     "error must be a finite number"),
+    (lambda: curling.env.CurlingEnv(opponent=draw_to(2.375, 4.88), time_budget=float("nan")),
+     "time_budget must be a number of seconds, 0 or more, got nan"),
+])
+def test_bad_settings_are_refused_when_the_environment_is_made(make, message):
+    with pytest.raises(ValueError, match=re.escape(message)):
+        make()
+
+
+def test_bad_seeds_and_actions_are_refused_before_anything_is_played():
+    env = curling.env.CurlingEnv(opponent=draw_to(*curling.TEE), seat=1)
+    for seed in (2**64, -1, 1.5, True, "7"):
+        with pytest.raises(ValueError, match=re.escape("seed must be an int from 0 to 2**64 - 1")):
+            env.reset(seed=seed)
+    obs, info = env.reset(seed=2**64 - 1)
+    assert info["seed"] == 2**64 - 1 and info["shots_played"] == 1
+    for action in ((float("nan"), -2.4, 0), (0.0, float("-inf"), 1), (0.0, -2.4, float("inf"))):
+        with pytest.raises(ValueError, match="action must be finite numbers"):
+            env.step(action)
+    assert env.step((0.0, -2.4, 0))[4]["shots_played"] == 3
 
 
 def test_engines_play_the_game_curling_match_plays(tmp_path):

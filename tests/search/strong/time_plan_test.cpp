@@ -25,6 +25,15 @@ TEST(TimePlanTest, FixedTimeDefaultAndSafeShare) {
   EXPECT_EQ(PlanShotSeconds({std::nullopt, -3.0}, Shot(3), tied), 0.0);
   // A budget that cannot be planned from is no budget.
   EXPECT_EQ(PlanShotSeconds({std::nullopt, 1.0 / 0.0}, Shot(3), tied), kDefaultShotSeconds);
+  // However large the budget, no shot is planned past the longest --shot-time.
+  for (double huge : {1e6, 1e12, 9.3e18, 1e30, 3.4e38}) {
+    for (int shot : {0, 14}) {
+      const double planned = PlanShotSeconds({std::nullopt, huge}, Shot(shot), tied);
+      EXPECT_GT(planned, 60.0) << huge;
+      EXPECT_LE(planned, kMostShotSeconds) << huge;
+    }
+    EXPECT_EQ(PlanShotSeconds({kMostShotSeconds, huge}, Shot(3), tied), kMostShotSeconds);
+  }
 }
 
 TEST(TimePlanTest, DecidingStonesAndCloseGamesGetMore) {
