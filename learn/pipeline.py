@@ -3,7 +3,8 @@
 for shot 15, 14, ..., --first-shot, label --positions positions with
 curling-learn (shot 15 by the exact count, the others judged by the network
 trained so far), then train the network on every shot's data so far (warm
-started from the last one) and write it. The result is the weight file at
+started from the last one; --epochs passes over one shot's worth of data)
+and write it. The result is the weight file at
 --out (the engine's built-in one is learn/models/value-network.bin).
 
   learn/pipeline.py --bin build/release/bin --work /tmp/learn --out value-network.bin
@@ -32,7 +33,8 @@ def main(argv=None):
     parser.add_argument("--out", required=True, help="the final weight file")
     parser.add_argument("--positions", type=int, default=2000, help="per shot number")
     parser.add_argument("--samples", type=int, default=8, help="deliveries per candidate")
-    parser.add_argument("--epochs", type=int, default=10, help="per stage")
+    parser.add_argument("--epochs", type=int, default=10,
+                        help="passes per stage over as many positions as one shot's data")
     parser.add_argument("--seed", type=int, default=0)
     parser.add_argument("--threads", type=int, default=2)
     parser.add_argument("--first-shot", type=int, default=0, choices=range(16))
@@ -50,8 +52,12 @@ def main(argv=None):
             run([learn, "generate", "--shot", shot, "--positions", args.positions,
                  "--samples", args.samples, "--seed", args.seed, "--threads", args.threads,
                  "--out", data[-1]] + (["--model", network] if shot < 15 else []))
+            # Each stage trains on every shot's data so far, warm started: the
+            # epochs shrink as the data grows, so that every stage costs about
+            # the same and the earlier shots are not forgotten.
+            epochs = max(1, round(args.epochs / len(data)))
             run([sys.executable, HERE / "train_value.py", "--data", *data, "--out", network,
-                 "--hidden", args.hidden, "--epochs", args.epochs, "--seed", args.seed + shot,
+                 "--hidden", args.hidden, "--epochs", epochs, "--seed", args.seed + shot,
                  "--threads", args.threads] + (["--init", network] if shot < 15 else []))
     except subprocess.CalledProcessError as e:
         print(f"pipeline: a step failed (exit {e.returncode}); {args.out} is not written",

@@ -48,7 +48,7 @@ def write_network(path, layers):
 def read_network(path):
     with open(path, "rb") as f:
         data = f.read()
-    if data[:8] != NETWORK_MAGIC:
+    if data[:8] != NETWORK_MAGIC or len(data) < 24:
         raise ValueError(f"{path}: not a value network file")
     if struct.unpack_from("<Q", data, len(data) - 8)[0] != fnv1a64(data[:-8]):
         raise ValueError(f"{path}: checksum mismatch")
@@ -71,12 +71,12 @@ def read_data(path):
     """(features [n][FEATURES], results [n][RESULTS], shots [n]) of a data file."""
     with open(path, "rb") as f:
         data = f.read()
-    if data[:8] != DATA_MAGIC:
+    header = 8 + struct.calcsize("<IIIiQ")
+    if data[:8] != DATA_MAGIC or len(data) < header:
         raise ValueError(f"{path}: not a training data file")
     version, features, results, lowest, count = struct.unpack_from("<IIIiQ", data, 8)
     if (version, features, results, lowest) != (VERSION, FEATURES, RESULTS, LOWEST_RESULT):
         raise ValueError(f"{path}: version or layout not this trainer's")
-    header = 8 + struct.calcsize("<IIIiQ")
     width = FEATURES + RESULTS + 1
     if len(data) != header + 4 * width * count:
         raise ValueError(f"{path}: {len(data)} bytes do not hold {count} records")
