@@ -7,8 +7,9 @@ docs/learned-value.md). CPU only; needs PyTorch (Debian's python3-torch).
                        [--hidden 64,64] [--epochs 20] [--seed 0] [--init FILE]
 
 The loss is the cross-entropy of the network's distribution against the
-label distributions; a tenth of the positions (by the seed) is held out and
-its loss reported.
+label distributions; a tenth of the positions (by the seed) is held out, its
+loss reported after every epoch, and the weights of the epoch with the lowest
+held-out loss are the ones written (small data sets overfit quickly).
 """
 import argparse
 import sys
@@ -75,6 +76,7 @@ def train(args):
         load_into(model, args.init)
     optimiser = torch.optim.Adam(model.parameters(), lr=args.lr)
     start = time.time()
+    best_loss, best_state, best_epoch = float("inf"), None, 0
     for epoch in range(args.epochs):
         model.train()
         shuffled = fit[torch.randperm(len(fit), generator=generator)]
@@ -92,6 +94,12 @@ def train(args):
         print(f"train_value: epoch {epoch + 1}/{args.epochs}: loss {total / max(1, len(fit)):.4f}, "
               f"held-out {held_loss:.4f} ({len(fit)} + {held} positions, "
               f"{time.time() - start:.1f} s)", file=sys.stderr)
+        if not held or held_loss < best_loss:
+            best_loss, best_epoch = held_loss, epoch + 1
+            best_state = {k: v.clone() for k, v in model.state_dict().items()}
+    model.load_state_dict(best_state)
+    print(f"train_value: the weights of epoch {best_epoch} written to {args.out}",
+          file=sys.stderr)
     export(model, args.out)
     return 0
 
@@ -102,8 +110,8 @@ def parse_arguments(argv):
     parser.add_argument("--out", required=True, help="the weight file to write")
     parser.add_argument("--hidden", default="64,64", help="hidden layer sizes, comma-separated")
     parser.add_argument("--epochs", type=int, default=20)
-    parser.add_argument("--batch", type=int, default=256)
-    parser.add_argument("--lr", type=float, default=1e-3)
+    parser.add_argument("--batch", type=int, default=64)
+    parser.add_argument("--lr", type=float, default=3e-3)
     parser.add_argument("--seed", type=int, default=0)
     parser.add_argument("--threads", type=int, default=1)
     parser.add_argument("--init", help="start from this weight file (same sizes)")
