@@ -9,7 +9,7 @@ and write it. The result is the weight file at
 
   learn/pipeline.py --bin build/release/bin --work /tmp/learn --out value-network.bin
                     [--positions 2000] [--samples 8] [--epochs 10] [--seed 0]
-                    [--threads 2] [--first-shot 0] [--hidden 64,64]
+                    [--threads 2] [--train-threads 1] [--first-shot 0] [--hidden 64,64]
 """
 import argparse
 import shutil
@@ -36,7 +36,9 @@ def main(argv=None):
     parser.add_argument("--epochs", type=int, default=10,
                         help="passes per stage over as many positions as one shot's data")
     parser.add_argument("--seed", type=int, default=0)
-    parser.add_argument("--threads", type=int, default=2)
+    parser.add_argument("--threads", type=int, default=2, help="threads of curling-learn")
+    parser.add_argument("--train-threads", type=int, default=1,
+                        help="PyTorch's threads (more rarely help a network this small)")
     parser.add_argument("--first-shot", type=int, default=0, choices=range(16))
     parser.add_argument("--hidden", default="64,64")
     args = parser.parse_args(argv)
@@ -58,7 +60,7 @@ def main(argv=None):
             epochs = max(1, round(args.epochs / len(data)))
             run([sys.executable, HERE / "train_value.py", "--data", *data, "--out", network,
                  "--hidden", args.hidden, "--epochs", epochs, "--seed", args.seed + shot,
-                 "--threads", args.threads] + (["--init", network] if shot < 15 else []))
+                 "--threads", args.train_threads] + (["--init", network] if shot < 15 else []))
     except subprocess.CalledProcessError as e:
         print(f"pipeline: a step failed (exit {e.returncode}); {args.out} is not written",
               file=sys.stderr)

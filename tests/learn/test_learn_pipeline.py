@@ -55,6 +55,11 @@ def test_pipeline_smoke_run_makes_a_network_the_engine_plays_with(tmp_path):
     features, results, shots = value_file.read_data(tmp_path / "w" / "shot14.bin")
     assert features.shape == (150, value_file.FEATURES) and set(shots) == {14}
     assert np.allclose(results.sum(axis=1), 1.0, atol=1e-5)
+    report = subprocess.run([sys.executable, LEARN / "evaluate_value.py", "--model", out, "--data",
+                             tmp_path / "w" / "shot15.bin", tmp_path / "w" / "shot14.bin"],
+                            check=True, capture_output=True, text=True).stdout
+    for shot in (15, 14):
+        assert re.search(rf"^\| {shot} \| 150 \| ", report, re.M), report
     run = subprocess.run([BIN / "curling-engine", "--strong", "--search", "value", "--model", out,
                           "--samples", "100", "--threads", "1"],
                          input="NEWGAME\nSETSTATE 3 2 7 1\nGO\n", capture_output=True, text=True,
