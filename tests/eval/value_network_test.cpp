@@ -66,8 +66,8 @@ TEST(ValueNetworkTest, SerializeAndParseRoundTrip) {
 }
 
 // Rewrites the checksum after a change, so that the change itself is judged.
-std::vector<uint8_t> Resealed(std::vector<uint8_t> bytes) {
-  bytes.resize(bytes.size() - 8);
+std::vector<uint8_t> Resealed(const std::vector<uint8_t>& sealed) {
+  std::vector<uint8_t> bytes(sealed.begin(), sealed.end() - 8);
   const uint64_t sum = Fnv1a64(bytes);
   for (int i = 0; i < 8; ++i)
     bytes.push_back(static_cast<uint8_t>(sum >> (8 * i)));
