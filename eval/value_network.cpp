@@ -89,8 +89,13 @@ bool ReadFloats(ByteReader& in, std::vector<float>& out, size_t count) {
   return true;
 }
 
-bool AllFinite(const std::vector<float>& values) {
-  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+// Weights within this bound keep every sum of the largest network of the
+// format finite in double precision, whatever the position's features.
+constexpr float kMostWeight = 1e4f;
+
+bool AllWithinBound(const std::vector<float>& values) {
+  return std::all_of(values.begin(), values.end(),
+                     [](float v) { return std::isfinite(v) && std::fabs(v) <= kMostWeight; });
 }
 
 }  // namespace
@@ -131,8 +136,9 @@ std::optional<ValueNetwork> ValueNetwork::Parse(std::span<const uint8_t> bytes,
       error = "truncated in the weights of layer " + std::to_string(l + 1);
       return std::nullopt;
     }
-    if (!AllFinite(layer.weights) || !AllFinite(layer.biases)) {
-      error = "layer " + std::to_string(l + 1) + " holds a weight that is not a finite number";
+    if (!AllWithinBound(layer.weights) || !AllWithinBound(layer.biases)) {
+      error = "layer " + std::to_string(l + 1) +
+              " holds a weight that is not a number from -10000 to 10000";
       return std::nullopt;
     }
   }
@@ -197,32 +203,34 @@ std::vector<uint8_t> ValueNetwork::Serialize(const std::vector<DenseLayer>& laye
 }
 
 EndResultDistribution ValueNetwork::Predict(const PositionFeatures& features) const {
-  std::vector<float> values(features.begin(), features.end());
-  std::vector<float> next;
+  // Sums in double: with the weights' bound no layer can overflow.
+  std::vector<double> values(features.begin(), features.end());
+  std::vector<double> next;
   for (size_t l = 0; l < layers_.size(); ++l) {
     const DenseLayer& layer = layers_[l];
     assert(values.size() == static_cast<size_t>(layer.inputs));
     next.assign(layer.biases.begin(), layer.biases.end());
     for (int o = 0; o < layer.outputs; ++o) {
       const float* row = layer.weights.data() + static_cast<size_t>(o) * layer.inputs;
-      float sum = 0.0f;
+      double sum = 0.0;
       for (int i = 0; i < layer.inputs; ++i)
-        sum += row[i] * values[static_cast<size_t>(i)];
+        sum += static_cast<double>(row[i]) * values[static_cast<size_t>(i)];
       next[static_cast<size_t>(o)] += sum;
     }
     if (l + 1 < layers_.size()) {
-      for (float& v : next)
-        v = std::max(v, 0.0f);
+      for (double& v : next)
+        v = std::max(v, 0.0);
     }
     values.swap(next);
   }
   assert(values.size() == kEndResultCount);
   // Softmax, shifted by the largest logit so that no exponential overflows.
-  const float top = *std::max_element(values.begin(), values.end());
+  const double top = *std::max_element(values.begin(), values.end());
+  assert(std::isfinite(top));
   EndResultDistribution p{};
   double total = 0.0;
   for (int c = 0; c < kEndResultCount; ++c) {
-    p[static_cast<size_t>(c)] = std::exp(static_cast<double>(values[static_cast<size_t>(c)] - top));
+    p[static_cast<size_t>(c)] = std::exp(values[static_cast<size_t>(c)] - top);
     total += p[static_cast<size_t>(c)];
   }
   for (double& v : p)

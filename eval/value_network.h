@@ -10,7 +10,8 @@
 //   uint32    layer count L (1 to 8)
 //   uint32    L + 1 sizes: inputs (kFeatureCount), each hidden layer's
 //             units (1 to 4096), outputs (kEndResultCount)
-//   float32   per layer: weights [out][in] row by row, then biases [out]
+//   float32   per layer: weights [out][in] row by row, then biases [out],
+//             each from -10000 to 10000
 //   uint64    FNV-1a (64 bits) of every byte before it
 #pragma once
 

@@ -120,7 +120,12 @@ TEST(ValueNetworkTest, DamagedFilesAreRefusedWithWhatIsWrong) {
   bytes = good;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::memcpy(&bytes[28], &nan, sizeof nan);
-  refused(Resealed(bytes), "not a finite number");
+  refused(Resealed(bytes), "not a number from -10000 to 10000");
+  // Weights so large that the sums overflow would give no distribution.
+  bytes = good;
+  const float huge = 1e30f;
+  std::memcpy(&bytes[28], &huge, sizeof huge);
+  refused(Resealed(bytes), "not a number from -10000 to 10000");
 }
 
 TEST(ValueNetworkTest, ReadNamesTheFileItCannotUse) {
