@@ -63,6 +63,17 @@ std::string SetOption(std::string_view name, std::string_view value, StrongOptio
       return Bad(name, value, "a whole number of rollouts from 1 to 1000000000");
     }
     strong.samples = n;
+  } else if (name == "--search") {
+    if (value == "rollout") {
+      strong.search = StrongSearch::kRollout;
+    } else if (value == "value") {
+      strong.search = StrongSearch::kValue;
+    } else {
+      return Bad(name, value, "'rollout' or 'value'");
+    }
+  } else if (name == "--model") {
+    if (value.empty()) return Bad(name, value, "a file name");
+    strong.model_path = std::string(value);
   } else {  // --seed
     uint64_t seed = 0;
     if (!ParseWhole(value, seed)) return Bad(name, value, "a whole number from 0 to 2^64 - 1");
@@ -72,7 +83,8 @@ std::string SetOption(std::string_view name, std::string_view value, StrongOptio
 }
 
 bool TakesValue(std::string_view name) {
-  return name == "--threads" || name == "--shot-time" || name == "--samples" || name == "--seed";
+  return name == "--threads" || name == "--shot-time" || name == "--samples" || name == "--seed" ||
+         name == "--search" || name == "--model";
 }
 
 // The value of option `name`, given as argv[i]: after its '=', else the next
@@ -96,6 +108,9 @@ std::string CombinationError(const StrongOptions& strong_options, bool strong,
   }
   if (strong_options.shot_seconds && strong_options.samples) {
     return "--shot-time and --samples exclude each other: give one";
+  }
+  if (strong_options.model_path && strong_options.search != StrongSearch::kValue) {
+    return "--model applies only with --search value";
   }
   return "";
 }
@@ -155,7 +170,8 @@ std::string EngineUsage() {
   return "usage: curling-engine                 the default engine: plays through the command\n"
          "                                      protocol on standard input and output\n"
          "       curling-engine --strong [--threads N] [--shot-time SECONDS | --samples N]\n"
-         "                               [--seed N]\n"
+         "                               [--seed N] [--search rollout | --search value\n"
+         "                               [--model FILE]]\n"
          "       curling-engine bench           decide a fixed set of positions and report the\n"
          "                                      library calls made: \"bench: N library calls, T "
          "ms\"\n"
@@ -170,9 +186,17 @@ std::string EngineUsage() {
          "  --threads N          search threads, 1 to 256 (default: the machine's cores)\n"
          "  --shot-time SECONDS  think about this long per shot (default: planned from the TIME\n"
          "                       command's budget, else 1 second)\n"
-         "  --samples N          a fixed number of rollouts per shot instead of a time: replies\n"
-         "                       then depend only on the position, the score and the seed\n"
-         "  --seed N             seed of the strong search's random draws (default 0)\n";
+         "  --samples N          a fixed number of samples (rollouts, or deliveries judged by\n"
+         "                       the network) per shot instead of a time: replies then depend\n"
+         "                       only on the position, the score and the seed\n"
+         "  --seed N             seed of the strong search's random draws (default 0)\n"
+         "  --search rollout     value each candidate by rollouts of the rest of the end under a\n"
+         "                       fast hand-written policy (the default, until measurements show\n"
+         "                       the learned value plays stronger: docs/learned-value.md)\n"
+         "  --search value       value each candidate by the position it leaves, judged by a\n"
+         "                       learned network at the next shot (the last stone: the count)\n"
+         "  --model FILE         the network's weight file for --search value (default: the one\n"
+         "                       built into the engine); a missing or damaged file exits 2\n";
 }
 
 std::string EngineVersion() {

@@ -10,11 +10,18 @@ namespace curling {
 
 enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kVersion, kUsageError };
 
+// How the strong engine values a candidate delivery: by rollouts of the rest
+// of the end under a hand-written policy (the first generation, still the
+// default), or by the learned position value at the next shot.
+enum class StrongSearch { kRollout, kValue };
+
 struct StrongOptions {
   int threads = 1;                     // default: the machine's cores
   std::optional<double> shot_seconds;  // --shot-time
   std::optional<int64_t> samples;      // --samples: rollouts per shot
   uint64_t seed = 0;
+  StrongSearch search = StrongSearch::kRollout;  // --search
+  std::optional<std::string> model_path;         // --model: else the built-in network
 };
 
 struct EngineOptions {
@@ -24,8 +31,9 @@ struct EngineOptions {
 };
 
 // Reads the arguments after the program name. "bench" must stand alone;
-// --threads, --shot-time, --samples and --seed need --strong; values go in
-// the next argument or after '=' (--threads=2).
+// --threads, --shot-time, --samples, --seed and --search need --strong,
+// --model needs --search value; values go in the next argument or after '='
+// (--threads=2).
 EngineOptions ParseEngineOptions(int argc, const char* const* argv);
 
 // The help text (ends with a line end).

@@ -4,9 +4,11 @@
 #include <cassert>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
+#include "engine/default_value_network.h"
 #include "engine/engine_main.h"
 #include "protocol/best_shot_reply.h"
 #include "protocol/command_words.h"
@@ -35,8 +37,10 @@ void LogSearch(const GameState& state, const strong::GameSituation& situation, d
 
 }  // namespace
 
-StrongSession::StrongSession(const StrongOptions& options, protocol::ReplyWriter write)
+StrongSession::StrongSession(const StrongOptions& options, const ValueNetwork* network,
+                             protocol::ReplyWriter write)
     : options_(options),
+      network_(network),
       session_(std::move(write), [this](const GameState& state,
                                         const protocol::ReplyWriter& reply) { Go(state, reply); }) {
 }
@@ -69,6 +73,7 @@ void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& writ
   limits.threads = options_.threads;
   limits.rollouts = options_.samples.value_or(0);
   limits.seed = options_.seed;
+  limits.network = network_;
   limits.deadline = start + std::chrono::duration_cast<strong::Clock::duration>(
                                 std::chrono::duration<double>(planned * kSearchShare));
   const strong::SearchReport report = strong::SearchStrongShot(state, situation, limits);
@@ -82,7 +87,18 @@ void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& writ
 }
 
 int RunStrongEngine(const StrongOptions& options) {
-  StrongSession session(options, protocol::WriteReply);
+  std::optional<ValueNetwork> network;
+  if (options.search == StrongSearch::kValue) {
+    std::string error;
+    network = options.model_path ? ValueNetwork::Read(*options.model_path, error)
+                                 : ValueNetwork::Parse(DefaultValueNetworkBytes(), error);
+    if (!network) {
+      const std::string message = "curling-engine: value network: " + error + "\n";
+      std::fputs(message.c_str(), stderr);
+      return 2;
+    }
+  }
+  StrongSession session(options, network ? &*network : nullptr, protocol::WriteReply);
   return RunEngine([&session](char* line) { session.HandleLine(line); });
 }
 

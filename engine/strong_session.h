@@ -6,6 +6,7 @@
 
 #include "curling_simulator/records.h"
 #include "engine/engine_options.h"
+#include "eval/value_network.h"
 #include "protocol/game_context.h"
 #include "protocol/reply.h"
 #include "protocol/session.h"
@@ -14,7 +15,10 @@ namespace curling {
 
 class StrongSession {
  public:
-  StrongSession(const StrongOptions& options, protocol::ReplyWriter write);
+  // `network` (kept by the caller) is the learned value of --search value,
+  // null for the rollout search.
+  StrongSession(const StrongOptions& options, const ValueNetwork* network,
+                protocol::ReplyWriter write);
   // The session's GO answer refers to this object.
   StrongSession(const StrongSession&) = delete;
   StrongSession& operator=(const StrongSession&) = delete;
@@ -31,12 +35,15 @@ class StrongSession {
   void Go(const GameState& state, const protocol::ReplyWriter& write);
 
   StrongOptions options_;
+  const ValueNetwork* network_;
   protocol::GameContext context_;
   protocol::Session session_;
 };
 
-// Loads the library as the default engine does, then serves commands with a
-// StrongSession until the end of input. Returns the exit code.
+// Reads the value network first when the search needs it (a missing or
+// damaged file: a message on standard error and exit code 2, before anything
+// is read), loads the library as the default engine does, then serves
+// commands with a StrongSession until the end of input. Returns the exit code.
 int RunStrongEngine(const StrongOptions& options);
 
 }  // namespace curling

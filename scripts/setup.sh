@@ -2,7 +2,11 @@
 # Installs the Debian packages the build needs (only those missing: the man
 # pages, the Debian package, its check and the Python wheel too), then
 # configures and builds the given CMake presets (default: release).
-#   scripts/setup.sh [--with-browser] [preset ...]
+#   scripts/setup.sh [--with-browser] [--with-training] [preset ...]
+# --with-training adds PyTorch (python3-torch, about 180 MB installed), which
+# only training the learned position value needs (docs/learned-value.md):
+# the engine plays from the committed weights without it, and the pipeline's
+# tests are skipped, saying so.
 # The windows preset (cross-built with mingw-w64, tested under Wine against
 # the release build, docs/windows.md) brings its compiler and Wine, and the
 # release build when it is not asked for before it.
@@ -22,6 +26,7 @@ presets=()
 for arg in "$@"; do
   case "$arg" in
     --with-browser) packages+=(chromium) ;;
+    --with-training) packages+=(python3-torch) ;;
     fuzz) packages+=("${fuzz_packages[@]}"); presets+=("$arg") ;;
     windows)
       packages+=("${windows_packages[@]}")

@@ -35,4 +35,15 @@ double EndValue(const GameSituation& situation, int side, const GameState& end_p
   return WinChanceAfterEnd(situation, side, points) + kPointTieBreak * (points + 8);
 }
 
+double ExpectedEndValue(const GameSituation& situation, int side,
+                        const EndResultDistribution& results) {
+  double value = 0.0;
+  for (int c = 0; c < kEndResultCount; ++c) {
+    const int points = EndResultPoints(c);
+    value += results[static_cast<size_t>(c)] *
+             (WinChanceAfterEnd(situation, side, points) + kPointTieBreak * (points + 8));
+  }
+  return value;
+}
+
 }  // namespace curling::strong

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "curling_simulator/records.h"
+#include "eval/end_result.h"
 
 namespace curling::strong {
 
@@ -21,6 +22,11 @@ GameSituation SituationOf(const GameState& state, int own_points, int opponent_p
 // a tie-break from 0 to 1e-3 that prefers scoring more in the end, so that
 // choices of the same chance (a game already settled) still play for points.
 double EndValue(const GameSituation& situation, int side, const GameState& end_position);
+
+// The value EndValue gives, expected over a distribution of the end's result
+// for `side` (results clipped to the distribution's classes).
+double ExpectedEndValue(const GameSituation& situation, int side,
+                        const EndResultDistribution& results);
 
 // Only the chance to win, without the tie-break.
 double WinChanceAfterEnd(const GameSituation& situation, int side, int side_points);

@@ -5,13 +5,16 @@
 #include <atomic>
 #include <cassert>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "game/rink.h"
 #include "game/simulator_binding.h"
+#include "search/strong/delivery_value.h"
 #include "search/strong/end_rollout.h"
 #include "search/strong/shot_making.h"
 #include "search/strong/successive_halving.h"
@@ -58,10 +61,13 @@ struct Round {
   std::atomic<int64_t> next{0};
 };
 
+// The value of one sample of a delivery, from the sample's key alone.
+using SampleValue = std::function<double(const ShotVector& shot, uint64_t key)>;
+
 class RoundRunner {
  public:
-  RoundRunner(const RolloutSetup& setup, const std::vector<CandidateShot>& candidates, uint64_t key)
-      : setup_(setup), candidates_(candidates), key_(key) {}
+  RoundRunner(SampleValue sample_value, const std::vector<CandidateShot>& candidates, uint64_t key)
+      : sample_value_(std::move(sample_value)), candidates_(candidates), key_(key) {}
 
   // Runs the round on `threads` threads of its own while the calling thread
   // waits, as the default engine's search does (fewer threads when no more
@@ -102,7 +108,7 @@ class RoundRunner {
       const size_t c = static_cast<size_t>(round.halving.CandidateOf(item));
       assert(c < candidates_.size() && c < t.sums.size());
       const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
-      const double value = PlayOutEnd(setup_, candidates_[c].shot, CombineKeys(key_, sample));
+      const double value = sample_value_(candidates_[c].shot, CombineKeys(key_, sample));
       t.sums[c] += SuccessiveHalving::ToFixed(value);
       ++t.counts[c];
     }
@@ -120,7 +126,7 @@ class RoundRunner {
     return cpu;
   }
 
-  const RolloutSetup& setup_;
+  SampleValue sample_value_;
   const std::vector<CandidateShot>& candidates_;
   uint64_t key_;
 };
@@ -165,10 +171,23 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   report.candidates = static_cast<int>(candidates.size());
   if (candidates.empty()) return report;
 
-  const RolloutSetup setup{
-      state, situation, DeliveryErrorModel(limits.error, DeliveryErrorModel::MeasureDeceleration()),
-      ShotBook()};
-  const RoundRunner runner(setup, candidates, PositionKey(state, situation, limits.seed));
+  const DeliveryErrorModel error(limits.error, DeliveryErrorModel::MeasureDeceleration());
+  std::optional<RolloutSetup> rollout;
+  std::optional<DeliveryValueSetup> judged;
+  SampleValue sample_value;
+  if (limits.network != nullptr) {
+    judged.emplace(DeliveryValueSetup{state, situation, error, *limits.network});
+    sample_value = [&judged](const ShotVector& shot, uint64_t key) {
+      return JudgeDelivery(*judged, shot, key);
+    };
+  } else {
+    rollout.emplace(RolloutSetup{state, situation, error, ShotBook()});
+    sample_value = [&rollout](const ShotVector& shot, uint64_t key) {
+      return PlayOutEnd(*rollout, shot, key);
+    };
+  }
+  const RoundRunner runner(std::move(sample_value), candidates,
+                           PositionKey(state, situation, limits.seed));
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
   report.cpu_seconds = RunRounds(runner, halving, limits, start);
   const int best = halving.Best();

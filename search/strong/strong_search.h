@@ -1,6 +1,8 @@
 // The strong search: the candidate deliveries of a position, each judged by
 // rollouts of the rest of the end under the delivery error (scored by the
-// chance to win the game), rollouts spent by successive halving, on several
+// chance to win the game), or, given a learned value network, by the
+// position each delivery leaves under the delivery error judged by the
+// network at the next shot; samples spent by successive halving, on several
 // threads. With a fixed number of rollouts the result depends only on the
 // position, the situation and the seed, not on the threads or their timing.
 #pragma once
@@ -10,6 +12,7 @@
 
 #include "curling_simulator/records.h"
 #include "curling_simulator/rink.h"
+#include "eval/value_network.h"
 #include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error_model.h"
 #include "search/strong/game_situation.h"
@@ -24,13 +27,16 @@ struct SearchLimits {
   Clock::time_point deadline;  // used when `rollouts` is 0
   uint64_t seed = 0;
   float error = sim::kMatchRandomError;  // of the modelled delivery error (metres)
+  // Set: each sample is one delivery judged by this network at the next shot
+  // (delivery_value.h) instead of a rollout of the rest of the end.
+  const ValueNetwork* network = nullptr;
 };
 
 struct SearchReport {
   CandidateShot chosen{};
-  double value = -1.0;  // the chosen candidate's mean rollout value; -1 with no rollout
+  double value = -1.0;  // the chosen candidate's mean sample value; -1 with no sample
   int candidates = 0;
-  int64_t rollouts = 0;
+  int64_t rollouts = 0;      // samples: rollouts, or deliveries judged by the network
   uint64_t simulations = 0;  // library simulations, rollouts and policy look-ups
   double seconds = 0.0;      // wall time of the search
   double cpu_seconds = 0.0;  // summed over its threads

@@ -3,11 +3,15 @@
 // that repeat exactly on any number of threads).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "curling_simulator/version.h"
+#include "eval/value_network.h"
+
 #include "tests/engine/engine_copy.h"
 #include "tests/support/child_program.h"
 
@@ -36,6 +40,10 @@ TEST(StrongEngineTest, BadOptionsSayWhatIsWrongAndExitTwo) {
       {{"--strong", "--shot-time", "1", "--samples", "10"}, "exclude each other"},
       {{"--strong", "--fast"}, "unknown argument '--fast'"},
       {{"--strong", "bench"}, "bench takes no other arguments"},
+      {{"--strong", "--search", "fast"}, "--search: 'fast' is not"},
+      {{"--strong", "--model", "net.bin"}, "--model applies only with --search value"},
+      {{"--strong", "--search", "rollout", "--model=net.bin"}, "--model applies only with"},
+      {{"--search", "value"}, "--search applies only with --strong"},
   };
   EngineCopy alone;  // no library: a program that got as far as loading it would exit 1
   EXPECT_EQ(RunProgram(alone.Engine(), {"--help"}).exit_code, 0);
@@ -128,6 +136,87 @@ TEST(StrongEngineTest, SamplesGiveTheSameRepliesOnRepeatAndOnOneOrTwoThreads) {
   const std::string one = replies("1");
   EXPECT_EQ(replies("1"), one);
   EXPECT_EQ(replies("2"), one);
+}
+
+// A weight file of the network's shape with small weights that still tell
+// positions apart, in a folder of its own.
+class WeightFile {
+ public:
+  WeightFile() : dir_(std::filesystem::temp_directory_path() / "strong_engine_test_net") {
+    std::filesystem::create_directories(dir_);
+    DenseLayer layer{kFeatureCount, kEndResultCount, {}, std::vector<float>(kEndResultCount)};
+    for (int i = 0; i < kFeatureCount * kEndResultCount; ++i)
+      layer.weights.push_back(static_cast<float>((i * 7919) % 13 - 6) / 10.0f);
+    bytes_ = ValueNetwork::Serialize({layer});
+    Write("net.bin", bytes_);
+  }
+  ~WeightFile() { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::vector<uint8_t> bytes_;
+};
+
+TEST(StrongEngineTest, AMissingOrDamagedWeightFileStopsTheValueSearchAtStart) {
+  const WeightFile net;
+  std::vector<uint8_t> truncated(net.bytes().begin(), net.bytes().end() - 100);
+  std::vector<uint8_t> corrupt = net.bytes();
+  corrupt[100] ^= 0x01;
+  struct Case {
+    std::string path;
+    const char* message;
+  };
+  const Case cases[] = {
+      {net.Path("missing.bin"), "missing.bin: cannot be opened"},
+      {net.Write("truncated.bin", truncated), "truncated.bin: truncated"},
+      {net.Write("corrupt.bin", corrupt), "corrupt.bin: checksum mismatch"},
+      {net.Write("empty.bin", {}), "empty.bin: not a value network file"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run =
+        RunProgram(CURLING_ENGINE_PATH, {"--strong", "--search", "value", "--model", c.path},
+                   "ISREADY\nSETSTATE 3 2 7 1\nGO\n");
+    EXPECT_EQ(run.exit_code, 2) << c.message;
+    EXPECT_EQ(run.out, "") << c.message;
+    EXPECT_TRUE(run.errors.starts_with("curling-engine: value network: ")) << run.errors;
+    EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+  }
+}
+
+TEST(StrongEngineTest, ValueSearchSamplesGiveTheSameRepliesOnOneOrTwoThreads) {
+  const WeightFile net;
+  const std::string input =
+      "NEWGAME\nSETSTATE 0 0 7 0\nGO\n"
+      "POSITION 2.4 7.1 2.2 4.7 2.9 5.4 0 0 1.7 4.4 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
+      "SETSTATE 6 3 7 0\nSCORE 2 3\nGO\n"
+      "SETSTATE 15 7 7 1\nSCORE 4 4\nGO\n";
+  auto replies = [&input](std::vector<std::string> arguments, const char* threads) {
+    arguments.insert(arguments.end(), {"--samples", "400", "--seed", "3", "--threads", threads});
+    const ProgramRun run = RunProgram(CURLING_ENGINE_PATH, arguments, input);
+    EXPECT_EQ(run.exit_code, 0) << run.errors;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("(" + kBestShot + "){3}"))) << run.out;
+    return run.out;
+  };
+  const std::vector<std::string> built_in = {"--strong", "--search", "value"};
+  const std::vector<std::string> from_file = {"--strong", "--search=value", "--model",
+                                              net.Path("net.bin")};
+  for (const std::vector<std::string>& arguments : {built_in, from_file}) {
+    const std::string one = replies(arguments, "1");
+    EXPECT_EQ(replies(arguments, "1"), one);
+    EXPECT_EQ(replies(arguments, "2"), one);
+  }
+  // --search rollout is the plain --strong.
+  EXPECT_EQ(replies({"--strong", "--search", "rollout"}, "2"), replies({"--strong"}, "1"));
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+#include "learn/learn_command.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "curling_simulator/rink.h"
+#include "eval/value_network.h"
+#include "game/simulator_binding.h"
+#include "learn/data_generation.h"
+
+namespace curling::learn {
+namespace {
+
+struct GenerateOptions {
+  GenerationPlan plan;
+  std::string out;
+  std::string model;
+  int samples = 8;
+  int ends_left = 3;
+};
+
+// The physics library beside this program, else by the loader's search.
+bool LoadLibrary(std::string& reason) {
+  std::vector<char> path(4096);
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  std::string first;
+  if (n > 0) {
+    std::string exe(path.data(), static_cast<size_t>(n));
+    exe = exe.substr(0, exe.rfind('/') + 1) + "libCurlingSimulator.so";
+    if (LoadSimulator(exe, first)) return true;
+  }
+  if (LoadSimulator("libCurlingSimulator.so", reason)) return true;
+  reason = first + "; " + reason;
+  return false;
+}
+
+int Fail(const std::string& message, int code = 2) {
+  std::fprintf(stderr, "curling-learn: %s\n", message.c_str());
+  return code;
+}
+
+std::optional<ValueNetwork> ReadNetwork(const std::string& path, std::string& error) {
+  std::optional<ValueNetwork> network = ValueNetwork::Read(path, error);
+  if (!network) error = "value network: " + error;
+  return network;
+}
+
+int Generate(const GenerateOptions& options) {
+  std::optional<ValueNetwork> network;
+  if (!options.model.empty()) {
+    std::string error;
+    network = ReadNetwork(options.model, error);
+    if (!network) return Fail(error);
+  } else if (options.plan.shot < 15) {
+    return Fail("--model is needed before the last stone: positions are judged at the next shot");
+  }
+  std::string reason;
+  if (!LoadLibrary(reason)) return Fail("cannot load the physics library: " + reason, 1);
+  const strong::DeliveryErrorModel error(sim::kMatchRandomError,
+                                         strong::DeliveryErrorModel::MeasureDeceleration());
+  const PositionSampler sampler(PositionMix{}, error);
+  LabelSetup labels{error, network ? &*network : nullptr, options.samples,
+                    strong::GameSituation{0, options.ends_left}};
+  const std::vector<TrainingRecord> records = GenerateRecords(options.plan, sampler, labels);
+  std::string write_error;
+  if (!WriteTrainingData(options.out, records, write_error)) return Fail(write_error, 1);
+  std::fprintf(stderr, "curling-learn: %zu positions of shot %d written to %s\n", records.size(),
+               options.plan.shot, options.out.c_str());
+  return 0;
+}
+
+// Reads lines of kFeatureCount numbers and writes the network's distribution
+// for each, kEndResultCount numbers a line (%.9g).
+int Predict(const std::string& model) {
+  std::string error;
+  const std::optional<ValueNetwork> network = ReadNetwork(model, error);
+  if (!network) return Fail(error);
+  std::string line;
+  for (int number = 1; std::getline(std::cin, line); ++number) {
+    std::istringstream in(line);
+    PositionFeatures features{};
+    for (float& f : features) {
+      if (!(in >> f)) return Fail("line " + std::to_string(number) + ": not 65 numbers");
+    }
+    std::string rest;
+    if (in >> rest) return Fail("line " + std::to_string(number) + ": more than 65 numbers");
+    const EndResultDistribution p = network->Predict(features);
+    for (int c = 0; c < kEndResultCount; ++c)
+      std::printf("%s%.9g", c == 0 ? "" : " ", p[static_cast<size_t>(c)]);
+    std::printf("\n");
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunLearnProgram(int argc, char** argv) {
+  CLI::App app{"curling-learn: labelled positions for the learned position value"};
+  app.require_subcommand(1);
+  GenerateOptions generate;
+  generate.plan.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  CLI::App* gen = app.add_subcommand("generate", "sample and label positions of one shot number");
+  gen->add_option("--shot", generate.plan.shot, "shot number, 0 to 15")
+      ->required()
+      ->check(CLI::Range(0, 15));
+  gen->add_option("--positions", generate.plan.positions, "positions to label")
+      ->required()
+      ->check(CLI::Range(int64_t{1}, int64_t{100'000'000}));
+  gen->add_option("--out", generate.out, "the data file to write")->required();
+  gen->add_option("--model", generate.model, "weight file judging the next shot (before 15)");
+  gen->add_option("--samples", generate.samples, "deliveries per candidate")
+      ->check(CLI::Range(1, 10'000));
+  gen->add_option("--seed", generate.plan.seed, "seed of every draw");
+  gen->add_option("--threads", generate.plan.threads, "threads (default: the cores)")
+      ->check(CLI::Range(1, 256));
+  gen->add_option("--ends-left", generate.ends_left,
+                  "ends left after this one in the tied game whose chance to win picks the best")
+      ->check(CLI::Range(0, 20));
+  std::string model;
+  CLI::App* predict = app.add_subcommand("predict", "the network's distribution of feature lines");
+  predict->add_option("--model", model, "weight file")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+  if (*gen) return Generate(generate);
+  return Predict(model);
+}
+
+}  // namespace curling::learn

@@ -1,0 +1,52 @@
+#include "learn/position_labeller.h"
+
+#include <cassert>
+#include <vector>
+
+#include "game/rink.h"
+#include "search/strong/candidate_shots.h"
+#include "search/strong/delivery_value.h"
+#include "search/strong/noise_stream.h"
+
+namespace curling::learn {
+namespace {
+
+// The mean distribution of `samples` deliveries of `shot`.
+EndResultDistribution MeanResults(const GameState& state, const LabelSetup& setup,
+                                  const ShotVector& shot, uint64_t key) {
+  const int side = SideToThrow(state.ShotNum);
+  EndResultDistribution mean{};
+  for (int s = 0; s < setup.samples; ++s) {
+    const GameState after =
+        strong::PlayDelivery(state, setup.error, shot, strong::CombineKeys(key, s));
+    const EndResultDistribution results = strong::ResultsAfterDelivery(after, side, setup.network);
+    for (int c = 0; c < kEndResultCount; ++c)
+      mean[static_cast<size_t>(c)] += results[static_cast<size_t>(c)] / setup.samples;
+  }
+  return mean;
+}
+
+}  // namespace
+
+PositionLabel LabelPosition(const GameState& state, const LabelSetup& setup, uint64_t key) {
+  assert(state.ShotNum >= 0 && state.ShotNum < kStoneCount);
+  assert(setup.samples >= 1);
+  assert(state.ShotNum == kStoneCount - 1 || setup.network != nullptr);
+  const int side = SideToThrow(state.ShotNum);
+  const std::vector<strong::CandidateShot> candidates = strong::GenerateCandidates(state);
+  PositionLabel label;
+  label.candidates = static_cast<int>(candidates.size());
+  double best_value = -1.0;
+  for (const strong::CandidateShot& candidate : candidates) {
+    const EndResultDistribution results = MeanResults(state, setup, candidate.shot, key);
+    const double value = strong::ExpectedEndValue(setup.situation, side, results);
+    if (value > best_value) {
+      best_value = value;
+      label.results = results;
+    }
+  }
+  if (candidates.empty()) label.results[static_cast<size_t>(EndResultClass(0))] = 1.0;
+  return label;
+}
+
+}  // namespace curling::learn
