@@ -4,14 +4,15 @@
 # ThreadSanitizer builds run the unit tests; the fuzz build runs every
 # libFuzzer target over its corpus and then fresh for CURLING_FUZZ_SECONDS
 # (default 30) each (scripts/fuzz.sh); the windows build (mingw-w64) runs its
-# programs under Wine against the release build's (docs/windows.md).
+# programs under Wine against the release build's (docs/windows.md). PyTorch is
+# installed too, so that the learned value's pipeline runs its smoke test.
 #   scripts/test.sh [preset ...]     (default: release asan tsan fuzz windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(release asan tsan fuzz windows)
 
-scripts/setup.sh --with-browser "${presets[@]}"
+scripts/setup.sh --with-browser --with-training "${presets[@]}"
 status=0
 for preset in "${presets[@]}"; do
   if [ "$preset" = fuzz ]; then
