@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev libopenmpi-dev openmpi-bin
-          libsqlite3-dev libssl-dev
+          libsqlite3-dev libssl-dev libcpp-httplib-dev zlib1g-dev libbrotli-dev
           python3 python3-dev pybind11-dev python3-numpy python3-pytest)
 # The fuzz preset builds with clang 14 and its libFuzzer.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)

@@ -22,6 +22,8 @@
 #include "server/game/game_record.h"
 #include "server/game/replay_page.h"
 #include "server/game/scoreboard.h"
+#include "server/live/live_feed.h"
+#include "server/live/live_server.h"
 #include "server/program/engine_settings.h"
 #include "server/program/match_options.h"
 #include "server/program/match_program.h"
@@ -112,6 +114,36 @@ void WriteOneGameSummary(const fs::path& folder, const GameConfig& config,
   }
 }
 
+// The live view (--live): serving before any game starts, stopped when the
+// run is over.
+struct LiveView {
+  curling::server::live::LiveBroadcast broadcast;
+  curling::server::live::LiveServer server{broadcast};
+  curling::server::live::LiveFeed feed{broadcast, server};
+
+  ~LiveView() {
+    server.Stop();
+    if (const uint64_t dropped = broadcast.dropped(); dropped > 0) {
+      std::cout << "Live view: " << dropped << " viewer(s) dropped for falling behind\n";
+    }
+  }
+};
+
+// Nothing without --live; exits 2 (with the message) when the port cannot
+// be had.
+std::unique_ptr<LiveView> StartLiveView(const MatchOptions& options) {
+  if (options.live.empty()) return nullptr;
+  std::string error;
+  const auto address = curling::server::live::ParseLiveAddress(options.live, error);
+  auto view = std::make_unique<LiveView>();
+  if (!address || !view->server.Start(*address, error)) {
+    std::cerr << "curling-match: --live " << options.live << ": " << error << '\n';
+    std::exit(kExitUsage);
+  }
+  std::cout << "Live view: " << view->server.Url() << std::endl;
+  return view;
+}
+
 int ExitCodeOf(const GameResult& result) {
   switch (result.outcome) {
     case GameOutcome::kCompleted:
@@ -126,7 +158,8 @@ int ExitCodeOf(const GameResult& result) {
 
 // Plays one game with the scoreboard on standard output; leaves its record,
 // replay page, engine logs and summary in the output folder.
-int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines) {
+int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines,
+            LiveView* live) {
   const uint64_t seed = options.seed ? *options.seed : std::random_device{}();
   std::string error;
   const std::unique_ptr<curling::results::ResultsDatabase> db =
@@ -145,6 +178,10 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     std::cerr << "curling-match: " << record.error() << '\n';
     return kExitUsage;
   }
+  if (live) {
+    live->feed.StartGame(*folder, config.engines[0].name, config.engines[1].name);
+    record.set_listener(&live->feed);
+  }
   Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
   Game game(config, LibraryShotPlayer());
   game.AddObserver(&record);
@@ -161,6 +198,7 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     std::cerr << "curling-match: " << error << '\n';
   }
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
+  if (live) live->feed.GameFinished(result.reason, fs::exists(page) ? "replay.html" : "");
   if (result.outcome == GameOutcome::kInterrupted) return ExitCodeOf(result);
   WriteOneGameSummary(*folder, config, result);
   if (db) {
@@ -195,7 +233,9 @@ int main(int argc, char** argv) {
     command.arguments.assign(argv + 1, argv + argc);
     command.given = GivenOptions(app);
     command.default_engine = DefaultEngine();
-    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr);
+    const std::unique_ptr<LiveView> live = StartLiveView(options);
+    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr,
+                                live ? &live->feed : nullptr);
   }
   std::string error;
   const auto engines = EngineCommandsFrom(options.engines, options.each, DefaultEngine(), 2, error);
@@ -204,5 +244,6 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.check) return Check(options, engines->front().argv);
-  return OneGame(options, *engines);
+  const std::unique_ptr<LiveView> live = StartLiveView(options);
+  return OneGame(options, *engines, live.get());
 }
