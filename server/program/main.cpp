@@ -22,9 +22,8 @@
 #include "server/game/game_record.h"
 #include "server/game/replay_page.h"
 #include "server/game/scoreboard.h"
-#include "server/live/live_feed.h"
-#include "server/live/live_server.h"
 #include "server/program/engine_settings.h"
+#include "server/program/live_option.h"
 #include "server/program/match_options.h"
 #include "server/program/match_program.h"
 #include "server/program/results_commands.h"
@@ -114,35 +113,7 @@ void WriteOneGameSummary(const fs::path& folder, const GameConfig& config,
   }
 }
 
-// The live view (--live): serving before any game starts, stopped when the
-// run is over.
-struct LiveView {
-  curling::server::live::LiveBroadcast broadcast;
-  curling::server::live::LiveServer server{broadcast};
-  curling::server::live::LiveFeed feed{broadcast, server};
-
-  ~LiveView() {
-    server.Stop();
-    if (const uint64_t dropped = broadcast.dropped(); dropped > 0) {
-      std::cout << "Live view: " << dropped << " viewer(s) dropped for falling behind\n";
-    }
-  }
-};
-
-// Nothing without --live; exits 2 (with the message) when the port cannot
-// be had.
-std::unique_ptr<LiveView> StartLiveView(const MatchOptions& options) {
-  if (options.live.empty()) return nullptr;
-  std::string error;
-  const auto address = curling::server::live::ParseLiveAddress(options.live, error);
-  auto view = std::make_unique<LiveView>();
-  if (!address || !view->server.Start(*address, error)) {
-    std::cerr << "curling-match: --live " << options.live << ": " << error << '\n';
-    std::exit(kExitUsage);
-  }
-  std::cout << "Live view: " << view->server.Url() << std::endl;
-  return view;
-}
+using curling::server::live::LiveView;
 
 int ExitCodeOf(const GameResult& result) {
   switch (result.outcome) {
@@ -179,8 +150,8 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     return kExitUsage;
   }
   if (live) {
-    live->feed.StartGame(*folder, config.engines[0].name, config.engines[1].name);
-    record.set_listener(&live->feed);
+    live->feed().StartGame(*folder, config.engines[0].name, config.engines[1].name);
+    record.set_listener(&live->feed());
   }
   Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
   Game game(config, LibraryShotPlayer());
@@ -198,7 +169,7 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     std::cerr << "curling-match: " << error << '\n';
   }
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
-  if (live) live->feed.GameFinished(result.reason, fs::exists(page) ? "replay.html" : "");
+  if (live) live->feed().GameFinished(result.reason, fs::exists(page) ? "replay.html" : "");
   if (result.outcome == GameOutcome::kInterrupted) return ExitCodeOf(result);
   WriteOneGameSummary(*folder, config, result);
   if (db) {
@@ -233,9 +204,14 @@ int main(int argc, char** argv) {
     command.arguments.assign(argv + 1, argv + argc);
     command.given = GivenOptions(app);
     command.default_engine = DefaultEngine();
-    const std::unique_ptr<LiveView> live = StartLiveView(options);
-    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr,
-                                live ? &live->feed : nullptr);
+    bool failed = false;
+    const std::unique_ptr<LiveView> live =
+        StartLiveView(options, "curling-match", std::cout, std::cerr, failed);
+    if (failed) return kExitUsage;
+    const int code = RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr,
+                                          live ? &live->feed() : nullptr);
+    StopLiveView(live.get(), std::cout);
+    return code;
   }
   std::string error;
   const auto engines = EngineCommandsFrom(options.engines, options.each, DefaultEngine(), 2, error);
@@ -244,6 +220,11 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.check) return Check(options, engines->front().argv);
-  const std::unique_ptr<LiveView> live = StartLiveView(options);
-  return OneGame(options, *engines, live.get());
+  bool failed = false;
+  const std::unique_ptr<LiveView> live =
+      StartLiveView(options, "curling-match", std::cout, std::cerr, failed);
+  if (failed) return kExitUsage;
+  const int code = OneGame(options, *engines, live.get());
+  StopLiveView(live.get(), std::cout);
+  return code;
 }
