@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <csignal>
 #include <vector>
 
 #include "server/live/capped_task_queue.h"
@@ -132,11 +133,26 @@ bool LiveServer::Start(const LiveAddress& address, std::string& error) {
     return false;
   }
   guard_.Start(port_);
-  thread_ = std::thread([this] { http_->listen_after_bind(); });
+  thread_ = std::thread([this] { Listen(); });
   // Stop() can only end a server that is running.
   while (!http_->is_running())
     std::this_thread::sleep_for(1ms);
   return true;
+}
+
+void LiveServer::Listen() {
+  // Signals go to the run's other threads: one arriving here would make the
+  // library's accept fail, and the library stops listening on any failure.
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+  while (true) {
+    http_->listen_after_bind();
+    // Stopped, or the library gave up after an error from accept (a client
+    // that reset its connection before it was taken, say): listen again.
+    if (stopping_ || !http_->bind_to_port(host_, port_)) break;
+  }
+  done_listening_ = true;
 }
 
 std::string LiveServer::Url() const {
@@ -160,7 +176,12 @@ void LiveServer::Stop(std::chrono::milliseconds grace) {
   while (broadcast_.viewers() > 0 && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(20ms);
   if (thread_.joinable()) {
-    http_->stop();
+    stopping_ = true;
+    // Until the listening thread has seen it (it may be between two listens).
+    while (!done_listening_) {
+      http_->stop();
+      std::this_thread::sleep_for(5ms);
+    }
     thread_.join();
   }
   guard_.Stop();

@@ -6,6 +6,7 @@
 // than a request's worth without being answered is cut (RequestSizeGuard).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -52,6 +53,7 @@ class LiveServer {
 
  private:
   void Route();
+  void Listen();
   std::filesystem::path Folder() const;
 
   LiveBroadcast& broadcast_;
@@ -59,6 +61,8 @@ class LiveServer {
   std::unique_ptr<httplib::Server> http_;
   RequestSizeGuard guard_;
   std::thread thread_;
+  std::atomic<bool> stopping_{false};
+  std::atomic<bool> done_listening_{false};
   std::string host_;
   int port_ = 0;
   mutable std::mutex folder_mutex_;

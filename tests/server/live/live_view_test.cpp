@@ -83,10 +83,12 @@ class LiveView : public ::testing::Test {
 TEST_F(LiveView, BrowserSeesTheShotsInOrderAndTheFinalScore) {
   if (!fs::exists(kChromium)) GTEST_SKIP() << "no " << kChromium;
   const pid_t match = StartMatch(
-      folder_, "--live 0 --ends 2 --extra-ends 0 " + Engine("slow 60") + " " + Engine("slow 60"));
+      folder_, "--live 0 --ends 2 --extra-ends 0 " + Engine("slow 250") + " " + Engine("slow 250"));
   const int port = LivePort(folder_);
   ASSERT_GT(port, 0) << ReadFile(folder_ / "match.out");
-  // The page's stream ends with the run; the browser's clock waits for it.
+  // The game takes some 8 s (a quarter of a second a shot), time enough for
+  // the browser to start on a busy machine. The page's stream ends with the
+  // run; the browser's clock waits for it.
   const fs::path profile = folder_ / "profile";
   const std::string command =
       std::string("timeout 90 ") + kChromium +
