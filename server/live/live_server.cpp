@@ -35,11 +35,7 @@ size_t RequestBytes(const httplib::Request& req) {
 }  // namespace
 
 LiveServer::LiveServer(LiveBroadcast& broadcast, LiveLimits limits)
-    : broadcast_(broadcast),
-      limits_(limits),
-      http_(std::make_unique<httplib::Server>()),
-      // A request line and headers, and a body, each up to the cap.
-      guard_(2 * limits.max_request_bytes + 4096, 50ms) {
+    : broadcast_(broadcast), limits_(limits), http_(std::make_unique<httplib::Server>()) {
   Route();
 }
 
@@ -59,7 +55,6 @@ void LiveServer::Route() {
                             {"Referrer-Policy", "no-referrer"},
                             {"Cache-Control", "no-store"}});
   http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    guard_.TookRequest(req.remote_addr, req.remote_port);
     if (CappedTaskQueue::OverCapacity()) {
       Refuse(res, 503, "too many connections");
       return httplib::Server::HandlerResponse::Handled;
@@ -132,7 +127,6 @@ bool LiveServer::Start(const LiveAddress& address, std::string& error) {
             " (the port is in use, or the address is not one of this machine's)";
     return false;
   }
-  guard_.Start(port_);
   thread_ = std::thread([this] { Listen(); });
   // Stop() can only end a server that is running.
   while (!http_->is_running())
@@ -184,7 +178,6 @@ void LiveServer::Stop(std::chrono::milliseconds grace) {
     }
     thread_.join();
   }
-  guard_.Stop();
 }
 
 }  // namespace curling::server::live

@@ -2,8 +2,7 @@
 // (Server-Sent Events) at "/events", and the files of the run's output folder
 // below "/files/". Read-only: GET (and HEAD) only. Connections, request size
 // and what a viewer may fall behind are capped; a connection over the cap is
-// answered 503 at once by a thread of its own; a connection that sends more
-// than a request's worth without being answered is cut (RequestSizeGuard).
+// answered 503 at once by a thread of its own.
 #pragma once
 
 #include <atomic>
@@ -16,7 +15,6 @@
 
 #include "server/live/live_address.h"
 #include "server/live/live_broadcast.h"
-#include "server/live/request_size_guard.h"
 
 namespace httplib {
 class Server;
@@ -59,7 +57,6 @@ class LiveServer {
   LiveBroadcast& broadcast_;
   LiveLimits limits_;
   std::unique_ptr<httplib::Server> http_;
-  RequestSizeGuard guard_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   std::atomic<bool> done_listening_{false};
