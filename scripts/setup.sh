@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libfmt-dev libbox2d-dev libopenmpi-dev openmpi-bin
-          libsqlite3-dev libssl-dev
+          libsqlite3-dev libssl-dev libcpp-httplib-dev zlib1g-dev libbrotli-dev
           python3 python3-dev pybind11-dev python3-numpy python3-pytest
           help2man dpkg-dev file lintian python3-build python3-wheel python3-setuptools
           python3-venv)

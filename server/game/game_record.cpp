@@ -263,6 +263,10 @@ void GameRecordWriter::Write(const json& line) {
     return;
   }
   written_ += static_cast<long long>(text.size());
+  if (listener_) {
+    text.pop_back();
+    listener_->OnRecordLine(text);
+  }
 }
 
 bool ReadGameRecord(std::istream& in, const std::string& name, std::vector<json>& lines,

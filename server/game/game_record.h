@@ -23,6 +23,14 @@ nlohmann::json ResultJson(const GameResult& result);
 // `error` set when the line is not a well-formed result.
 bool ResultFromJson(const nlohmann::json& line, GameResult& result, std::string& error);
 
+// Told of each line once the record holds it whole (the live view's feed):
+// the line's JSON text without its line end. Called on the game's thread.
+class RecordLineListener {
+ public:
+  virtual ~RecordLineListener() = default;
+  virtual void OnRecordLine(const std::string& text) = 0;
+};
+
 // Writes each line whole, in one write: a write that fails part-way (a full
 // disk) is cut back to the last whole line, and nothing more is written. The
 // game stops at its next turn once a write has failed (Failed()).
@@ -45,12 +53,16 @@ class GameRecordWriter : public GameObserver {
   void OnResult(const GameResult& result) override { Write(ResultJson(result)); }
   std::string Failure() const override { return error_; }
 
+  // `listener` (may be null) outlives the writer.
+  void set_listener(RecordLineListener* listener) { listener_ = listener; }
+
  private:
   void Write(const nlohmann::json& line);
   std::string path_;
   int fd_ = -1;
   long long written_ = 0;  // bytes of whole lines in the file
   std::string error_;
+  RecordLineListener* listener_ = nullptr;
 };
 
 // Caps on a record read back: far beyond any game (a shot line is tens of

@@ -12,12 +12,18 @@ namespace {
 class Coordinator {
  public:
   Coordinator(const TournamentPlan& plan, std::ostream& out, MpiChannel& channel,
-              BookedGameListener* listener)
-      : plan_(plan), books_(plan, out, listener), channel_(channel), players_(channel.size() - 1) {}
+              BookedGameListener* listener, TournamentWatcher* watcher)
+      : plan_(plan),
+        books_(plan, out, listener, watcher),
+        watcher_(watcher),
+        channel_(channel),
+        players_(channel.size() - 1) {}
 
   TournamentOutcome Run(const std::vector<FinishedGame>& finished, CoordinatorTraffic& traffic) {
     books_.BookResumed(finished);
-    nlohmann::json message = {{"plan", PlanJson(plan_)}, {"concurrency", plan_.concurrency}};
+    nlohmann::json message = {{"plan", PlanJson(plan_)},
+                              {"concurrency", plan_.concurrency},
+                              {"live", watcher_ != nullptr}};
     for (int rank = 1; rank <= players_; ++rank)
       channel_.Send(rank, kPlan, message.dump());
     while (done_ < players_) {
@@ -49,6 +55,9 @@ class Coordinator {
         break;
       case kDone:
         ++done_;
+        break;
+      case kLine:
+        PassOnLine(m);
         break;
       default:
         books_.Fail(fmt::format("rank {} sent an unknown message (tag {})", m.source, m.tag));
@@ -83,6 +92,24 @@ class Coordinator {
     books_.Book(remote->game);
   }
 
+  // A record line of a game a player plays, for the live view. One that is
+  // not "index, line end, a line of JSON" is let go: it is news, not record.
+  void PassOnLine(const Message& m) {
+    const size_t cut = m.bytes.find('\n');
+    if (!watcher_ || cut == std::string::npos || cut == 0 || cut > 9) return;
+    int index = 0;
+    for (size_t i = 0; i < cut; ++i) {
+      if (m.bytes[i] < '0' || m.bytes[i] > '9') return;
+      index = index * 10 + (m.bytes[i] - '0');
+    }
+    const std::string text = m.bytes.substr(cut + 1);
+    if (index >= books_.ledger().schedule().total_games() || text.empty() || text[0] != '{' ||
+        text.find_first_of("\r\n") != std::string::npos) {
+      return;
+    }
+    watcher_->OnGameLine(index, text);
+  }
+
   void StopAll() {
     stopping_ = true;
     for (int rank = 1; rank <= players_; ++rank)
@@ -91,6 +118,7 @@ class Coordinator {
 
   const TournamentPlan& plan_;
   TournamentBooks books_;
+  TournamentWatcher* watcher_;
   MpiChannel& channel_;
   const int players_;
   int done_ = 0;            // players that said kDone
@@ -104,8 +132,9 @@ class Coordinator {
 
 TournamentOutcome RunCoordinator(const TournamentPlan& plan, std::ostream& out,
                                  const std::vector<FinishedGame>& finished, MpiChannel& channel,
-                                 CoordinatorTraffic& traffic, BookedGameListener* listener) {
-  return Coordinator(plan, out, channel, listener).Run(finished, traffic);
+                                 CoordinatorTraffic& traffic, BookedGameListener* listener,
+                                 TournamentWatcher* watcher) {
+  return Coordinator(plan, out, channel, listener, watcher).Run(finished, traffic);
 }
 
 void DismissPlayers(MpiChannel& channel) {

@@ -21,11 +21,13 @@ struct CoordinatorTraffic {
 };
 
 // Plays `plan` on ranks 1 .. channel.size() - 1; `listener` (may be null) is
-// told of every game booked.
+// told of every game booked; `watcher` (may be null) of the games of every
+// rank as they are played, and of the books.
 TournamentOutcome RunCoordinator(const TournamentPlan& plan, std::ostream& out,
                                  const std::vector<FinishedGame>& finished, MpiChannel& channel,
                                  CoordinatorTraffic& traffic,
-                                 BookedGameListener* listener = nullptr);
+                                 BookedGameListener* listener = nullptr,
+                                 TournamentWatcher* watcher = nullptr);
 
 // No tournament will be played (bad options, say): the players leave.
 void DismissPlayers(MpiChannel& channel);

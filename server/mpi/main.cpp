@@ -15,6 +15,7 @@
 #include "curling_simulator/version.h"
 #include "server/mpi/coordinator.h"
 #include "server/mpi/player.h"
+#include "server/program/live_option.h"
 #include "server/program/match_options.h"
 #include "server/program/match_program.h"
 #include "server/program/tournament_command.h"
@@ -44,7 +45,8 @@ void PrintTraffic(const CoordinatorTraffic& traffic, int players, double cpu, do
       traffic.bytes_sent, cpu, wall, wall > 0 ? 100.0 * cpu / wall : 0.0);
 }
 
-int Coordinate(const TournamentCommandLine& command, MpiChannel& channel) {
+int Coordinate(const TournamentCommandLine& command, MpiChannel& channel,
+               TournamentWatcher* watcher) {
   const auto start = std::chrono::steady_clock::now();
   const double cpu_at_start = CpuSeconds();
   bool played = false;
@@ -53,7 +55,7 @@ int Coordinate(const TournamentCommandLine& command, MpiChannel& channel) {
                                       const std::vector<FinishedGame>& finished,
                                       BookedGameListener* listener) {
     played = true;
-    return RunCoordinator(plan, out, finished, channel, traffic, listener);
+    return RunCoordinator(plan, out, finished, channel, traffic, listener, watcher);
   };
   const int code = RunTournamentCommand(command, runner, std::cout, std::cerr);
   if (!played) {
@@ -99,10 +101,20 @@ int Run(int argc, char** argv, MpiChannel& channel) {
   command.given = GivenOptions(app);
   command.default_engine = DefaultEngine();
   command.program = kProgram;
-  if (channel.size() == 1) {
-    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr);
+  // The live view serves from rank 0 before any rank plays.
+  bool failed = false;
+  const std::unique_ptr<live::LiveView> view =
+      StartLiveView(options, kProgram, std::cout, std::cerr, failed);
+  if (failed) {
+    DismissPlayers(channel);
+    return kExitUsage;
   }
-  return Coordinate(command, channel);
+  TournamentWatcher* watcher = view ? &view->feed() : nullptr;
+  const int code = channel.size() == 1 ? RunTournamentCommand(command, LibraryShotPlayer(),
+                                                              std::cout, std::cerr, watcher)
+                                       : Coordinate(command, channel, watcher);
+  StopLiveView(view.get(), std::cout);
+  return code;
 }
 
 }  // namespace

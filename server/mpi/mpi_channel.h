@@ -11,6 +11,9 @@
 // player kStop; a player ends the games it still plays (they end as
 // interrupted and are sent too), waits for the answers to its requests, and
 // says kDone. Messages from one rank arrive in the order they were sent.
+// When the plan says "live" (rank 0 serves a live view), a player also sends
+// each line of each game's record as it is written (kLine: the game's index,
+// a line end, the line's JSON text), before the game itself.
 #pragma once
 
 #include <chrono>
@@ -30,6 +33,7 @@ enum MessageTag : int {
   kQuit,
   kStop,
   kDone,
+  kLine,
 };
 
 struct Message {

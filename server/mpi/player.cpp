@@ -7,6 +7,8 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "server/game/replay_page.h"
 #include "server/mpi/remote_game.h"
@@ -27,6 +29,34 @@ std::optional<fs::path> MakeScratchFolder(int rank) {
   if (!mkdtemp(pattern.data())) return std::nullopt;
   return fs::path(pattern);
 }
+
+// The record lines of the games this rank plays, kept for the main thread
+// (the one that speaks MPI) to send to rank 0's live view. Never waits: past
+// its cap, lines are let go (the live view misses them; the records do not).
+class LineOutbox : public TournamentWatcher {
+ public:
+  void OnTournamentStart(const TournamentPlan&) override {}
+  void OnGameBooked(const GameListing&, const std::string&, const stats::Standings&) override {}
+  void OnStandings(const stats::Standings&) override {}
+  void OnGameLine(int index, const std::string& text) override {
+    std::string message = std::to_string(index) + '\n' + text;
+    std::lock_guard lock(mutex_);
+    if (bytes_ + message.size() > kMaxBytes) return;
+    bytes_ += message.size();
+    lines_.push_back(std::move(message));
+  }
+  std::vector<std::string> Take() {
+    std::lock_guard lock(mutex_);
+    bytes_ = 0;
+    return std::exchange(lines_, {});
+  }
+
+ private:
+  static constexpr size_t kMaxBytes = 64 << 20;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+  size_t bytes_ = 0;
+};
 
 class PlayerRank {
  public:
@@ -51,6 +81,7 @@ class PlayerRank {
       plan_.folder = *scratch;
       schedule_.emplace(plan_);
       concurrency_ = std::max(1, message.value("concurrency", 1));
+      live_ = message.value("live", false);
     }
     Serve();
     if (scratch) {
@@ -72,6 +103,7 @@ class PlayerRank {
         channel_.Send(0, kRequest);
         ++asked_;
       }
+      SendLines();
       SendFinished();
       if (std::optional<Message> m = channel_.Receive(std::chrono::milliseconds(10), 0)) {
         Handle(*m);
@@ -100,10 +132,16 @@ class PlayerRank {
     playing_[index] = std::thread([this, game] {
       std::string error;
       std::optional<FinishedGame> finished =
-          PlayTournamentGame(plan_, game, player_, &stop_flag_, error);
+          PlayTournamentGame(plan_, game, player_, &stop_flag_, error, live_ ? &outbox_ : nullptr);
       std::lock_guard lock(mutex_);
       ended_.push_back({game.index, std::move(finished), error});
     });
+  }
+
+  // Lines first: a game's lines reach rank 0 before the game does.
+  void SendLines() {
+    for (const std::string& line : outbox_.Take())
+      channel_.Send(0, kLine, line);
   }
 
   void SendFinished() {
@@ -154,6 +192,8 @@ class PlayerRank {
   TournamentPlan plan_;
   std::optional<TournamentSchedule> schedule_;
   int concurrency_ = 1;
+  bool live_ = false;  // rank 0 shows the games live: send their lines
+  LineOutbox outbox_;
   std::map<int, std::thread> playing_;  // by game index
   std::mutex mutex_;                    // guards `ended_`
   std::vector<EndedGame> ended_;        // games ended, not yet sent

@@ -24,6 +24,7 @@
 #include "server/game/replay_page.h"
 #include "server/game/scoreboard.h"
 #include "server/program/engine_settings.h"
+#include "server/program/live_option.h"
 #include "server/program/match_options.h"
 #include "server/program/match_program.h"
 #include "server/program/results_commands.h"
@@ -113,6 +114,8 @@ void WriteOneGameSummary(const fs::path& folder, const GameConfig& config,
   }
 }
 
+using curling::server::live::LiveView;
+
 int ExitCodeOf(const GameResult& result) {
   switch (result.outcome) {
     case GameOutcome::kCompleted:
@@ -127,7 +130,8 @@ int ExitCodeOf(const GameResult& result) {
 
 // Plays one game with the scoreboard on standard output; leaves its record,
 // replay page, engine logs and summary in the output folder.
-int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines) {
+int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engines,
+            LiveView* live) {
   const uint64_t seed = options.seed ? *options.seed : std::random_device{}();
   std::string error;
   const std::unique_ptr<curling::results::ResultsDatabase> db =
@@ -146,6 +150,10 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     std::cerr << "curling-match: " << record.error() << '\n';
     return kExitUsage;
   }
+  if (live) {
+    live->feed().StartGame(*folder, config.engines[0].name, config.engines[1].name);
+    record.set_listener(&live->feed());
+  }
   Scoreboard scoreboard(std::cout, isatty(STDOUT_FILENO) == 1);
   Game game(config, LibraryShotPlayer());
   game.AddObserver(&record);
@@ -162,6 +170,7 @@ int OneGame(const MatchOptions& options, const std::vector<EngineCommand>& engin
     std::cerr << "curling-match: " << error << '\n';
   }
   std::cout << "Record: " << record_path.string() << "\nReplay: " << page.string() << '\n';
+  if (live) live->feed().GameFinished(result.reason, fs::exists(page) ? "replay.html" : "");
   if (result.outcome == GameOutcome::kInterrupted) return ExitCodeOf(result);
   WriteOneGameSummary(*folder, config, result);
   if (db) {
@@ -197,7 +206,14 @@ int main(int argc, char** argv) {
     command.arguments.assign(argv + 1, argv + argc);
     command.given = GivenOptions(app);
     command.default_engine = DefaultEngine();
-    return RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr);
+    bool failed = false;
+    const std::unique_ptr<LiveView> live =
+        StartLiveView(options, "curling-match", std::cout, std::cerr, failed);
+    if (failed) return kExitUsage;
+    const int code = RunTournamentCommand(command, LibraryShotPlayer(), std::cout, std::cerr,
+                                          live ? &live->feed() : nullptr);
+    StopLiveView(live.get(), std::cout);
+    return code;
   }
   std::string error;
   const auto engines = EngineCommandsFrom(options.engines, options.each, DefaultEngine(), 2, error);
@@ -206,5 +222,11 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.check) return Check(options, engines->front().argv);
-  return OneGame(options, *engines);
+  bool failed = false;
+  const std::unique_ptr<LiveView> live =
+      StartLiveView(options, "curling-match", std::cout, std::cerr, failed);
+  if (failed) return kExitUsage;
+  const int code = OneGame(options, *engines, live.get());
+  StopLiveView(live.get(), std::cout);
+  return code;
 }

@@ -7,6 +7,8 @@
 
 #include <fmt/format.h>
 
+#include "server/live/live_address.h"
+
 namespace curling::server {
 
 namespace {
@@ -73,6 +75,15 @@ void AddRunOptions(CLI::App& app, MatchOptions& options) {
                                    "to (docs/results-db.md)")
                         ->capture_default_str();
   app.add_flag("--no-db", options.no_db, "Add no game to the results database")->excludes(db);
+  app.add_option("--live", options.live,
+                 "Serve a live view of the game or tournament at [ADDR:]PORT while it runs "
+                 "(address 127.0.0.1 unless one is named; port 0 picks a free one)")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            std::string error;
+            return live::ParseLiveAddress(text, error) ? std::string() : error;
+          },
+          "[ADDR:]PORT"));
 }
 
 // A tournament's length, concurrency, faults and test.

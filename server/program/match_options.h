@@ -44,6 +44,8 @@ struct MatchOptions {
   // The results database every finished game goes into, unless no_db.
   std::string db = results::kDefaultResultsDatabase;
   bool no_db = false;
+  // The live view's [ADDR:]PORT, or empty for none.
+  std::string live;
 };
 
 // Longest duration an option takes, in seconds (about 11.6 days): far beyond

@@ -147,7 +147,8 @@ const std::map<std::string, std::vector<std::string>>& PlanKeysOfOptions() {
 
 bool ChangeableOnResume(const std::string& option) {
   return option == "--resume" || option == "--out" || option == "--concurrency" ||
-         option == "--report-every" || option == "--db" || option == "--no-db";
+         option == "--report-every" || option == "--db" || option == "--no-db" ||
+         option == "--live";
 }
 
 // The interrupted run's plan, checked against the options given now: each
@@ -305,11 +306,11 @@ int RunTournamentCommand(const TournamentCommandLine& command, const TournamentR
 }
 
 int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
-                         std::ostream& out, std::ostream& err) {
-  const TournamentRunner local = [&player](const TournamentPlan& plan, std::ostream& o,
-                                           const std::vector<FinishedGame>& finished,
-                                           BookedGameListener* listener) {
-    return RunTournament(plan, player, o, finished, listener);
+                         std::ostream& out, std::ostream& err, TournamentWatcher* watcher) {
+  const TournamentRunner local = [&player, watcher](const TournamentPlan& plan, std::ostream& o,
+                                                    const std::vector<FinishedGame>& finished,
+                                                    BookedGameListener* listener) {
+    return RunTournament(plan, player, o, finished, listener, watcher);
   };
   return RunTournamentCommand(command, local, out, err);
 }

@@ -33,8 +33,10 @@ using TournamentRunner = std::function<TournamentOutcome(
 // 0 played to its end or stopped by the test, 1 stopped by an engine's
 // fault, 2 bad options, a results database that cannot be used or output
 // that cannot be written, 3 interrupted.
+// `watcher` (may be null: no --live) is told of the games as they are played.
 int RunTournamentCommand(const TournamentCommandLine& command, const ShotPlayer& player,
-                         std::ostream& out, std::ostream& err);
+                         std::ostream& out, std::ostream& err,
+                         TournamentWatcher* watcher = nullptr);
 // The same with games played by `runner` (on other machines, say).
 int RunTournamentCommand(const TournamentCommandLine& command, const TournamentRunner& runner,
                          std::ostream& out, std::ostream& err);

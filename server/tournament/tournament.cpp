@@ -19,8 +19,8 @@ namespace {
 class TournamentRun {
  public:
   TournamentRun(const TournamentPlan& plan, const ShotPlayer& player, std::ostream& out,
-                BookedGameListener* listener)
-      : plan_(plan), player_(player), books_(plan, out, listener) {}
+                BookedGameListener* listener, TournamentWatcher* watcher)
+      : plan_(plan), player_(player), watcher_(watcher), books_(plan, out, listener, watcher) {}
 
   TournamentOutcome Run(const std::vector<FinishedGame>& finished) {
     books_.BookResumed(finished);
@@ -52,7 +52,7 @@ class TournamentRun {
   void Play(const ScheduledGame& scheduled) {
     std::string error;
     const std::optional<FinishedGame> finished =
-        PlayTournamentGame(plan_, scheduled, player_, &stop_, error);
+        PlayTournamentGame(plan_, scheduled, player_, &stop_, error, watcher_);
     if (finished) {
       const fs::path folder = GameFolder(plan_.folder, scheduled.index);
       std::string page_error;
@@ -70,6 +70,7 @@ class TournamentRun {
 
   const TournamentPlan& plan_;
   const ShotPlayer& player_;
+  TournamentWatcher* watcher_;
   std::mutex mutex_;  // guards `books_`
   TournamentBooks books_;
   std::atomic<bool> stop_{false};  // raised once the tournament is over: games under way end
@@ -79,8 +80,8 @@ class TournamentRun {
 
 TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
                                 std::ostream& out, const std::vector<FinishedGame>& finished,
-                                BookedGameListener* listener) {
-  return TournamentRun(plan, player, out, listener).Run(finished);
+                                BookedGameListener* listener, TournamentWatcher* watcher) {
+  return TournamentRun(plan, player, out, listener, watcher).Run(finished);
 }
 
 }  // namespace curling::server

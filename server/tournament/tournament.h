@@ -21,9 +21,11 @@ namespace curling::server {
 // Plays the tournament, writing a line per finished game and the progress
 // line every plan.report_every games to `out`. `finished` are games already
 // played (a resumed run): they are booked first and not played again.
-// `listener` (may be null) is told of every game booked.
+// `listener` (may be null) is told of every game booked; `watcher` (may be
+// null) of every record line and booking as they happen.
 TournamentOutcome RunTournament(const TournamentPlan& plan, const ShotPlayer& player,
                                 std::ostream& out, const std::vector<FinishedGame>& finished = {},
-                                BookedGameListener* listener = nullptr);
+                                BookedGameListener* listener = nullptr,
+                                TournamentWatcher* watcher = nullptr);
 
 }  // namespace curling::server

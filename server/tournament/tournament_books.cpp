@@ -13,10 +13,29 @@ namespace curling::server {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Hands the lines of one game's record to the tournament's watcher.
+class GameLineRelay : public RecordLineListener {
+ public:
+  GameLineRelay(TournamentWatcher* watcher, int index) : watcher_(watcher), index_(index) {}
+  void OnRecordLine(const std::string& text) override { watcher_->OnGameLine(index_, text); }
+
+ private:
+  TournamentWatcher* watcher_;
+  int index_;
+};
+
+}  // namespace
+
 TournamentBooks::TournamentBooks(const TournamentPlan& plan, std::ostream& out,
-                                 BookedGameListener* listener)
-    : plan_(plan), out_(out), listener_(listener), ledger_(plan) {
+                                 BookedGameListener* listener, TournamentWatcher* watcher)
+    : plan_(plan), out_(out), listener_(listener), watcher_(watcher), ledger_(plan) {
   listings_.resize(static_cast<size_t>(ledger_.schedule().total_games()));
+  if (watcher_) {
+    watcher_->OnTournamentStart(plan_);
+    watcher_->OnStandings(ledger_.Standings());
+  }
 }
 
 void TournamentBooks::BookResumed(const std::vector<FinishedGame>& finished) {
@@ -32,7 +51,9 @@ void TournamentBooks::BookResumed(const std::vector<FinishedGame>& finished) {
     const bool counted = ledger_.Record(game) == TournamentLedger::Counted::kYes;
     Tell({g, game, counted, true});
     List(g, game.result, counted);
+    Watch(g);
   }
+  if (watcher_ && !finished.empty()) watcher_->OnStandings(ledger_.Standings());
   if (!finished.empty()) {
     out_ << fmt::format("Resumed: {} finished games read back, {} counted\n", finished.size(),
                         ledger_.games_counted())
@@ -63,6 +84,7 @@ void TournamentBooks::Book(const FinishedGame& game) {
   }
   out_.flush();
   if (counted || !was_over) WriteFiles(false);
+  if (!(was_over && game.result.outcome == GameOutcome::kInterrupted)) Watch(g);
 }
 
 void TournamentBooks::Fail(const std::string& error) {
@@ -73,6 +95,18 @@ void TournamentBooks::Fail(const std::string& error) {
 void TournamentBooks::Tell(const BookedGame& game) {
   if (!listener_) return;
   if (std::string why = listener_->OnBooked(game); !why.empty()) Fail(why);
+}
+
+void TournamentBooks::Watch(const ScheduledGame& g) {
+  if (!watcher_) return;
+  const std::optional<GameListing>& listing = listings_[static_cast<size_t>(g.index)];
+  assert(listing);
+  const fs::path folder = GameFolder(plan_.folder, g.index);
+  std::error_code ec;
+  const bool has_page = fs::is_regular_file(folder / "replay.html", ec);
+  const std::string replay =
+      has_page ? (folder.lexically_relative(plan_.folder) / "replay.html").generic_string() : "";
+  watcher_->OnGameBooked(*listing, replay, ledger_.Standings());
 }
 
 std::string TournamentBooks::GameLine(const ScheduledGame& g, const GameResult& result) const {
@@ -123,6 +157,7 @@ void TournamentBooks::WriteFiles(bool final_files) {
 TournamentOutcome TournamentBooks::Conclude() {
   if (InterruptRequested()) ledger_.Interrupt();
   WriteFiles(true);
+  if (watcher_) watcher_->OnStandings(ledger_.Standings());
   TournamentOutcome outcome;
   outcome.standings = ledger_.Standings();
   outcome.status = ledger_.status();
@@ -133,7 +168,8 @@ TournamentOutcome TournamentBooks::Conclude() {
 
 std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
                                                const ScheduledGame& game, const ShotPlayer& player,
-                                               const std::atomic<bool>* stop, std::string& error) {
+                                               const std::atomic<bool>* stop, std::string& error,
+                                               TournamentWatcher* watcher) {
   const fs::path folder = GameFolder(plan.folder, game.index);
   std::error_code ec;
   fs::create_directories(folder, ec);
@@ -143,6 +179,8 @@ std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
     error = ec ? "cannot write " + record_path.string() : record.error();
     return std::nullopt;
   }
+  GameLineRelay relay(watcher, game.index);
+  if (watcher) record.set_listener(&relay);
   Game match(ScheduledGameConfig(plan, game), player);
   match.set_stop_flag(stop);
   match.AddObserver(&record);

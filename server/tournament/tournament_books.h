@@ -18,6 +18,7 @@
 #include "server/tournament/tournament_index.h"
 #include "server/tournament/tournament_ledger.h"
 #include "server/tournament/tournament_plan.h"
+#include "server/tournament/tournament_watcher.h"
 
 namespace curling::server {
 
@@ -53,9 +54,9 @@ class BookedGameListener {
 
 class TournamentBooks {
  public:
-  // `listener` (may be null) outlives the books.
+  // `listener` and `watcher` (either may be null) outlive the books.
   TournamentBooks(const TournamentPlan& plan, std::ostream& out,
-                  BookedGameListener* listener = nullptr);
+                  BookedGameListener* listener = nullptr, TournamentWatcher* watcher = nullptr);
 
   // Books the games of an interrupted run read back from its folder.
   void BookResumed(const std::vector<FinishedGame>& finished);
@@ -81,11 +82,13 @@ class TournamentBooks {
   std::string GameLine(const ScheduledGame& g, const GameResult& result) const;
   void List(const ScheduledGame& g, const GameResult& result, bool counted);
   void Tell(const BookedGame& game);
+  void Watch(const ScheduledGame& g);
   void WriteFiles(bool final_files);
 
   const TournamentPlan& plan_;
   std::ostream& out_;
   BookedGameListener* listener_;
+  TournamentWatcher* watcher_;
   TournamentLedger ledger_;
   std::vector<std::optional<GameListing>> listings_;
   std::string error_;
@@ -94,9 +97,10 @@ class TournamentBooks {
 // Plays one game of the tournament into its folder (GameFolder(plan.folder,
 // game.index)): game.jsonl and the engines' logs. Ends as interrupted once
 // `stop` is raised. Nothing, with `error` set, when the folder or the whole
-// record cannot be written.
+// record cannot be written. `watcher` (may be null) is told of each record line.
 std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
                                                const ScheduledGame& game, const ShotPlayer& player,
-                                               const std::atomic<bool>* stop, std::string& error);
+                                               const std::atomic<bool>* stop, std::string& error,
+                                               TournamentWatcher* watcher = nullptr);
 
 }  // namespace curling::server

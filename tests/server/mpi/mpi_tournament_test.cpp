@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include <fmt/format.h>
@@ -19,6 +20,7 @@
 #include "server/results/results_database.h"
 #include "server/seat/child_process.h"
 #include "server/text/shell_words.h"
+#include "tests/server/live/raw_http.h"
 #include "tests/server/match_program_fixture.h"
 
 namespace {
@@ -204,3 +206,45 @@ TEST_F(MpiTournament, TheTestsStopReachesEveryRankPromptly) {
 }
 
 }  // namespace
+
+// --live on rank 0: the event stream carries the record lines of the games
+// every player rank plays, while they play them.
+TEST_F(MpiTournament, TheLiveViewOnRankZeroShowsTheGamesOfEveryRank) {
+  const fs::path out = folder_ / "mpi.out";
+  const std::string command =
+      std::string(MPIRUN_PATH) +
+      " --allow-run-as-root --oversubscribe -np 3 " MATCH_MPI_PATH " --live 0 --no-db --engine '" +
+      FAKE_ENGINE_PATH + " slow 40' --engine '" FAKE_ENGINE_PATH " slow 40' --games 2 --ends 1" +
+      Out(folder_ / "live") + " > '" + out.string() + "' 2>&1";
+  const pid_t launcher = fork();
+  if (launcher == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+    _exit(127);
+  }
+  int port = 0;
+  for (int i = 0; i < 1000 && port == 0; ++i) {
+    std::ifstream in(out);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (const size_t at = text.find("Live view: http://127.0.0.1:"); at != std::string::npos) {
+      port = std::stoi(text.substr(at + 28));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_GT(port, 0);
+  const std::string stream =
+      curling::server::live::Exchange(port, "GET /events HTTP/1.1\r\nHost: x\r\n\r\n", 64 << 20);
+  int status = 0;
+  waitpid(launcher, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // Two games at once, one on each player rank (each asks for one game at a
+  // time), both shown shot by shot, then booked.
+  for (int game = 0; game < 2; ++game) {
+    const std::string line = "data: {\"game\":" + std::to_string(game) + ",\"at\":";
+    size_t shots = 0;
+    std::istringstream lines(stream);
+    for (std::string text; std::getline(lines, text);)
+      shots += text.rfind(line, 0) == 0 && text.find("\"type\":\"shot\"") != std::string::npos;
+    EXPECT_GE(shots, 16u) << "game " << game;
+  }
+  EXPECT_NE(stream.find("event: over"), std::string::npos);
+}
