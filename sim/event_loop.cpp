@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "sim/min_max.h"
@@ -38,6 +39,13 @@ void EventLoop::PlaceStone(int stone, Vec2 pos) {
   in_play_mask_ |= 1u << stone;
   SetMoving(stone, false);
   pos_[stone] = pos;
+}
+
+void EventLoop::PlaceStones(unsigned stones, const Vec2* positions) {
+  assert(in_play_mask_ == 0 && moving_mask_ == 0);
+  in_play_mask_ = stones;
+  // Every entry: those of other stones are not read until they are placed.
+  std::memcpy(pos_, positions, sizeof pos_);
 }
 
 void EventLoop::Launch(int stone, Vec2 direction, double speed, int spin) {

@@ -57,7 +57,7 @@ bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition
 }
 
 // The stones of the input that are in play, returned as a mask, with their
-// positions in `stones`.
+// positions in `stones` (kStoneCount entries; (0, 0) for the others).
 unsigned CheckInputStones(const GameState& state, int delivered, Vec2* stones,
                           ShotObserver* observer) {
   unsigned given = StonesGiven(state);
@@ -68,6 +68,7 @@ unsigned CheckInputStones(const GameState& state, int delivered, Vec2* stones,
   for (int i = 0; i < kStoneCount; ++i) {
     xs[i] = kFar;
     ys[i] = kFar;
+    stones[i] = {0.0, 0.0};
   }
   unsigned placed = 0;
   for (unsigned m = given; m != 0; m &= m - 1u) {
@@ -176,10 +177,7 @@ void PlayPreparedShot(const PreparedPosition& position, GameState& state, const 
   if (played != nullptr) *played = ShotVector{0.0f, 0.0f, curl, {0, 0, 0}};
 
   EventLoop loop(CanonicalPath::Get(), observer);
-  for (unsigned m = position.placed; m != 0; m &= m - 1u) {
-    const int i = __builtin_ctz(m);
-    loop.PlaceStone(i, position.stones[i]);
-  }
+  loop.PlaceStones(position.placed, position.stones);
   if (delivered >= 0) {
     LaunchDelivery(shot, delivered, curl != 0 ? 1 : -1, options, random, loop, played);
   }
