@@ -127,6 +127,54 @@ def instructions_per_delivery(bin_dir, library_dir=None, stones=SET_STONES):
     return result
 
 
+def batch_rounds(bin_dir, min_time, rounds, stones=None):
+    """Many deliveries from one position, by single calls and by the batch,
+    timed side by side in each of `rounds` runs of simulator_bench, the best
+    round of each: {(way, stones, kind): deliveries per second per core},
+    way "Single" or "Batch"."""
+    counts = stones or SET_STONES
+    pattern = f"BM_(Single|Batch)/({'|'.join(str(n) for n in counts)})/"
+    best = {}
+    for _ in range(rounds):
+        rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
+                               f"--benchmark_filter={pattern}",
+                               f"--benchmark_min_time={min_time}"])
+        for b in rows:
+            m = re.match(r"BM_(Single|Batch)/(\d+)/(\d+)", b["name"])
+            if not m or "items_per_second" not in b:
+                continue
+            key = (m.group(1), int(m.group(2)), "draws" if m.group(3) == "0" else "hits")
+            best[key] = max(b["items_per_second"], best.get(key, 0.0))
+    return best
+
+
+def batch_instructions(bin_dir, stones=SET_STONES):
+    """{(way, stones, kind): instructions per delivery} from callgrind, of the
+    deliveries from the sets' positions by single calls and by the batch; {}
+    without valgrind."""
+    if shutil.which("valgrind") is None:
+        return {}
+    result = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        for count in stones:
+            for kind in ("draws", "hits"):
+                for way in ("single", "batch"):
+                    out = os.path.join(tmp, "callgrind.out")
+                    command = ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
+                               "--toggle-collect=*PlayDeliveries*",
+                               os.path.join(bin_dir, "simulator_cost"), "positions", str(count),
+                               kind, way]
+                    log(" ".join(command))
+                    done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
+                                          stderr=subprocess.PIPE)
+                    m = re.search(r"Collected : (\d+)", done.stderr)
+                    n = re.search(r"(\d+) deliveries", done.stdout)
+                    if done.returncode == 0 and m and n:
+                        key = ("Batch" if way == "batch" else "Single", count, kind)
+                        result[key] = int(m.group(1)) / int(n.group(1))
+    return result
+
+
 def hostile_calls(bin_dir):
     """The timing of every hostile call (best of three runs each)."""
     out = run([os.path.join(bin_dir, "simulator_cost"), "hostile", "3"])
