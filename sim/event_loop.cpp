@@ -2,7 +2,6 @@
 
 #include <cassert>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "sim/min_max.h"
@@ -44,8 +43,10 @@ void EventLoop::PlaceStone(int stone, Vec2 pos) {
 void EventLoop::PlaceStones(unsigned stones, const Vec2* positions) {
   assert(in_play_mask_ == 0 && moving_mask_ == 0);
   in_play_mask_ = stones;
-  // Every entry: those of other stones are not read until they are placed.
-  std::memcpy(pos_, positions, sizeof pos_);
+  for (unsigned m = stones; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    pos_[i] = positions[i];
+  }
 }
 
 void EventLoop::Launch(int stone, Vec2 direction, double speed, int spin) {

@@ -57,7 +57,8 @@ bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition
 }
 
 // The stones of the input that are in play, returned as a mask, with their
-// positions in `stones` (kStoneCount entries; (0, 0) for the others).
+// positions in `stones` (kStoneCount entries; the others' are left as they
+// are).
 unsigned CheckInputStones(const GameState& state, int delivered, Vec2* stones,
                           ShotObserver* observer) {
   unsigned given = StonesGiven(state);
@@ -68,7 +69,6 @@ unsigned CheckInputStones(const GameState& state, int delivered, Vec2* stones,
   for (int i = 0; i < kStoneCount; ++i) {
     xs[i] = kFar;
     ys[i] = kFar;
-    stones[i] = {0.0, 0.0};
   }
   unsigned placed = 0;
   for (unsigned m = given; m != 0; m &= m - 1u) {
@@ -155,22 +155,21 @@ void WriteStones(const EventLoop& loop, unsigned placed, unsigned in_play, unsig
   }
 }
 
-}  // namespace
-
-PreparedPosition PreparePosition(const GameState& state, const ShotOptions& options,
-                                 ShotObserver* observer) {
-  PreparedPosition position;
+// The two steps of a shot, inlined into SimulateShot as into the batch's
+// calls (a single call should not pay for the step between them).
+[[gnu::always_inline]] inline void Prepare(const GameState& state, const ShotOptions& options,
+                                           ShotObserver* observer, PreparedPosition& position) {
   position.shot_num = state.ShotNum;
   position.delivered =
       (state.ShotNum >= 0 && state.ShotNum < kStoneCount) ? static_cast<int>(state.ShotNum) : -1;
   position.placed = CheckInputStones(state, position.delivered, position.stones, observer);
   position.guarded = GuardedStones(state, position.placed, options);
-  return position;
 }
 
-void PlayPreparedShot(const PreparedPosition& position, GameState& state, const ShotVector& shot,
-                      const ShotOptions& options, CounterRandom& random, ShotObserver* observer,
-                      ShotVector* played) {
+[[gnu::always_inline]] inline void PlayPrepared(const PreparedPosition& position, GameState& state,
+                                                const ShotVector& shot, const ShotOptions& options,
+                                                CounterRandom& random, ShotObserver* observer,
+                                                ShotVector* played) {
   assert(state.ShotNum == position.shot_num);
   const int delivered = position.delivered;
   const uint8_t curl = shot.curl != 0 ? 1 : 0;
@@ -187,10 +186,26 @@ void PlayPreparedShot(const PreparedPosition& position, GameState& state, const 
   state.ShotNum = static_cast<int32_t>(static_cast<uint32_t>(position.shot_num) + 1u);
 }
 
+}  // namespace
+
+PreparedPosition PreparePosition(const GameState& state, const ShotOptions& options,
+                                 ShotObserver* observer) {
+  PreparedPosition position;
+  Prepare(state, options, observer, position);
+  return position;
+}
+
+void PlayPreparedShot(const PreparedPosition& position, GameState& state, const ShotVector& shot,
+                      const ShotOptions& options, CounterRandom& random, ShotObserver* observer,
+                      ShotVector* played) {
+  PlayPrepared(position, state, shot, options, random, observer, played);
+}
+
 void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& options,
                   CounterRandom& random, ShotObserver* observer, ShotVector* played) {
-  const PreparedPosition position = PreparePosition(state, options, observer);
-  PlayPreparedShot(position, state, shot, options, random, observer, played);
+  PreparedPosition position;
+  Prepare(state, options, observer, position);
+  PlayPrepared(position, state, shot, options, random, observer, played);
 }
 
 }  // namespace curling::sim

@@ -24,7 +24,7 @@ struct PreparedPosition {
   int delivered = -1;        // the stone the shot delivers, -1 for none
   unsigned placed = 0;       // bit i: stone i of the input is in play
   unsigned guarded = 0;      // bit i: stone i may not be removed by the shot
-  Vec2 stones[kStoneCount];  // where the stones in `placed` lie, (0, 0) for the others
+  Vec2 stones[kStoneCount];  // where the stones in `placed` lie (the others unset)
 };
 
 // Checks the input stones of `state` (`observer`, may be null, sees those
