@@ -18,6 +18,8 @@ namespace {
 // Deliveries a thread takes at a time: large enough that the shared counter
 // costs nothing, small enough to balance cheap draws against dear hits.
 constexpr size_t kChunk = 16;
+// Threads a batch starts at the most, whatever it is asked for.
+constexpr int kMaxThreads = 256;
 
 class Batch {
  public:
@@ -74,7 +76,8 @@ void PlayBatchFinalStates(const GameState& state, BatchDelivery* deliveries, Gam
   const GameState start = state;
   Batch batch(start, deliveries, results, count, options);
   const size_t chunks = (count + kChunk - 1) / kChunk;
-  const size_t helpers = std::min(static_cast<size_t>(std::max(threads, 1)), chunks) - 1;
+  const size_t helpers =
+      std::min(static_cast<size_t>(std::clamp(threads, 1, kMaxThreads)), chunks) - 1;
   std::vector<std::thread> pool;
   for (size_t t = 0; t < helpers; ++t) {
     try {

@@ -115,14 +115,15 @@ struct BatchDelivery {
 };
 
 // Plays every delivery of `deliveries` from the same `state`, as
-// PlayShotFinalState would one by one, and writes the state after delivery
-// i to results[i] (bit for bit what the single call returns) and advances its
+// PlayShotFinalState would one by one: writes the state after delivery i to
+// results[i] (bit for bit what the single call returns) and advances its
 // stream. The input stones are checked once for the whole batch, and nothing
-// is allocated per delivery. Up to `threads` threads share the work (the
-// calling thread plays too; fewer run if threads cannot start); every result
-// depends on its own delivery only, not on the thread that played it.
-// `results` must hold `count` states; `deliveries` and `results` must not
-// overlap.
+// is allocated per delivery. Up to `threads` threads (at most 256, and no
+// more than there are pieces of 16 deliveries) share the work, the calling
+// thread included; fewer run if threads cannot start. Every result depends
+// on its own delivery only, not on the thread that played it. `results`
+// holds `count` states and does not overlap `deliveries` (it may hold
+// `state`); null arrays with a non-zero count throw std::invalid_argument.
 CURLING_SIM_API void PlayBatchFinalStates(const GameState& state, BatchDelivery* deliveries,
                                           GameState* results, size_t count, float random_error,
                                           const Rules& rules = Rules{}, int threads = 1);
