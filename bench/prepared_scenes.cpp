@@ -1,5 +1,7 @@
 #include "prepared_scenes.h"
 
+#include <cstdint>
+
 #include "curling_simulator/simulator_exports.h"
 
 namespace curling::bench {
@@ -14,6 +16,17 @@ std::vector<PreparedShot> PrepareShots(int stones_in_play, scenes::ShotKind kind
       CreateHitShot(sc.aim, sc.power, &p.shot);
     }
     out.push_back(p);
+  }
+  return out;
+}
+
+std::vector<sim::BatchDelivery> SceneDeliveries(const PreparedShot& scene, int scene_index,
+                                                int count) {
+  std::vector<sim::BatchDelivery> out;
+  for (int k = 0; k < count; ++k) {
+    const uint64_t stream = static_cast<uint64_t>(scene_index) * static_cast<uint64_t>(count) +
+                            static_cast<uint64_t>(k);
+    out.push_back({scene.shot, {1, stream, 0}});
   }
   return out;
 }

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "box2d_baseline.h"
 #include "curling_simulator/rink.h"
+#include "curling_simulator/simulator.h"
 #include "curling_simulator/simulator_exports.h"
 #include "prepared_scenes.h"
 #include "support/reference_stepper.h"
@@ -38,6 +40,58 @@ void BM_Library(benchmark::State& state) {
     i = (i + 1) % shots.size();
   }
   state.SetItemsProcessed(state.iterations());
+  Label(state);
+}
+
+// Many deliveries from one position, the C++ interface's two ways: one
+// PlayShotFinalState call each, or one PlayBatchFinalStates call for them all.
+// Each iteration plays the deliveries of one scene; the items are deliveries.
+struct PositionDeliveries {
+  GameState state;
+  std::vector<sim::BatchDelivery> deliveries;
+};
+
+std::vector<PositionDeliveries> PrepareBatches(const benchmark::State& state) {
+  std::vector<PositionDeliveries> out;
+  const auto shots = PrepareShots(static_cast<int>(state.range(0)), KindOf(state), kScenes);
+  for (size_t i = 0; i < shots.size(); ++i) {
+    out.push_back(
+        {shots[i].state, SceneDeliveries(shots[i], static_cast<int>(i), kDeliveriesPerPosition)});
+  }
+  return out;
+}
+
+void BM_Single(benchmark::State& state) {
+  const auto batches = PrepareBatches(state);
+  size_t i = 0;
+  for (auto _ : state) {
+    for (const sim::BatchDelivery& d : batches[i].deliveries) {
+      sim::RandomStream stream = d.stream;
+      GameState after = sim::PlayShotFinalState(batches[i].state, d.shot, kError, stream);
+      benchmark::DoNotOptimize(after);
+    }
+    i = (i + 1) % batches.size();
+  }
+  state.SetItemsProcessed(state.iterations() * kDeliveriesPerPosition);
+  Label(state);
+}
+
+void BM_Batch(benchmark::State& state) {
+  auto batches = PrepareBatches(state);
+  std::vector<GameState> results(kDeliveriesPerPosition);
+  size_t i = 0;
+  for (auto _ : state) {
+    // The same streams every round, as the single calls have them.
+    std::vector<sim::BatchDelivery>& deliveries = batches[i].deliveries;
+    for (sim::BatchDelivery& d : deliveries)
+      d.stream.counter = 0;
+    sim::PlayBatchFinalStates(batches[i].state, deliveries.data(), results.data(),
+                              deliveries.size(), kError);
+    benchmark::DoNotOptimize(results.data());
+    benchmark::ClobberMemory();
+    i = (i + 1) % batches.size();
+  }
+  state.SetItemsProcessed(state.iterations() * kDeliveriesPerPosition);
   Label(state);
 }
 
@@ -96,6 +150,8 @@ void SceneArgs(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Library)->Apply(SceneArgs);
+BENCHMARK(BM_Single)->Apply(SceneArgs);
+BENCHMARK(BM_Batch)->Apply(SceneArgs);
 BENCHMARK(BM_CreateShots)->Arg(0)->Arg(1);
 BENCHMARK(BM_Box2d)->Apply(SceneArgs)->MinTime(0.5);
 BENCHMARK(BM_Reference)->Apply(SceneArgs)->MinTime(0.5);

@@ -12,6 +12,11 @@
 //       the instructions counted, over 256, are the instructions per delivery
 //       (the set is played once before, outside PlayDeliveries, so that
 //       tables built on first use are not counted).
+//   simulator_cost positions STONES draws|hits single|batch
+//       The same, with 64 deliveries from each scene's position (the scene's
+//       delivery, each from its own stream) through the C++ interface: one
+//       PlayShotFinalState call each, or one PlayBatchFinalStates call per
+//       position; the count printed is of deliveries.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "curling_simulator/simulator.h"
 #include "curling_simulator/simulator_exports.h"
 #include "prepared_scenes.h"
 #include "support/hostile_inputs.h"
@@ -108,10 +114,59 @@ int PlaySet(int stones, const char* kind) {
   return 0;
 }
 
+struct PositionDeliveries {
+  GameState state;
+  std::vector<sim::BatchDelivery> deliveries;
+};
+
+[[gnu::noinline]] void PlayFromPositions(std::vector<PositionDeliveries>& positions, bool batch) {
+  std::vector<GameState> results(kDeliveriesPerPosition);
+  for (PositionDeliveries& p : positions) {
+    if (batch) {
+      sim::PlayBatchFinalStates(p.state, p.deliveries.data(), results.data(), p.deliveries.size(),
+                                0.145f);
+    } else {
+      for (size_t k = 0; k < p.deliveries.size(); ++k)
+        results[k] =
+            sim::PlayShotFinalState(p.state, p.deliveries[k].shot, 0.145f, p.deliveries[k].stream);
+    }
+    asm volatile("" : : "r"(results.data()) : "memory");
+  }
+}
+
+// What callgrind counts: the deliveries from the positions once.
+[[gnu::noinline]] void PlayDeliveries(std::vector<PositionDeliveries>& positions, bool batch) {
+  PlayFromPositions(positions, batch);
+}
+
+int PlayPositions(int stones, const char* kind, const char* way) {
+  const bool hits = std::strcmp(kind, "hits") == 0;
+  const bool batch = std::strcmp(way, "batch") == 0;
+  if (!hits && std::strcmp(kind, "draws") != 0) return 2;
+  if (!batch && std::strcmp(way, "single") != 0) return 2;
+  const std::vector<PreparedShot> shots =
+      PrepareShots(stones, hits ? scenes::ShotKind::kHit : scenes::ShotKind::kDraw, kScenes);
+  std::vector<PositionDeliveries> positions;
+  for (size_t i = 0; i < shots.size(); ++i) {
+    positions.push_back(
+        {shots[i].state, SceneDeliveries(shots[i], static_cast<int>(i), kDeliveriesPerPosition)});
+  }
+  // Once before (on copies of the streams), so that the tables the library
+  // builds on first use are not counted.
+  std::vector<PositionDeliveries> warm_up = positions;
+  PlayFromPositions(warm_up, batch);
+  const std::vector<PositionDeliveries>::size_type count = positions.size();
+  PlayDeliveries(positions, batch);
+  std::printf("%zu deliveries, %d stones, %s, %s\n", count * kDeliveriesPerPosition, stones, kind,
+              way);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: simulator_cost hostile [repeats]\n"
-               "       simulator_cost deliveries STONES draws|hits\n");
+               "       simulator_cost deliveries STONES draws|hits\n"
+               "       simulator_cost positions STONES draws|hits single|batch\n");
   return 2;
 }
 
@@ -128,6 +183,12 @@ int main(int argc, char** argv) {
     const int stones = std::atoi(argv[2]);
     if (stones < 0 || stones > 15) return Usage();
     const int status = PlaySet(stones, argv[3]);
+    return status == 2 ? Usage() : status;
+  }
+  if (argc == 5 && std::strcmp(argv[1], "positions") == 0) {
+    const int stones = std::atoi(argv[2]);
+    if (stones < 0 || stones > 15) return Usage();
+    const int status = PlayPositions(stones, argv[3], argv[4]);
     return status == 2 ? Usage() : status;
   }
   return Usage();

@@ -2,7 +2,8 @@
 """Measures the physics library and the engine's decisions in one run and
 writes the performance report (docs/performance.md): simulator throughput
 against the rigid-body (Box2D) baseline, instructions per delivery
-(callgrind), the slowest of the hostile library calls, rest-point agreement
+(callgrind), the batch of many deliveries from one position against single
+calls, the slowest of the hostile library calls, rest-point agreement
 of both with the reference stepper, decision latency on GO, the engine's
 bench, a profile of the hot spots, and each target met or not. Every number in the report
 comes from this run; the hand-written analysis in docs/performance-notes.md
@@ -102,18 +103,21 @@ def measure(args, bin_dir):
                                                args.compare_library, args.stones)
     box2d = measurements.simulator_throughput(bin_dir, args.min_time,
                                               measurements.sets_pattern("Box2d", args.stones))
+    batch = measurements.batch_rounds(bin_dir, args.min_time, args.rounds, args.stones)
     measured = {
         "throughput": {**box2d, **ours},
         "hostile": measurements.hostile_calls(bin_dir),
         "agree": measurements.agreement(bin_dir, args.agreement_scenes),
         "latency": measurements.decision_latency(bin_dir, args.decisions),
         "bench": measurements.engine_bench(bin_dir),
+        "batch": {"rates": batch},
     }
     if args.compare_library is not None:
         measured["compared"] = {"rates": (ours, theirs)}
     load_after = machine.load_average()
     stones = args.stones or measurements.SET_STONES
     measured["instructions"] = measurements.instructions_per_delivery(bin_dir, None, stones)
+    measured["batch"]["instructions"] = measurements.batch_instructions(bin_dir, stones)
     if args.compare_library is not None:
         measured["compared"]["instructions"] = (
             measured["instructions"],
@@ -123,10 +127,13 @@ def measure(args, bin_dir):
 
 def write_report(args, info, loads, measured, prof, elapsed):
     throughput, agree, latency = measured["throughput"], measured["agree"], measured["latency"]
+    batch = measured.get("batch", {})
     lines = (page.machine_section(info, loads, elapsed)
-             + targets.targets_section(info, throughput, agree, latency, measured["hostile"])
+             + targets.targets_section(info, throughput, agree, latency, measured["hostile"],
+                                       batch.get("rates"))
              + page.throughput_section(args, throughput)
              + page.instructions_section(measured["instructions"])
+             + page.batch_section(args, batch.get("rates", {}), batch.get("instructions", {}))
              + page.comparison_section(args, measured.get("compared"))
              + page.hostile_section(measured["hostile"]) + page.agreement_section(args, agree)
              + page.latency_section(info, latency) + page.bench_section(measured["bench"])

@@ -40,6 +40,15 @@ void EventLoop::PlaceStone(int stone, Vec2 pos) {
   pos_[stone] = pos;
 }
 
+void EventLoop::PlaceStones(unsigned stones, const Vec2* positions) {
+  assert(in_play_mask_ == 0 && moving_mask_ == 0);
+  in_play_mask_ = stones;
+  for (unsigned m = stones; m != 0; m &= m - 1u) {
+    const int i = __builtin_ctz(m);
+    pos_[i] = positions[i];
+  }
+}
+
 void EventLoop::Launch(int stone, Vec2 direction, double speed, int spin) {
   assert(stone >= 0 && stone < kStoneCount);
   if (!InPlay(stone) || !(speed > kRestSpeed)) return;

@@ -19,6 +19,10 @@ class EventLoop {
 
   // Places a stone (at rest) in play.
   void PlaceStone(int stone, Vec2 pos);
+  // Places the stones of `stones` (bit i: stone i, at positions[i]) at rest
+  // in play, before any other stone is placed; `positions` is indexed by
+  // stone.
+  void PlaceStones(unsigned stones, const Vec2* positions);
   // Sets a placed stone moving at time 0 along the unit vector `direction`.
   void Launch(int stone, Vec2 direction, double speed, int spin);
 

@@ -56,9 +56,10 @@ bool OverlapsDeeply(const double* xs, const double* ys, int count, StonePosition
   return d2min[0] < kLimit * kLimit || d2min[1] < kLimit * kLimit;
 }
 
-// The stones of the input that are in play go into the loop; returns them
-// as a mask.
-unsigned PlaceInputStones(const GameState& state, int delivered, EventLoop& loop,
+// The stones of the input that are in play, returned as a mask, with their
+// positions in `stones` (kStoneCount entries; the others' are left as they
+// are).
+unsigned CheckInputStones(const GameState& state, int delivered, Vec2* stones,
                           ShotObserver* observer) {
   unsigned given = StonesGiven(state);
   if (delivered >= 0) given &= ~(1u << delivered);
@@ -80,7 +81,7 @@ unsigned PlaceInputStones(const GameState& state, int delivered, EventLoop& loop
     xs[i] = s.x;
     ys[i] = s.y;
     placed |= 1u << i;
-    loop.PlaceStone(i, {s.x, s.y});
+    stones[i] = {s.x, s.y};
   }
   return placed;
 }
@@ -154,25 +155,57 @@ void WriteStones(const EventLoop& loop, unsigned placed, unsigned in_play, unsig
   }
 }
 
-}  // namespace
+// The two steps of a shot, inlined into SimulateShot as into the batch's
+// calls (a single call should not pay for the step between them).
+[[gnu::always_inline]] inline void Prepare(const GameState& state, const ShotOptions& options,
+                                           ShotObserver* observer, PreparedPosition& position) {
+  position.shot_num = state.ShotNum;
+  position.delivered =
+      (state.ShotNum >= 0 && state.ShotNum < kStoneCount) ? static_cast<int>(state.ShotNum) : -1;
+  position.placed = CheckInputStones(state, position.delivered, position.stones, observer);
+  position.guarded = GuardedStones(state, position.placed, options);
+}
 
-void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& options,
-                  CounterRandom& random, ShotObserver* observer, ShotVector* played) {
-  const int32_t shot_num = state.ShotNum;
-  const int delivered = (shot_num >= 0 && shot_num < kStoneCount) ? shot_num : -1;
+[[gnu::always_inline]] inline void PlayPrepared(const PreparedPosition& position, GameState& state,
+                                                const ShotVector& shot, const ShotOptions& options,
+                                                CounterRandom& random, ShotObserver* observer,
+                                                ShotVector* played) {
+  assert(state.ShotNum == position.shot_num);
+  const int delivered = position.delivered;
   const uint8_t curl = shot.curl != 0 ? 1 : 0;
   if (played != nullptr) *played = ShotVector{0.0f, 0.0f, curl, {0, 0, 0}};
 
   EventLoop loop(CanonicalPath::Get(), observer);
-  const unsigned placed = PlaceInputStones(state, delivered, loop, observer);
-  const unsigned guarded = GuardedStones(state, placed, options);
+  loop.PlaceStones(position.placed, position.stones);
   if (delivered >= 0) {
     LaunchDelivery(shot, delivered, curl != 0 ? 1 : -1, options, random, loop, played);
   }
   loop.Run();
   const unsigned in_play = StonesInPlayAfter(loop, delivered, observer);
-  WriteStones(loop, placed, in_play, guarded, delivered, observer, state);
-  state.ShotNum = static_cast<int32_t>(static_cast<uint32_t>(shot_num) + 1u);
+  WriteStones(loop, position.placed, in_play, position.guarded, delivered, observer, state);
+  state.ShotNum = static_cast<int32_t>(static_cast<uint32_t>(position.shot_num) + 1u);
+}
+
+}  // namespace
+
+PreparedPosition PreparePosition(const GameState& state, const ShotOptions& options,
+                                 ShotObserver* observer) {
+  PreparedPosition position;
+  Prepare(state, options, observer, position);
+  return position;
+}
+
+void PlayPreparedShot(const PreparedPosition& position, GameState& state, const ShotVector& shot,
+                      const ShotOptions& options, CounterRandom& random, ShotObserver* observer,
+                      ShotVector* played) {
+  PlayPrepared(position, state, shot, options, random, observer, played);
+}
+
+void SimulateShot(GameState& state, const ShotVector& shot, const ShotOptions& options,
+                  CounterRandom& random, ShotObserver* observer, ShotVector* played) {
+  PreparedPosition position;
+  Prepare(state, options, observer, position);
+  PlayPrepared(position, state, shot, options, random, observer, played);
 }
 
 }  // namespace curling::sim

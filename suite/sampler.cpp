@@ -52,15 +52,22 @@ std::vector<SamplePoints> Sampler::Play(const GameState& state,
   const int side = state.ShotNum % 2;
   const uint64_t first_stream = FirstStream(set);
   auto work = [&] {
+    // A chunk's samples are one batch of the library.
+    std::vector<sim::BatchDelivery> deliveries(kChunk);
+    std::vector<GameState> after(kChunk);
     for (int64_t task; (task = next.fetch_add(1, std::memory_order_relaxed)) < tasks;) {
       const size_t shot = static_cast<size_t>(task / chunks_per_shot);
       const int begin = static_cast<int>(task % chunks_per_shot) * kChunk;
       const int end = std::min(begin + kChunk, samples);
       for (int j = begin; j < end; ++j) {
-        sim::RandomStream stream{rules_.seed, first_stream + static_cast<uint64_t>(j), 0};
-        const GameState after =
-            sim::PlayShotFinalState(state, shots[shot], rules_.error, stream, rules_.rules);
-        points[shot][static_cast<size_t>(j)] = static_cast<int8_t>(ScorePosition(after, side));
+        deliveries[static_cast<size_t>(j - begin)] = {
+            shots[shot], {rules_.seed, first_stream + static_cast<uint64_t>(j), 0}};
+      }
+      sim::PlayBatchFinalStates(state, deliveries.data(), after.data(),
+                                static_cast<size_t>(end - begin), rules_.error, rules_.rules);
+      for (int j = begin; j < end; ++j) {
+        points[shot][static_cast<size_t>(j)] =
+            static_cast<int8_t>(ScorePosition(after[static_cast<size_t>(j - begin)], side));
       }
       played_.fetch_add(end - begin, std::memory_order_relaxed);
     }

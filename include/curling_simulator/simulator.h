@@ -4,6 +4,7 @@
 // trajectories of every stone that moved, and the events of the shot.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -105,5 +106,26 @@ CURLING_SIM_API ShotOutcome PlayShot(const GameState& state, const ShotVector& s
 CURLING_SIM_API GameState PlayShotFinalState(const GameState& state, const ShotVector& shot,
                                              float random_error, RandomStream& stream,
                                              const Rules& rules = Rules{});
+
+// One delivery of a batch: the shot and the stream its random error comes
+// from.
+struct BatchDelivery {
+  ShotVector shot;
+  RandomStream stream;
+};
+
+// Plays every delivery of `deliveries` from the same `state`, as
+// PlayShotFinalState would one by one: writes the state after delivery i to
+// results[i] (bit for bit what the single call returns) and advances its
+// stream. The input stones are checked once for the whole batch, and nothing
+// is allocated per delivery. Up to `threads` threads (at most 256, and no
+// more than there are pieces of 16 deliveries) share the work, the calling
+// thread included; fewer run if threads cannot start. Every result depends
+// on its own delivery only, not on the thread that played it. `results`
+// holds `count` states and does not overlap `deliveries` (it may hold
+// `state`); null arrays with a non-zero count throw std::invalid_argument.
+CURLING_SIM_API void PlayBatchFinalStates(const GameState& state, BatchDelivery* deliveries,
+                                          GameState* results, size_t count, float random_error,
+                                          const Rules& rules = Rules{}, int threads = 1);
 
 }  // namespace curling::sim

@@ -15,9 +15,10 @@
 namespace curling::python {
 namespace {
 
-// Deliveries a worker takes at a time: large enough that the shared counter
-// costs nothing, small enough to balance cheap draws against dear hits.
-constexpr int64_t kChunk = 16;
+// Deliveries a worker takes at a time, played by the library as one batch:
+// large enough that the shared counter and the batch's checks of the position
+// cost nothing, small enough to balance cheap draws against dear hits.
+constexpr int64_t kChunk = 64;
 
 class BatchWork {
  public:
@@ -31,9 +32,7 @@ class BatchWork {
       for (;;) {
         const int64_t begin = next_.fetch_add(kChunk);
         if (begin >= total || failed_.load()) return;
-        const int64_t end = std::min(begin + kChunk, total);
-        for (int64_t d = begin; d < end; ++d)
-          Play(d);
+        Play(begin, std::min(begin + kChunk, total));
       }
     } catch (...) {
       std::lock_guard<std::mutex> lock(error_mutex_);
@@ -47,14 +46,25 @@ class BatchWork {
   }
 
  private:
-  void Play(int64_t delivery) {
-    const int64_t j = delivery / request_.repeats;
-    const int64_t i = delivery % request_.repeats;
-    sim::RandomStream stream{request_.seed, static_cast<uint64_t>(j), static_cast<uint64_t>(i)};
-    const GameState after = sim::PlayShotFinalState(request_.state, request_.shots[j],
-                                                    request_.error, stream, request_.rules);
-    std::memcpy(stones_ + delivery * 16, after.Stones, sizeof(after.Stones));
-    counts_[delivery] = ScorePosition(after, request_.state.ShotNum % 2);
+  // Deliveries begin .. end - 1 (at most kChunk).
+  void Play(int64_t begin, int64_t end) {
+    sim::BatchDelivery deliveries[kChunk];
+    GameState after[kChunk];
+    const size_t count = static_cast<size_t>(end - begin);
+    for (size_t k = 0; k < count; ++k) {
+      const int64_t delivery = begin + static_cast<int64_t>(k);
+      const int64_t j = delivery / request_.repeats;
+      const int64_t i = delivery % request_.repeats;
+      deliveries[k] = {request_.shots[j],
+                       {request_.seed, static_cast<uint64_t>(j), static_cast<uint64_t>(i)}};
+    }
+    sim::PlayBatchFinalStates(request_.state, deliveries, after, count, request_.error,
+                              request_.rules);
+    for (size_t k = 0; k < count; ++k) {
+      const int64_t delivery = begin + static_cast<int64_t>(k);
+      std::memcpy(stones_ + delivery * 16, after[k].Stones, sizeof(after[k].Stones));
+      counts_[delivery] = ScorePosition(after[k], request_.state.ShotNum % 2);
+    }
   }
 
   const BatchRequest& request_;

@@ -127,28 +127,70 @@ def library_rounds(bin_dir, min_time, rounds, library_dir=None, stones=None):
     return best
 
 
-def instructions_per_delivery(bin_dir, library_dir=None, stones=SET_STONES):
-    """{(stones, kind): instructions per delivery} from callgrind, counting only
-    the function that plays a set's 256 scenes, for the sets of `stones`; {}
-    without valgrind."""
+def counted_per_delivery(bin_dir, arguments, library_dir=None):
+    """Instructions per delivery of `simulator_cost ARGUMENTS` under callgrind,
+    counting only its PlayDeliveries; None if the run fails."""
+    with tempfile.TemporaryDirectory() as tmp:
+        command = ["valgrind", "--tool=callgrind",
+                   f"--callgrind-out-file={os.path.join(tmp, 'callgrind.out')}",
+                   "--toggle-collect=*PlayDeliveries*",
+                   os.path.join(bin_dir, "simulator_cost")] + arguments
+        log(" ".join(command))
+        done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, env=library_env(library_dir, bin_dir))
+    m = re.search(r"Collected : (\d+)", done.stderr)
+    n = re.search(r"(\d+) deliveries", done.stdout)
+    if done.returncode != 0 or not m or not n:
+        return None
+    return int(m.group(1)) / int(n.group(1))
+
+
+def counted_runs(bin_dir, runs, library_dir=None):
+    """{key: instructions per delivery} of each of `runs` ({key: arguments of
+    simulator_cost}) under callgrind; {} without valgrind."""
     if shutil.which("valgrind") is None:
         return {}
-    result = {}
-    with tempfile.TemporaryDirectory() as tmp:
-        for count in stones:
-            for kind in ("draws", "hits"):
-                out = os.path.join(tmp, "callgrind.out")
-                command = ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
-                           "--toggle-collect=*PlayDeliveries*",
-                           os.path.join(bin_dir, "simulator_cost"), "deliveries", str(count), kind]
-                log(" ".join(command))
-                done = subprocess.run(command, text=True, stdout=subprocess.PIPE,
-                                      stderr=subprocess.PIPE, env=library_env(library_dir, bin_dir))
-                m = re.search(r"Collected : (\d+)", done.stderr)
-                n = re.search(r"(\d+) deliveries", done.stdout)
-                if done.returncode == 0 and m and n:
-                    result[(count, kind)] = int(m.group(1)) / int(n.group(1))
-    return result
+    counted = {key: counted_per_delivery(bin_dir, arguments, library_dir)
+               for key, arguments in runs.items()}
+    return {key: value for key, value in counted.items() if value is not None}
+
+
+def instructions_per_delivery(bin_dir, library_dir=None, stones=SET_STONES):
+    """{(stones, kind): instructions per delivery} from callgrind, counting only
+    the function that plays a set's 256 scenes, for the sets of `stones`."""
+    return counted_runs(bin_dir, {(count, kind): ["deliveries", str(count), kind]
+                                  for count in stones for kind in ("draws", "hits")},
+                        library_dir)
+
+
+def batch_rounds(bin_dir, min_time, rounds, stones=None):
+    """Many deliveries from one position, by single calls and by the batch,
+    timed side by side in each of `rounds` runs of simulator_bench, the best
+    round of each: {(way, stones, kind): deliveries per second per core},
+    way "Single" or "Batch"."""
+    counts = stones or SET_STONES
+    pattern = f"BM_(Single|Batch)/({'|'.join(str(n) for n in counts)})/"
+    best = {}
+    for _ in range(rounds):
+        rows = benchmark_json([os.path.join(bin_dir, "simulator_bench"),
+                               f"--benchmark_filter={pattern}",
+                               f"--benchmark_min_time={min_time}"])
+        for b in rows:
+            m = re.match(r"BM_(Single|Batch)/(\d+)/(\d+)", b["name"])
+            if not m or "items_per_second" not in b:
+                continue
+            key = (m.group(1), int(m.group(2)), "draws" if m.group(3) == "0" else "hits")
+            best[key] = max(b["items_per_second"], best.get(key, 0.0))
+    return best
+
+
+def batch_instructions(bin_dir, stones=SET_STONES):
+    """{(way, stones, kind): instructions per delivery} from callgrind, of the
+    deliveries from the sets' positions by single calls and by the batch."""
+    return counted_runs(bin_dir, {(way.capitalize(), count, kind):
+                                  ["positions", str(count), kind, way]
+                                  for count in stones for kind in ("draws", "hits")
+                                  for way in ("single", "batch")})
 
 
 def hostile_calls(bin_dir):

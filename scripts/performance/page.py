@@ -69,6 +69,39 @@ def throughput_section(args, throughput):
     return lines
 
 
+def batch_section(args, rates, instructions):
+    if not rates and not instructions:
+        return []
+    lines = ["## Many deliveries from one position: the batch", "",
+             "The same deliveries (each scene's own, 64 times from its position, each from its "
+             "own random stream, random error 0.145) through the C++ interface, by one "
+             "`PlayShotFinalState` call each and by one `PlayBatchFinalStates` call per position "
+             "(one thread); the results are the same bit for bit. Deliveries per second per core: "
+             f"`simulator_bench` `BM_Single` and `BM_Batch`, side by side in each of {args.rounds} "
+             "runs, the best run of each. Instructions per delivery: `valgrind --tool=callgrind "
+             "--toggle-collect='*PlayDeliveries*' simulator_cost positions STONES draws|hits "
+             "single|batch`.",
+             "",
+             "| stones | shots | single /s/core | batch /s/core | speed-up | single instructions "
+             "| batch instructions | ratio |",
+             "|---:|---|---:|---:|---:|---:|---:|---:|"]
+    add = lines.append
+    keys = sorted({(s, k) for (_, s, k) in list(rates) + list(instructions)},
+                  key=lambda sk: (sk[0], sk[1] != "draws"))
+    for stones, kind in keys:
+        single, batch = rates.get(("Single", stones, kind)), rates.get(("Batch", stones, kind))
+        single_i = instructions.get(("Single", stones, kind))
+        batch_i = instructions.get(("Batch", stones, kind))
+        speed = f"{batch / single:.2f}x" if single and batch else "-"
+        ratio = f"{single_i / batch_i:.2f}x" if single_i and batch_i else "-"
+        add(f"| {stones} | {kind} | {fmt_rate(single) if single else '-'} | "
+            f"{fmt_rate(batch) if batch else '-'} | {speed} | "
+            f"{fmt_rate(single_i) if single_i else '-'} | {fmt_rate(batch_i) if batch_i else '-'} "
+            f"| {ratio} |")
+    add("")
+    return lines
+
+
 def instructions_section(instructions):
     if not instructions:
         return []

@@ -13,6 +13,7 @@ TARGET_BASELINE_RATIO = 1000
 TARGET_SHOT15_MS = 25.0
 TARGET_SHOT14_MS = 500.0
 TARGET_WORST_CALL_MS = 5.0  # the slowest hostile library call
+TARGET_BATCH_SPEEDUP = 2.0  # many deliveries from one position, against single calls
 
 
 def verdict(met, how):
@@ -72,6 +73,25 @@ def throughput_target_rows(throughput, agree):
     return rows
 
 
+def batch_target_rows(batch):
+    """The batch against single calls on the 8- and 15-stone sets (draws and
+    hits in equal numbers)."""
+    rows = []
+    for stones in (8, 15):
+        single = harmonic_set_rate(batch, "Single", stones)
+        batched = harmonic_set_rate(batch, "Batch", stones)
+        if not single or not batched:
+            continue
+        speed = batched / single
+        short = (f"; {TARGET_BATCH_SPEEDUP / speed:.2f}x short"
+                 if speed < TARGET_BATCH_SPEEDUP else "")
+        rows.append(f"| batch >= {TARGET_BATCH_SPEEDUP:g}x single calls on the {stones}-stone set "
+                    f"| {speed:.2f}x ({fmt_rate(batched)} against {fmt_rate(single)} /s/core) | "
+                    + verdict(speed >= TARGET_BATCH_SPEEDUP,
+                              f"{speed / TARGET_BATCH_SPEEDUP:.2f}x the target" + short) + " |")
+    return rows
+
+
 def latency_target_rows(latency, cores):
     rows = []
     for key, limit, name in (("worst_shot15", TARGET_SHOT15_MS, "worst shot-15 decision"),
@@ -101,7 +121,8 @@ def worst_call_target_rows(hostile):
             + " |"]
 
 
-def targets_section(info, throughput, agree, latency, hostile):
+def targets_section(info, throughput, agree, latency, hostile, batch=None):
     return (["## Targets", "", "| target | measured | verdict |", "|---|---|---|"]
-            + throughput_target_rows(throughput, agree) + worst_call_target_rows(hostile)
+            + throughput_target_rows(throughput, agree) + batch_target_rows(batch or {})
+            + worst_call_target_rows(hostile)
             + latency_target_rows(latency, info["nproc"] or 1) + [""])

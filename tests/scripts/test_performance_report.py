@@ -34,7 +34,7 @@ def test_quick_run_measures_and_writes_every_section(tmp_path):
                "--label", "earlier build", "--doc", doc, "--notes", notes)
     text = doc.read_text(encoding="utf-8")
     expected = ["Machine", "Targets", "Simulator throughput", "Instructions per delivery",
-                "Against the earlier build", "Slowest library calls",
+                "Many deliveries from one position: the batch", "Against the earlier build", "Slowest library calls",
                 "Rest-point agreement with the reference stepper", "Decision latency (GO)",
                 "`curling-engine bench`", "What limits performance (analysis)"]
     if shutil.which("valgrind") is None:
@@ -46,7 +46,10 @@ def test_quick_run_measures_and_writes_every_section(tmp_path):
     assert verdicts[0] == ">= 1,000,000 deliveries/s/core on the 8-stone set"
     assert any("Box2D baseline" in v for v in verdicts)
     assert any("slowest library call" in v for v in verdicts)
+    assert "batch >= 2x single calls on the 8-stone set" in verdicts
     assert [row[:2] for row in rows_under(text, "Simulator throughput")] == [
+        ["8", "draws"], ["8", "hits"]]
+    assert [row[:2] for row in rows_under(text, "Many deliveries from one position")] == [
         ["8", "draws"], ["8", "hits"]]
     compared = rows_under(text, "Against the earlier build")
     assert [row[:2] for row in compared] == [["8", "draws"], ["8", "hits"]]
@@ -69,7 +72,14 @@ def made_up_figures():
     agree = {"all": {"stones": 10, "lib_median": 0.001, "lib_p99": 0.01, "box_median": 3.0,
                      "box_p99": 20.0, "lib_miss": 0, "box_miss": 1}}
     instructions = {(8, "draws"): 7000.0, (8, "hits"): 15000.0}
-    return {"throughput": throughput, "agree": agree, "latency": latency,
+    # The batch twice as fast as single calls on 8 stones, 1.5 times on 15.
+    batch = {"rates": {}, "instructions": {("Single", 8, "draws"): 7000.0,
+                                           ("Batch", 8, "draws"): 3500.0}}
+    for stones, speed_up in ((8, 2.0), (15, 1.5)):
+        for kind, rate in (("draws", 4e5), ("hits", 2e5)):
+            batch["rates"][("Single", stones, kind)] = rate
+            batch["rates"][("Batch", stones, kind)] = rate * speed_up
+    return {"batch": batch, "throughput": throughput, "agree": agree, "latency": latency,
             "hostile": {"output": "worst call: 1.250 ms", "worst_ms": 1.25, "calls": 10},
             "bench": {"output": "bench: 5 library calls, 1 ms"}, "instructions": instructions,
             "compared": {"rates": ({k: v for k, v in throughput.items() if k[0] == "Library"},
@@ -94,8 +104,15 @@ def test_each_target_gets_its_verdict(tmp_path):
         ">= 5,000,000 deliveries/s/core for draws on an empty sheet": "met",
         ">= 1,000x the Box2D baseline at equal or better agreement": "not met",
         "slowest library call < 5 ms (hostile set)": "met",
+        "batch >= 2x single calls on the 8-stone set": "met",
+        "batch >= 2x single calls on the 15-stone set": "not met",
         "worst shot-15 decision < 25 ms": "not met",
         "worst shot-14 decision < 500 ms": "met"}
+    batch_rows = {tuple(row[:2]): row[2:] for row in
+                  rows_under(text, "Many deliveries from one position")}
+    assert batch_rows[("8", "draws")] == ["400,000", "800,000", "2.00x", "7,000", "3,500",
+                                          "2.00x"]
+    assert batch_rows[("15", "hits")][2] == "1.50x" and batch_rows[("15", "hits")][5] == "-"
     speed_up = {tuple(row[:2]): row[4] for row in rows_under(text, "Against the old library")}
     assert speed_up[("8", "draws")] == "2.00x" and speed_up[("8", "hits")] == "-"
     assert "| 40.0% | `Step` |" in text and "by object" not in text
