@@ -16,6 +16,7 @@
 #include "server/results/folder_import.h"
 #include "server/results/rated_pairs.h"
 #include "server/results/ratings_report.h"
+#include "server/text/safe_files.h"
 
 namespace curling::server {
 
@@ -42,28 +43,9 @@ std::optional<std::pair<std::string, double>> ParseAnchor(const std::string& tex
   return std::make_pair(text.substr(0, at), elo);
 }
 
-// Writes `bytes` to `path` through a new file beside it renamed into place:
-// a reader never sees half of it, and a link at `path` is replaced, never
-// written through.
+// Writes `bytes` to `path` whole, never through a link (safe_files.h).
 std::string WriteWhole(const fs::path& path, const std::string& bytes) {
-  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return "cannot write " + path.string() + ": " + std::strerror(errno);
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const bool whole = written == bytes.size() && fchmod(fd, 0644) == 0 && close(fd) == 0;
-  std::error_code ec;
-  if (whole) fs::rename(temporary, path, ec);
-  if (!whole || ec) {
-    fs::remove(temporary, ec);
-    return "cannot write " + path.string();
-  }
-  return {};
+  return WriteFileWhole(path, bytes);
 }
 
 // The player `name` stands for: a label, or a name only one player has.

@@ -8,6 +8,7 @@
 
 #include "server/game/game_record.h"
 #include "server/seat/interruption.h"
+#include "server/text/safe_files.h"
 
 namespace curling::server {
 
@@ -115,9 +116,9 @@ void TournamentBooks::WriteFiles(bool final_files) {
     error_ = why;
   }
   if (!final_files) return;
-  std::ofstream summary(plan_.folder / "summary.txt", std::ios::trunc);
-  summary << text;
-  if (!summary) error_ = "cannot write " + (plan_.folder / "summary.txt").string();
+  if (std::string why = WriteFileWhole(plan_.folder / "summary.txt", text); !why.empty()) {
+    error_ = why;
+  }
 }
 
 TournamentOutcome TournamentBooks::Conclude() {
@@ -143,7 +144,14 @@ std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
     error = ec ? "cannot write " + record_path.string() : record.error();
     return std::nullopt;
   }
-  Game match(ScheduledGameConfig(plan, game), player);
+  const GameConfig config = ScheduledGameConfig(plan, game);
+  // A log that cannot be written is the output's fault, not the engine's.
+  for (const EngineCommand& engine : config.engines) {
+    std::error_code missing;
+    if (!fs::exists(fs::symlink_status(engine.stderr_log, missing))) continue;
+    if (error = OwnFileError(engine.stderr_log); !error.empty()) return std::nullopt;
+  }
+  Game match(config, player);
   match.set_stop_flag(stop);
   match.AddObserver(&record);
   FinishedGame finished;
