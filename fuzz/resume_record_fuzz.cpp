@@ -4,7 +4,8 @@
 // the plan's own, so that the ends and the result behind it are reached too.
 // A record is counted only when its ends add up to its result: totals not
 // negative, each the start's score plus the points of its ends, and the
-// winner the side with more points (or the faulty seat's opponent).
+// winner the side with more points (or the faulty seat's opponent); a game
+// lost by an engine that could not start has nothing played and no points.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -56,6 +57,16 @@ void CheckCounted(const std::vector<json>& lines, const curling::server::Finishe
   if (result.total[0] < 0 || result.total[1] < 0) Fail("a negative total counted");
   std::array<int, 2> total{};
   if (header.contains("start")) total = header["start"]["total"].get<std::array<int, 2>>();
+  bool played = false;
+  for (const json& line : lines) {
+    const json type = line.value("type", json());
+    played = played || type == "shot" || type == "end";
+  }
+  // An engine that could not start loses before the start position is set up.
+  if (!played && result.outcome == curling::server::GameOutcome::kFault &&
+      result.total == std::array{0, 0}) {
+    total = {0, 0};
+  }
   for (const json& line : lines) {
     const json seat = line.value("scoring_seat", json());
     if (line.value("type", json()) != "end" || seat.is_null()) continue;

@@ -56,7 +56,8 @@ std::optional<GameState> StonesAfter(const json& shot) {
 // Walks the shot and end lines: the running totals, or why they do not add up.
 struct EndsWalk {
   std::array<int, 2> total{};
-  int end = 0;  // the end being played after the last end line
+  int end = 0;          // the end being played after the last end line
+  bool played = false;  // a shot or an end was recorded
   std::string error;
 };
 
@@ -110,15 +111,24 @@ EndsWalk WalkEnds(const std::vector<json>& lines, const json& expected) {
         walk.error = fmt::format("a shot of end {} out of order", walk.end + 1);
       }
       last_shot = &line;
+      walk.played = true;
     } else if (IsType(line, "end")) {
       walk.error = CheckEnd(line, last_shot, started && walk.end == first_end, walk);
       last_shot = nullptr;
+      walk.played = true;
     }
   }
   return walk;
 }
 
 std::string ResultMismatch(const GameResult& result, const EndsWalk& walk, const json& rules) {
+  // An engine that fails to start loses before the start position is set up:
+  // nothing played, no points, no end.
+  if (result.outcome == GameOutcome::kFault && !walk.played && result.total == std::array{0, 0} &&
+      result.ends_played == 0) {
+    return result.winner == 1 - result.fault_seat ? ""
+                                                  : "its winner is not the faulty seat's opponent";
+  }
   if (result.total != walk.total) {
     return fmt::format("its result {}-{} is not the sum of its ends ({}-{})", result.total[0],
                        result.total[1], walk.total[0], walk.total[1]);

@@ -110,12 +110,13 @@ int OpenFileToWrite(const fs::path& path, std::string& error) {
     return -1;
   }
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const bool stated = fstat(fd, &st) == 0;
+  if (!stated || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
     error = Failure(path, "is not a regular file");
     close(fd);
     return -1;
   }
-  if (ftruncate(fd, 0) != 0 || fcntl(fd, F_SETFL, 0) != 0) {
+  if ((S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) || fcntl(fd, F_SETFL, 0) != 0) {
     error = Failure(path, std::string("cannot write: ") + std::strerror(errno));
     close(fd);
     return -1;

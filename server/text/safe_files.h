@@ -18,7 +18,8 @@ std::string WriteFileWhole(const std::filesystem::path& path, std::string_view c
 
 // Opens `path` to be written from its start, for files that grow as they are
 // written (a game record, an engine's log): created, or an existing regular
-// file cut to nothing. A link or anything but a regular file at `path` is
+// file cut to nothing; a character device (/dev/null, /dev/full) is written
+// as it is. A link, a folder, a FIFO or any other kind of file at `path` is
 // refused. Returns the descriptor (close-on-exec) or -1 with `error` set.
 int OpenFileToWrite(const std::filesystem::path& path, std::string& error);
 

@@ -78,6 +78,10 @@ TEST_F(SafeFiles, AGrowingFileIsCutAndRefusesALinkOrAFifoWithoutWaiting) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(OpenFileToWrite(fifo, error), -1);
   EXPECT_EQ(error, fifo.string() + ": is not a regular file");
+  // A device is written as it is (a full disk is tried with /dev/full).
+  const int device = OpenFileToWrite("/dev/null", error);
+  EXPECT_GE(device, 0) << error;
+  close(device);
   fs::create_directory(folder_ / "dir");
   EXPECT_EQ(OpenFileToWrite(folder_ / "dir", error), -1);
   EXPECT_EQ(error, (folder_ / "dir").string() + ": is a folder, not a file");
