@@ -43,11 +43,6 @@ std::optional<std::pair<std::string, double>> ParseAnchor(const std::string& tex
   return std::make_pair(text.substr(0, at), elo);
 }
 
-// Writes `bytes` to `path` whole, never through a link (safe_files.h).
-std::string WriteWhole(const fs::path& path, const std::string& bytes) {
-  return WriteFileWhole(path, bytes);
-}
-
 // The player `name` stands for: a label, or a name only one player has.
 std::optional<int> FindPlayer(const results::RatedPairs& rated, const std::string& name,
                               std::string& error) {
@@ -139,11 +134,11 @@ int Ratings(const ResultsCommandOptions& options, std::ostream& out, std::ostrea
                                    report.rated.pairings, report.options);
   out << results::FormatRatingsTable(report);
   if (!options.json.empty()) {
-    error = WriteWhole(options.json, results::RatingsJson(report).dump(2) + "\n");
+    error = WriteFileWhole(options.json, results::RatingsJson(report).dump(2) + "\n");
     if (!error.empty()) return fail(error);
   }
   if (!options.svg.empty()) {
-    error = WriteWhole(options.svg, results::RatingsSvg(report));
+    error = WriteFileWhole(options.svg, results::RatingsSvg(report));
     if (!error.empty()) return fail(error);
   }
   return kExitDone;
