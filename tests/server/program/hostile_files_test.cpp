@@ -23,10 +23,11 @@ const std::string kEngines =
 
 class HostileFiles : public curling::testing::MatchProgramFixture {
  protected:
-  // A finished tournament of two engines, 4 games of 1 end, into `out`.
-  void Play(const fs::path& out, int seed) {
-    const ProgramRun run = RunMatch(kEngines + " --games 4 --ends 1 --seed " +
-                                    std::to_string(seed) + " --out '" + out.string() + "'");
+  // A finished tournament of two engines, `games` games of 1 end, into `out`.
+  void Play(const fs::path& out, int seed, int games = 4) {
+    const ProgramRun run =
+        RunMatch(kEngines + " --games " + std::to_string(games) + " --ends 1 --seed " +
+                 std::to_string(seed) + " --out '" + out.string() + "'");
     ASSERT_EQ(run.exit_code, 0) << run.out;
   }
   static std::string Read(const fs::path& path) {
@@ -73,7 +74,7 @@ TEST_F(HostileFiles, NothingIsWrittenThroughALink) {
 TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
   const fs::path t = folder_ / "t";
   const fs::path other = folder_ / "other";
-  Play(t, 3);
+  Play(t, 3, 6);
   Play(other, 9);
   const nlohmann::json clean = Summary(t);
   const auto record = [&](int game) {
@@ -82,7 +83,8 @@ TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
 
   // Game 1 from another tournament (another seed), game 2 without its
   // header, game 3 with an impossible result, game 4 with ends that do not
-  // add up to its result.
+  // add up to its result, game 5 with a number where its outcome's name
+  // belongs.
   fs::copy_file(other / "game-0001" / "game.jsonl", record(1),
                 fs::copy_options::overwrite_existing);
   {
@@ -90,7 +92,7 @@ TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
     text.erase(0, text.find('\n') + 1);
     std::ofstream(record(2), std::ios::trunc) << text;
   }
-  for (int game : {3, 4}) {
+  for (int game : {3, 4, 5}) {
     std::istringstream in(Read(record(game)));
     std::string text;
     for (std::string line; std::getline(in, line);) {
@@ -98,6 +100,8 @@ TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
       if (j["type"] == "result") {
         if (game == 3) {
           j["total"] = {99, -5};
+        } else if (game == 5) {
+          j["outcome"] = 5;
         } else {
           const int seat = j["winner"].is_null() ? 0 : j["winner"].get<int>();
           j["total"][seat] = j["total"][seat].get<int>() + 1;
@@ -110,7 +114,7 @@ TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
   }
   const ProgramRun run = Resume(t);
   ASSERT_EQ(run.exit_code, 0) << run.out;
-  for (int game = 1; game <= 4; ++game) {
+  for (int game = 1; game <= 5; ++game) {
     EXPECT_NE(run.out.find("not counted, played again: " + record(game).string()),
               std::string::npos)
         << game << "\n"
@@ -120,6 +124,7 @@ TEST_F(HostileFiles, ResumeReplaysRecordsThatAreNotThePlansGames) {
   EXPECT_NE(run.out.find("no header"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("negative total"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("not the sum of its ends"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("unknown outcome"), std::string::npos) << run.out;
   EXPECT_EQ(Summary(t), clean);
   // Played again, each now counts at once.
   const ProgramRun again = Resume(t);
