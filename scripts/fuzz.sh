@@ -20,7 +20,8 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(engine_commands_fuzz number_conversion_fuzz reply_parser_fuzz
                                      scenario_file_fuzz game_record_fuzz library_exports_fuzz
-                                     suite_file_fuzz results_database_fuzz value_network_fuzz)
+                                     suite_file_fuzz results_database_fuzz value_network_fuzz
+                                     resume_record_fuzz)
 
 [ $build -eq 0 ] || scripts/setup.sh fuzz
 bin=build/fuzz/bin

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "server/program/engine_settings.h"
+#include "server/text/safe_files.h"
 #include "suite/candidates.h"
 #include "suite/engine_runner.h"
 #include "suite/position_page.h"
@@ -49,11 +50,9 @@ std::optional<Suite> SolvedSuite(const std::string& path) {
 }
 
 bool WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::trunc);
-  out << text;
-  out.flush();
-  if (!out) std::fprintf(stderr, "curling-suite: %s: cannot write\n", path.string().c_str());
-  return static_cast<bool>(out);
+  const std::string error = server::WriteFileWhole(path, text);
+  if (!error.empty()) std::fprintf(stderr, "curling-suite: %s\n", error.c_str());
+  return error.empty();
 }
 
 std::string PageName(size_t i) {

@@ -2,11 +2,13 @@
 
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <system_error>
 
 #include <fmt/format.h>
 
 #include "server/text/bounded_line_reader.h"
+#include "server/text/safe_files.h"
 #include "suite/suite_json.h"
 
 namespace curling::suite {
@@ -98,6 +100,11 @@ SuiteRead ParseSuite(std::istream& in, const std::string& source) {
 }
 
 SuiteRead LoadSuite(const std::filesystem::path& path) {
+  if (std::string why = server::RegularFileError(path); !why.empty()) {
+    SuiteRead read;
+    read.error = why;
+    return read;
+  }
   std::ifstream in(path);
   if (!in) {
     SuiteRead read;
@@ -114,23 +121,9 @@ void WriteSuite(std::ostream& out, const Suite& suite) {
 }
 
 std::string SaveSuite(const std::filesystem::path& path, const Suite& suite) {
-  std::filesystem::path temporary = path;
-  temporary += ".partial";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    if (!out) return fmt::format("{}: cannot write", temporary.string());
-    WriteSuite(out, suite);
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return fmt::format("{}: write failed", temporary.string());
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) return fmt::format("{}: cannot replace: {}", path.string(), ec.message());
-  return "";
+  std::ostringstream text;
+  WriteSuite(text, suite);
+  return server::WriteFileWhole(path, text.str());
 }
 
 }  // namespace curling::suite

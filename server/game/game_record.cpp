@@ -12,6 +12,7 @@
 
 #include "server/text/bounded_line_reader.h"
 #include "server/text/float_text.h"
+#include "server/text/safe_files.h"
 
 #ifndef CURLING_VERSION
 #define CURLING_VERSION "unknown"
@@ -188,6 +189,12 @@ bool IsPairOf(const json& v, bool integers) {
   return true;
 }
 
+// The text at `key`, "" when there is none or it is not text.
+std::string TextAt(const json& line, const char* key) {
+  const auto at = line.find(key);
+  return at != line.end() && at->is_string() ? at->get<std::string>() : std::string();
+}
+
 }  // namespace
 
 bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
@@ -195,8 +202,8 @@ bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
     error = std::string("result line: ") + what;
     return false;
   };
-  if (!line.is_object() || line.value("type", "") != "result") return bad("not a result");
-  const std::string outcome = line.value("outcome", "");
+  if (!line.is_object() || TextAt(line, "type") != "result") return bad("not a result");
+  const std::string outcome = TextAt(line, "outcome");
   if (outcome == "completed") {
     result.outcome = GameOutcome::kCompleted;
   } else if (outcome == "fault") {
@@ -211,9 +218,10 @@ bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
   result.winner = winner.is_null() ? -1 : winner.get<int>();
   if (!IsPairOf(line.value("total", json()), true)) return bad("bad total");
   result.total = line["total"].get<std::array<int, 2>>();
+  if (result.total[0] < 0 || result.total[1] < 0) return bad("a negative total");
   if (!line.value("ends_played", json()).is_number_integer()) return bad("bad ends_played");
   result.ends_played = line["ends_played"].get<int>();
-  result.reason = line.value("reason", "");
+  result.reason = TextAt(line, "reason");
   if (line.contains("thinking")) {
     if (!IsPairOf(line["thinking"], false)) return bad("bad thinking");
     result.thinking_seconds = line["thinking"].get<std::array<double, 2>>();
@@ -223,8 +231,8 @@ bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
   if (line.contains("fault_seat")) {
     if (!IsSeat(line["fault_seat"])) return bad("bad fault_seat");
     result.fault_seat = line["fault_seat"].get<int>();
-    result.fault.kind = FaultKindFromName(line.value("fault_kind", ""));
-    result.fault.reason = line.value("fault", "");
+    result.fault.kind = FaultKindFromName(TextAt(line, "fault_kind"));
+    result.fault.reason = TextAt(line, "fault");
     if (result.fault.kind == FaultKind::kNone) return bad("unknown fault_kind");
   }
   if (result.outcome == GameOutcome::kFault && result.fault_seat < 0) {
@@ -234,8 +242,7 @@ bool ResultFromJson(const json& line, GameResult& result, std::string& error) {
 }
 
 GameRecordWriter::GameRecordWriter(const std::string& path) : path_(path) {
-  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0) error_ = "cannot write " + path + ": " + std::strerror(errno);
+  fd_ = OpenFileToWrite(path, error_);
 }
 
 GameRecordWriter::~GameRecordWriter() {
@@ -300,6 +307,7 @@ bool ReadGameRecord(std::istream& in, const std::string& name, std::vector<json>
 
 bool ReadGameRecord(const std::string& path, std::vector<json>& lines, int& skipped,
                     std::string& error) {
+  if (error = RegularFileError(path); !error.empty()) return false;
   std::ifstream in(path);
   if (!in) {
     error = "cannot read " + path;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "server/game/game_record.h"
+#include "server/text/safe_files.h"
 #include "viewer/replay_template.h"  // generated from viewer/replay.html
 
 namespace curling::server {
@@ -42,14 +43,8 @@ bool WriteReplayPage(const std::string& record_path, const std::string& page_pat
   std::vector<nlohmann::json> lines;
   int skipped = 0;
   if (!ReadGameRecord(record_path, lines, skipped, error)) return false;
-  std::ofstream out(page_path, std::ios::trunc);
-  out << BuildReplayPage(lines);
-  out.flush();
-  if (!out) {
-    error = "cannot write " + page_path;
-    return false;
-  }
-  return true;
+  error = WriteFileWhole(page_path, BuildReplayPage(lines));
+  return error.empty();
 }
 
 }  // namespace curling::server

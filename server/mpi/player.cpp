@@ -12,6 +12,7 @@
 
 #include "server/game/replay_page.h"
 #include "server/mpi/remote_game.h"
+#include "server/mpi/scratch_folder.h"
 #include "server/seat/interruption.h"
 #include "server/tournament/tournament_books.h"
 
@@ -20,15 +21,6 @@ namespace curling::server {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A folder of this process's own under $TMPDIR (or /tmp).
-std::optional<fs::path> MakeScratchFolder(int rank) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = (tmp && *tmp ? std::string(tmp) : std::string("/tmp")) +
-                        "/curling-match-rank" + std::to_string(rank) + "-XXXXXX";
-  if (!mkdtemp(pattern.data())) return std::nullopt;
-  return fs::path(pattern);
-}
 
 // The record lines of the games this rank plays, kept for the main thread
 // (the one that speaks MPI) to send to rank 0's live view. Never waits: past
@@ -73,7 +65,7 @@ class PlayerRank {
       plan = PlanFromJson(message["plan"], error);
     }
     const std::optional<fs::path> scratch =
-        plan ? MakeScratchFolder(channel_.rank()) : std::nullopt;
+        plan ? MakeScratchFolder(ScratchParent(), channel_.rank()) : std::nullopt;
     if (!plan || !scratch) {
       Quit(plan ? "cannot make a scratch folder under $TMPDIR" : "bad plan: " + error);
     } else {

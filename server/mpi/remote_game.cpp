@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "server/game/replay_page.h"
+#include "server/text/safe_files.h"
 #include "server/tournament/tournament_schedule.h"
 
 namespace curling::server {
@@ -79,13 +80,6 @@ bool IsPlainFileName(const std::string& name) {
   return true;
 }
 
-bool WriteWhole(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
-}
-
 }  // namespace
 
 std::string PackGame(const FinishedGame& game, const fs::path& folder, std::string& error) {
@@ -95,7 +89,7 @@ std::string PackGame(const FinishedGame& game, const fs::path& folder, std::stri
   AppendPart(out, head.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    if (!entry.is_regular_file()) continue;
+    if (entry.is_symlink() || !entry.is_regular_file()) continue;
     const std::string name = entry.path().filename().string();
     const std::optional<size_t> limit =
         IsLog(name) ? std::optional<size_t>(kMaxTravellingLog) : std::nullopt;
@@ -152,19 +146,15 @@ std::string StoreGame(const RemoteGame& remote, const fs::path& tournament_folde
       record = &contents;
     } else if (name == kReplayFile) {
       page = &contents;
-    } else if (!WriteWhole(folder / name, contents)) {
-      return "cannot write " + (folder / name).string();
+    } else if (std::string why = WriteFileWhole(folder / name, contents); !why.empty()) {
+      return why;
     }
   }
   if (!record) return fmt::format("game {} arrived without its record", remote.game.index + 1);
   const fs::path path = folder / kRecordFile;
-  const fs::path part = folder / "game.jsonl.part";
-  if (!WriteWhole(part, *record)) return "cannot write " + part.string();
-  fs::rename(part, path, ec);
-  if (ec) return "cannot write " + path.string() + ": " + ec.message();
+  if (std::string why = WriteFileWhole(path, *record); !why.empty()) return why;
   if (page) {
-    if (!WriteWhole(folder / kReplayFile, *page))
-      return "cannot write " + (folder / kReplayFile).string();
+    if (std::string why = WriteFileWhole(folder / kReplayFile, *page); !why.empty()) return why;
   } else {
     std::string page_error;
     WriteReplayPage(path.string(), (folder / kReplayFile).string(), page_error);

@@ -16,6 +16,7 @@
 #include "server/results/folder_import.h"
 #include "server/results/rated_pairs.h"
 #include "server/results/ratings_report.h"
+#include "server/text/safe_files.h"
 
 namespace curling::server {
 
@@ -40,30 +41,6 @@ std::optional<std::pair<std::string, double>> ParseAnchor(const std::string& tex
     return std::nullopt;
   }
   return std::make_pair(text.substr(0, at), elo);
-}
-
-// Writes `bytes` to `path` through a new file beside it renamed into place:
-// a reader never sees half of it, and a link at `path` is replaced, never
-// written through.
-std::string WriteWhole(const fs::path& path, const std::string& bytes) {
-  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return "cannot write " + path.string() + ": " + std::strerror(errno);
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const bool whole = written == bytes.size() && fchmod(fd, 0644) == 0 && close(fd) == 0;
-  std::error_code ec;
-  if (whole) fs::rename(temporary, path, ec);
-  if (!whole || ec) {
-    fs::remove(temporary, ec);
-    return "cannot write " + path.string();
-  }
-  return {};
 }
 
 // The player `name` stands for: a label, or a name only one player has.
@@ -157,11 +134,11 @@ int Ratings(const ResultsCommandOptions& options, std::ostream& out, std::ostrea
                                    report.rated.pairings, report.options);
   out << results::FormatRatingsTable(report);
   if (!options.json.empty()) {
-    error = WriteWhole(options.json, results::RatingsJson(report).dump(2) + "\n");
+    error = WriteFileWhole(options.json, results::RatingsJson(report).dump(2) + "\n");
     if (!error.empty()) return fail(error);
   }
   if (!options.svg.empty()) {
-    error = WriteWhole(options.svg, results::RatingsSvg(report));
+    error = WriteFileWhole(options.svg, results::RatingsSvg(report));
     if (!error.empty()) return fail(error);
   }
   return kExitDone;

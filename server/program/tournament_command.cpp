@@ -146,9 +146,8 @@ const std::map<std::string, std::vector<std::string>>& PlanKeysOfOptions() {
 }
 
 bool ChangeableOnResume(const std::string& option) {
-  return option == "--resume" || option == "--out" || option == "--concurrency" ||
-         option == "--report-every" || option == "--db" || option == "--no-db" ||
-         option == "--live";
+  return option == "--resume" || option == "--concurrency" || option == "--report-every" ||
+         option == "--db" || option == "--no-db" || option == "--live";
 }
 
 // The interrupted run's plan, checked against the options given now: each
@@ -162,6 +161,10 @@ std::optional<TournamentPlan> ResumedPlan(const TournamentCommandLine& command,
   std::vector<std::string> keys;
   for (const std::string& option : command.given) {
     if (ChangeableOnResume(option)) continue;
+    if (option == "--out") {
+      error = "--out cannot be used with --resume: a resumed tournament goes on in its own folder";
+      return std::nullopt;
+    }
     const auto entry = PlanKeysOfOptions().find(option);
     if (entry == PlanKeysOfOptions().end()) {
       error = option + " cannot be used with --resume";
@@ -191,9 +194,10 @@ std::optional<TournamentPlan> ResumedPlan(const TournamentCommandLine& command,
 namespace {
 
 // The plan of the interrupted run in --resume's folder and its finished
-// games. Nothing, with `error` set, when it cannot be resumed as asked.
+// games (the records not counted are reported on `err`). Nothing, with
+// `error` set, when it cannot be resumed as asked.
 std::optional<TournamentPlan> PrepareResumed(const TournamentCommandLine& command,
-                                             std::vector<FinishedGame>& finished,
+                                             std::vector<FinishedGame>& finished, std::ostream& err,
                                              std::string& error) {
   const std::string& folder = command.options.resume;
   std::optional<TournamentManifest> manifest = ReadManifest(folder, error);
@@ -205,7 +209,15 @@ std::optional<TournamentPlan> PrepareResumed(const TournamentCommandLine& comman
     return std::nullopt;
   }
   plan->folder = folder;
-  finished = ReadFinishedGames(*plan, TournamentSchedule(*plan).total_games());
+  ResumedGames games = ReadFinishedGames(*plan, TournamentSchedule(*plan).total_games());
+  if (!games.error.empty()) {
+    error = games.error;
+    return std::nullopt;
+  }
+  for (const std::string& why : games.replayed) {
+    err << command.program << ": not counted, played again: " << why << '\n';
+  }
+  finished = std::move(games.finished);
   return plan;
 }
 
@@ -289,7 +301,7 @@ int RunTournamentCommand(const TournamentCommandLine& command, const TournamentR
   std::vector<FinishedGame> finished;
   const bool resume = !command.options.resume.empty();
   const std::optional<TournamentPlan> plan =
-      resume ? PrepareResumed(command, finished, error) : PrepareNew(command, error);
+      resume ? PrepareResumed(command, finished, err, error) : PrepareNew(command, error);
   if (!plan) {
     err << command.program << ": " << (resume ? "--resume " + command.options.resume + ": " : "")
         << error << '\n';

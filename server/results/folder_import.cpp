@@ -69,10 +69,13 @@ std::string ImportTournament(ResultsDatabase& db, const fs::path& folder, Import
     std::optional<GameRow> row = ReadRow(game_folder / kRecordFile, counts, log);
     if (!row) continue;
     // What --resume would book: a record it refuses is refused here too.
-    const std::optional<server::FinishedGame> finished = server::ReadFinishedGame(game_folder, i);
+    std::string why;
+    const std::optional<server::FinishedGame> finished = server::ReadFinishedGame(*plan, i, why);
     if (!finished) {
       ++counts.refused;
-      log << (game_folder / kRecordFile).string() << ": not a game of this tournament\n";
+      log << (why.empty() ? (game_folder / kRecordFile).string() + ": not a game of this tournament"
+                          : why)
+          << '\n';
       continue;
     }
     const bool counted = ledger.Record(*finished) == server::TournamentLedger::Counted::kYes;

@@ -16,6 +16,7 @@
 #include <mutex>
 
 #include "protocol/descriptor_io.h"
+#include "server/text/safe_files.h"
 
 extern char** environ;
 
@@ -150,11 +151,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string
   if (!pipes.Open(error)) return false;
   int log_fd = -1;
   if (!stderr_log.empty()) {
-    log_fd = open(stderr_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (log_fd < 0) {
-      error = "cannot open " + stderr_log + ": " + std::strerror(errno);
-      return false;
-    }
+    log_fd = OpenFileToWrite(stderr_log, error);
+    if (log_fd < 0) return false;
   }
   int report[2];
   if (pipe2(report, O_CLOEXEC) != 0) {

@@ -13,6 +13,7 @@
 
 #include "curling_simulator/rink.h"
 #include "server/text/bounded_line_reader.h"
+#include "server/text/safe_files.h"
 
 namespace curling::stats {
 
@@ -167,6 +168,11 @@ ScenarioList ParseScenarios(std::istream& in, const std::string& source) {
 }
 
 ScenarioList LoadScenarioFile(const std::filesystem::path& path) {
+  if (std::string why = server::RegularFileError(path); !why.empty()) {
+    ScenarioList list;
+    list.error = why;
+    return list;
+  }
   std::ifstream in(path);
   if (!in) {
     ScenarioList list;

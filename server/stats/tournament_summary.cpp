@@ -5,6 +5,8 @@
 
 #include <fmt/format.h>
 
+#include "server/text/safe_files.h"
+
 namespace curling::stats {
 
 namespace {
@@ -130,19 +132,7 @@ std::string WriteSummaryJson(const std::filesystem::path& dir, const TournamentS
 }
 
 std::string WriteJsonAtomically(const std::filesystem::path& target, const nlohmann::json& value) {
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    if (!out) return "cannot write " + temporary.string();
-    out << value.dump(2) << '\n';
-    out.flush();
-    if (!out) return "cannot write " + temporary.string();
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) return "cannot rename " + temporary.string() + ": " + ec.message();
-  return {};
+  return server::WriteFileWhole(target, value.dump(2) + '\n');
 }
 
 }  // namespace curling::stats

@@ -53,15 +53,18 @@ class TournamentRun {
     std::string error;
     const std::optional<FinishedGame> finished =
         PlayTournamentGame(plan_, scheduled, player_, &stop_, error, watcher_);
+    std::string page_error;
     if (finished) {
       const fs::path folder = GameFolder(plan_.folder, scheduled.index);
-      std::string page_error;
       WriteReplayPage((folder / "game.jsonl").string(), (folder / "replay.html").string(),
                       page_error);
     }
     std::lock_guard lock(mutex_);
     if (finished) {
       books_.Book(*finished);
+      // The game counts (its record is whole); its page is an output file
+      // that could not be written.
+      if (!page_error.empty()) books_.Fail(page_error);
     } else {
       books_.Fail(error);
     }

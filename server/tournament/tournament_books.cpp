@@ -8,6 +8,7 @@
 
 #include "server/game/game_record.h"
 #include "server/seat/interruption.h"
+#include "server/text/safe_files.h"
 
 namespace curling::server {
 
@@ -149,9 +150,9 @@ void TournamentBooks::WriteFiles(bool final_files) {
     error_ = why;
   }
   if (!final_files) return;
-  std::ofstream summary(plan_.folder / "summary.txt", std::ios::trunc);
-  summary << text;
-  if (!summary) error_ = "cannot write " + (plan_.folder / "summary.txt").string();
+  if (std::string why = WriteFileWhole(plan_.folder / "summary.txt", text); !why.empty()) {
+    error_ = why;
+  }
 }
 
 TournamentOutcome TournamentBooks::Conclude() {
@@ -179,9 +180,16 @@ std::optional<FinishedGame> PlayTournamentGame(const TournamentPlan& plan,
     error = ec ? "cannot write " + record_path.string() : record.error();
     return std::nullopt;
   }
+  const GameConfig config = ScheduledGameConfig(plan, game);
+  // A log that cannot be written is the output's fault, not the engine's.
+  for (const EngineCommand& engine : config.engines) {
+    std::error_code missing;
+    if (!fs::exists(fs::symlink_status(engine.stderr_log, missing))) continue;
+    if (error = OwnFileError(engine.stderr_log); !error.empty()) return std::nullopt;
+  }
   GameLineRelay relay(watcher, game.index);
   if (watcher) record.set_listener(&relay);
-  Game match(ScheduledGameConfig(plan, game), player);
+  Game match(config, player);
   match.set_stop_flag(stop);
   match.AddObserver(&record);
   FinishedGame finished;

@@ -4,6 +4,8 @@
 
 #include <fmt/format.h>
 
+#include "server/text/safe_files.h"
+
 namespace curling::server {
 
 namespace {
@@ -61,11 +63,7 @@ std::string WriteIndexPage(const std::filesystem::path& folder, const std::strin
                            const std::string& standings_text,
                            const std::vector<GameListing>& games) {
   const std::filesystem::path path = folder / "index.html";
-  std::ofstream out(path, std::ios::trunc);
-  out << BuildIndexPage(title, standings_text, games);
-  out.flush();
-  if (!out) return "cannot write " + path.string();
-  return {};
+  return WriteFileWhole(path, BuildIndexPage(title, standings_text, games));
 }
 
 }  // namespace curling::server

@@ -31,11 +31,25 @@ std::string WriteManifest(const std::filesystem::path& folder, const TournamentM
 std::optional<TournamentManifest> ReadManifest(const std::filesystem::path& folder,
                                                std::string& error);
 
-// The game of `folder` (game-NNNN) when its record ends in a win, a draw or
-// a fault; nothing otherwise.
-std::optional<FinishedGame> ReadFinishedGame(const std::filesystem::path& game_folder, int index);
+// Game `index` of the plan when its record (in the plan's folder) ends in a
+// win, a draw or a fault and is that game's (RecordMismatch: the plan's
+// engines, seed, rules and start, its ends adding up to its result); nothing
+// otherwise. `why` says why a record that is there is not counted ("" for a
+// game simply unfinished or never started).
+std::optional<FinishedGame> ReadFinishedGame(const TournamentPlan& plan, int index,
+                                             std::string& why);
+// The same from a record's lines (ReadGameRecord's).
+std::optional<FinishedGame> FinishedGameFromRecord(const std::vector<nlohmann::json>& lines,
+                                                   const TournamentPlan& plan, int index,
+                                                   std::string& why);
 
-// Every finished game of the plan's folder, by index.
-std::vector<FinishedGame> ReadFinishedGames(const TournamentPlan& plan, int total_games);
+struct ResumedGames {
+  std::vector<FinishedGame> finished;  // by index
+  std::vector<std::string> replayed;   // "RECORD: why", for each record not counted
+  std::string error;  // a record's path holds a link, a folder, a FIFO...: nothing is resumed
+};
+
+// Every finished game of the plan's folder.
+ResumedGames ReadFinishedGames(const TournamentPlan& plan, int total_games);
 
 }  // namespace curling::server

@@ -1,7 +1,8 @@
 // curling-match-mpi under mpirun with three ranks (one coordinator, two
 // players, oversubscribed) between scripted fake engines: the same summary
-// as the single-machine run, a player rank killed mid-run then --resume, and
-// the test's stop reaching every rank.
+// as the single-machine run, a player rank killed mid-run then --resume (its
+// scratch folder removed by the next job), and the test's stop reaching every
+// rank.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -178,10 +179,23 @@ TEST_F(MpiTournament, KilledRankThenResumeGivesTheFullResult) {
   EXPECT_FALSE(WIFEXITED(job.wait_status()) && WEXITSTATUS(job.wait_status()) == 0);
   ASSERT_LT(Summary(broken)["games"].get<int>(), 12) << "finished before the kill";
 
-  const ProgramRun resumed = RunMpi("--resume '" + broken.string() + "'");
+  // The killed job's scratch folders are left behind; the resumed job's
+  // ranks remove them as they start (and their own as they end).
+  const auto scratch_folders = [&] {
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      n += entry.path().filename().string().rfind("curling-match-", 0) == 0 ? 1 : 0;
+    return n;
+  };
+  EXPECT_GE(scratch_folders(), 1);
+  std::vector<std::string> resume = MpiWords("--resume '" + broken.string() + "'");
+  resume.insert(resume.begin(), {"TMPDIR=" + folder_.string(), MPIRUN_PATH});
+  ProgramRun resumed = curling::testing::RunProgram("/usr/bin/env", resume);
+  resumed.out += resumed.errors;
   ASSERT_EQ(resumed.exit_code, 0) << resumed.out;
   EXPECT_NE(resumed.out.find("finished games read back"), std::string::npos) << resumed.out;
   EXPECT_EQ(Summary(broken), Summary(folder_ / "whole"));
+  EXPECT_EQ(scratch_folders(), 0);
 }
 
 TEST_F(MpiTournament, TheTestsStopReachesEveryRankPromptly) {

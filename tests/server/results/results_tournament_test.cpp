@@ -128,7 +128,7 @@ TEST_F(ResultsTournamentTest, ImportAndResumeNeverAddAGameTwice) {
   // A run killed after a record but before its row: the resumed run adds
   // what is missing and nothing else.
   db_->connection().Execute("DELETE FROM games WHERE game_index IN (1, 4)");
-  const std::vector<server::FinishedGame> finished = server::ReadFinishedGames(plan, 6);
+  const std::vector<server::FinishedGame> finished = server::ReadFinishedGames(plan, 6).finished;
   ASSERT_EQ(finished.size(), 6u);
   ASSERT_EQ(Run(plan, finished).error, "");
   EXPECT_EQ(Count("SELECT count(*) FROM games"), 6);
@@ -197,7 +197,7 @@ TEST_F(ResultsTournamentTest, AFullDatabaseStopsTheRunAndLosesOnlyTheGameInFligh
   EXPECT_EQ(Count("SELECT count(*) FROM games WHERE seat0 NOT IN (SELECT id FROM players)"), 0);
 
   db_->connection().Execute("PRAGMA max_page_count = 1000000");
-  const std::vector<server::FinishedGame> finished = server::ReadFinishedGames(plan, 24);
+  const std::vector<server::FinishedGame> finished = server::ReadFinishedGames(plan, 24).finished;
   EXPECT_GT(static_cast<int64_t>(finished.size()), kept);
   ASSERT_EQ(Run(plan, finished).error, "");
   EXPECT_EQ(Count("SELECT count(*) FROM games"), 24);
