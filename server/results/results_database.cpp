@@ -93,12 +93,18 @@ int64_t UserTables(Connection& db) {
   return db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
 }
 
+// A file with nothing in it yet: a writer is about to give it the schema.
+bool IsNew(Connection& db) {
+  return db.QueryInt("PRAGMA application_id") == 0 && db.QueryInt("PRAGMA user_version") == 0 &&
+         UserTables(db) == 0;
+}
+
 // What the file holds is a results database this program can read, or the
 // reason it is not.
 std::string CheckIdentity(Connection& db, int newest) {
   const int64_t id = db.QueryInt("PRAGMA application_id");
   const int64_t version = db.QueryInt("PRAGMA user_version");
-  if (id == 0 && version == 0 && UserTables(db) == 0) return {};  // new: the migrations fill it
+  if (IsNew(db)) return {};  // new: the migrations fill it
   if (id != kResultsApplicationId) {
     return "not a results database (another program's SQLite file; it is left as it is)";
   }
@@ -183,6 +189,13 @@ std::unique_ptr<ResultsDatabase> ResultsDatabase::Open(const std::string& path, 
     error = CheckIdentity(db, migrations.back().to_version);
     if (!error.empty()) {
       error = path + ": " + error;
+      return nullptr;
+    }
+    // A reader never writes: an empty file is one a writer has just created
+    // and is giving its schema, and two connections filling it at once could
+    // each see the other's half-made file.
+    if (mode == OpenMode::kRead && IsNew(db)) {
+      error = path + ": no results database there yet (the file is empty: a run is creating it)";
       return nullptr;
     }
     if (mode == OpenMode::kWrite) db.Execute("PRAGMA journal_mode = WAL");

@@ -2,6 +2,7 @@
 // of the protocol (SCORE, TIME, replies of BESTSHOT only, --samples replies
 // that repeat exactly on any number of threads).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,7 +12,6 @@
 
 #include "curling_simulator/version.h"
 #include "eval/value_network.h"
-
 #include "tests/engine/engine_copy.h"
 #include "tests/support/child_program.h"
 
@@ -142,7 +142,10 @@ TEST(StrongEngineTest, SamplesGiveTheSameRepliesOnRepeatAndOnOneOrTwoThreads) {
 // positions apart, in a folder of its own.
 class WeightFile {
  public:
-  WeightFile() : dir_(std::filesystem::temp_directory_path() / "strong_engine_test_net") {
+  // A folder of this process's own: ctest runs the tests that use one at once.
+  WeightFile()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("strong_engine_test_net-" + std::to_string(getpid()))) {
     std::filesystem::create_directories(dir_);
     DenseLayer layer{kFeatureCount, kEndResultCount, {}, std::vector<float>(kEndResultCount)};
     for (int i = 0; i < kFeatureCount * kEndResultCount; ++i)

@@ -68,6 +68,16 @@ TEST_F(ResultsDatabaseTest, ANewFileGetsTheSchemaInWalMode) {
   EXPECT_EQ(reader->connection().QueryInt("PRAGMA user_version"), kResultsSchemaVersion);
 }
 
+// A reader that comes upon the empty file a starting run has just created
+// leaves it to the run: it used to give the file the schema itself, racing
+// the run's own first write.
+TEST_F(ResultsDatabaseTest, AReaderLeavesAFileBeingCreatedAlone) {
+  std::ofstream(Path()).close();
+  ExpectRefused(Path(), "no results database there yet", OpenMode::kRead);
+  std::string error;
+  EXPECT_NE(ResultsDatabase::Open(Path(), OpenMode::kWrite, error), nullptr) << error;
+}
+
 TEST_F(ResultsDatabaseTest, WhatIsNotAResultsDatabaseIsRefusedAndLeftAlone) {
   // Not SQLite at all.
   {
