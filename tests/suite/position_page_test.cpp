@@ -14,36 +14,18 @@
 
 #include "suite/suite_file.h"
 #include "tests/support/child_program.h"
+#include "tests/support/headless_browser.h"
 #include "tests/support/temp_folder.h"
 
 namespace curling::suite {
 namespace {
 
 namespace fs = std::filesystem;
+using curling::testing::DumpDom;
+using curling::testing::kChromium;
+using curling::testing::ReadFile;
 
-constexpr const char* kChromium = "/usr/bin/chromium";
 constexpr const char* kHostileId = "<img src=x onerror=\"document.title='run'\">&'";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string DumpDom(const fs::path& folder, const fs::path& page) {
-  const fs::path profile = folder / "profile";
-  const fs::path out = folder / "chromium.out";
-  const std::string command =
-      std::string("timeout 90 ") + kChromium +
-      " --headless --no-sandbox --disable-gpu --disable-quic --disable-background-networking"
-      " --disable-component-update --no-first-run --disable-sync --hide-scrollbars"
-      " --virtual-time-budget=2000 --user-data-dir='" +
-      profile.string() + "' --dump-dom 'file://" + page.string() + "' > '" + out.string() +
-      "' 2> '" + (folder / "chromium.err").string() + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(folder / "chromium.err");
-  return ReadFile(out);
-}
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -74,7 +56,8 @@ TEST_F(PositionPageTest, ShowsStonesHeatMapsAndBothDeliveriesWithTheNameAsText) 
        std::string(SCRIPTED_ENGINE_PATH) + " " + (folder_ / "answers.txt").string(), "--out",
        (folder_ / "run").string(), "--pages", "--heat-step", "0.2", "--heat-samples", "8", "-q"});
   ASSERT_EQ(run.exit_code, 0) << run.errors;
-  const std::string dom = DumpDom(folder_, folder_ / "run" / "position-0001.html");
+  const std::string dom =
+      DumpDom(folder_, "file://" + (folder_ / "run" / "position-0001.html").string(), 2000);
   ASSERT_NE(dom.find("</html>"), std::string::npos) << dom;
   // The name is text: shown escaped, not an element; nothing ran.
   EXPECT_EQ(dom.find("<img"), std::string::npos);

@@ -20,40 +20,16 @@
 #include "curling_simulator/simulator.h"
 #include "server/game/game.h"
 #include "server/game/game_record.h"
+#include "tests/support/headless_browser.h"
 
 namespace curling::server {
 namespace {
 
 namespace fs = std::filesystem;
+using curling::testing::DumpDom;
+using curling::testing::kChromium;
+using curling::testing::ReadFile;
 using nlohmann::json;
-
-constexpr const char* kChromium = "/usr/bin/chromium";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs headless Chromium on `url`; returns the page's DOM after its scripts ran.
-std::string DumpDom(const fs::path& folder, const std::string& url) {
-  const fs::path profile = folder / ("profile-" + std::to_string(getpid()));
-  fs::remove_all(profile);
-  const fs::path out = folder / "chromium.out";
-  const std::string command =
-      std::string("timeout 90 ") + kChromium +
-      " --headless --no-sandbox --disable-gpu --disable-quic --disable-background-networking"
-      " --disable-component-update --no-first-run --disable-sync --hide-scrollbars"
-      " --allow-file-access-from-files --virtual-time-budget=5000 --window-size=1280,960"
-      " --user-data-dir='" +
-      profile.string() + "' --dump-dom '" + url + "' > '" + out.string() + "' 2> '" +
-      (folder / "chromium.err").string() + "'";
-  const int rc = std::system(command.c_str());
-  fs::remove_all(profile);
-  EXPECT_EQ(rc, 0) << command << "\n" << ReadFile(folder / "chromium.err");
-  return ReadFile(out);
-}
 
 using Point = std::array<double, 2>;
 

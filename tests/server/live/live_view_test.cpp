@@ -17,21 +17,16 @@
 
 #include "server/game/game_record.h"
 #include "tests/server/live/raw_http.h"
+#include "tests/support/headless_browser.h"
 
 namespace curling::server::live {
 namespace {
 
 namespace fs = std::filesystem;
+using curling::testing::DumpDom;
+using curling::testing::kChromium;
+using curling::testing::ReadFile;
 using nlohmann::json;
-
-constexpr const char* kChromium = "/usr/bin/chromium";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // curling-match with `arguments`, in the background, its output in
 // `folder`/match.out; its pid.
@@ -89,17 +84,8 @@ TEST_F(LiveView, BrowserSeesTheShotsInOrderAndTheFinalScore) {
   // The game takes some 8 s (a quarter of a second a shot), time enough for
   // the browser to start on a busy machine. The page's stream ends with the
   // run; the browser's clock waits for it.
-  const fs::path profile = folder_ / "profile";
-  const std::string command =
-      std::string("timeout 90 ") + kChromium +
-      " --headless --no-sandbox --disable-gpu --no-first-run --disable-sync"
-      " --disable-background-networking --virtual-time-budget=5000 --window-size=1280,960"
-      " --user-data-dir='" +
-      profile.string() + "' --dump-dom http://127.0.0.1:" + std::to_string(port) + "/ > '" +
-      (folder_ / "dom.html").string() + "' 2>/dev/null";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  const std::string dom = DumpDom(folder_, "http://127.0.0.1:" + std::to_string(port) + "/");
   ASSERT_EQ(Wait(match), 0) << ReadFile(folder_ / "match.out");
-  fs::remove_all(profile);
 
   std::vector<json> lines;
   int skipped = 0;
@@ -111,7 +97,6 @@ TEST_F(LiveView, BrowserSeesTheShotsInOrderAndTheFinalScore) {
   const json& result = lines.back();
   ASSERT_EQ(result["type"], "result");
 
-  const std::string dom = ReadFile(folder_ / "dom.html");
   EXPECT_NE(dom.find("data-state=\"over\""), std::string::npos) << "saw the run end";
   const size_t from = dom.find('>', dom.find("<pre id=\"shown\"")) + 1;
   const json shown = json::parse(dom.substr(from, dom.find("</pre>", from) - from), nullptr, false);
