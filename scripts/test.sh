@@ -3,7 +3,7 @@
 # (unit, whole games, end-to-end); the AddressSanitizer+UBSan and
 # ThreadSanitizer builds run the unit tests; the fuzz build runs every
 # libFuzzer target over its corpus and then fresh for CURLING_FUZZ_SECONDS
-# (default 30) each (scripts/fuzz.sh); the windows build (mingw-w64) runs its
+# (default 20) each (scripts/fuzz.sh); the windows build (mingw-w64) runs its
 # programs under Wine against the release build's (docs/windows.md). PyTorch is
 # installed too, so that the learned value's pipeline runs its smoke test.
 #   scripts/test.sh [preset ...]     (default: release asan tsan fuzz windows)
@@ -16,8 +16,8 @@ scripts/setup.sh --with-browser --with-training "${presets[@]}"
 status=0
 for preset in "${presets[@]}"; do
   if [ "$preset" = fuzz ]; then
-    echo "== fuzzing: every target over its corpus, then ${CURLING_FUZZ_SECONDS:-30} s fresh"
-    scripts/fuzz.sh --no-build "${CURLING_FUZZ_SECONDS:-30}" || status=1
+    echo "== fuzzing: every target over its corpus, then ${CURLING_FUZZ_SECONDS:-20} s fresh"
+    scripts/fuzz.sh --no-build "${CURLING_FUZZ_SECONDS:-20}" || status=1
     continue
   fi
   echo "== tests: $preset"
