@@ -5,6 +5,7 @@
 #include <csignal>
 #include <vector>
 
+#include "server/live/capped_request_server.h"
 #include "server/live/capped_task_queue.h"
 #include "server/live/run_folder_file.h"
 #include "viewer/live_template.h"  // generated from viewer/live.html
@@ -25,17 +26,13 @@ void Refuse(httplib::Response& res, int status, const std::string& why) {
   res.set_content(why + "\n", "text/plain; charset=utf-8");
 }
 
-size_t RequestBytes(const httplib::Request& req) {
-  size_t bytes = req.method.size() + req.target.size() + req.version.size() + 4;
-  for (const auto& [name, value] : req.headers)
-    bytes += name.size() + value.size() + 4;
-  return bytes;
-}
-
 }  // namespace
 
 LiveServer::LiveServer(LiveBroadcast& broadcast, LiveLimits limits)
-    : broadcast_(broadcast), limits_(limits), http_(std::make_unique<httplib::Server>()) {
+    : broadcast_(broadcast),
+      limits_(limits),
+      http_(std::make_unique<CappedRequestServer>(limits.max_request_bytes,
+                                                  limits.request_deadline)) {
   Route();
 }
 
@@ -57,10 +54,6 @@ void LiveServer::Route() {
   http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     if (CappedTaskQueue::OverCapacity()) {
       Refuse(res, 503, "too many connections");
-      return httplib::Server::HandlerResponse::Handled;
-    }
-    if (RequestBytes(req) > limits_.max_request_bytes) {
-      Refuse(res, 431, "request too large");
       return httplib::Server::HandlerResponse::Handled;
     }
     if (req.method != "GET" && req.method != "HEAD") {

@@ -23,8 +23,9 @@ class Server;
 namespace curling::server::live {
 
 struct LiveLimits {
-  size_t max_connections = 128;         // served at once, viewers included
-  size_t max_request_bytes = 16 << 10;  // request line and headers
+  size_t max_connections = 128;                       // served at once, viewers included
+  size_t max_request_bytes = 16 << 10;                // a request's line, headers and body
+  std::chrono::milliseconds request_deadline{10000};  // for all of a request to arrive
 };
 
 class LiveServer {
