@@ -110,7 +110,7 @@ std::string CombinationError(const StrongOptions& strong_options, bool strong,
     return "--shot-time and --samples exclude each other: give one";
   }
   if (strong_options.model_path && strong_options.search != StrongSearch::kValue) {
-    return "--model applies only with --search value";
+    return "--model applies only to the value search (not --search rollout)";
   }
   return "";
 }
@@ -170,8 +170,8 @@ std::string EngineUsage() {
   return "usage: curling-engine                 the default engine: plays through the command\n"
          "                                      protocol on standard input and output\n"
          "       curling-engine --strong [--threads N] [--shot-time SECONDS | --samples N]\n"
-         "                               [--seed N] [--search rollout | --search value\n"
-         "                               [--model FILE]]\n"
+         "                               [--seed N] [--search value [--model FILE]\n"
+         "                               | --search rollout]\n"
          "       curling-engine bench           decide a fixed set of positions and report the\n"
          "                                      library calls made: \"bench: N library calls, T "
          "ms\"\n"
@@ -179,10 +179,8 @@ std::string EngineUsage() {
          "       curling-engine --version       the version of the engine\n"
          "\n"
          "  --strong             the strong engine: the same protocol and BESTSHOT replies; it\n"
-         "                       searches every shot by rollouts of the rest of the end, judged "
-         "by\n"
-         "                       the chance to win the game, and reads the SCORE and TIME "
-         "commands\n"
+         "                       searches every shot, judging each delivery by the chance to win\n"
+         "                       the game, and reads the SCORE and TIME commands\n"
          "  --threads N          search threads, 1 to 256 (default: the machine's cores)\n"
          "  --shot-time SECONDS  think about this long per shot (default: planned from the TIME\n"
          "                       command's budget, else 1 second)\n"
@@ -190,12 +188,14 @@ std::string EngineUsage() {
          "                       the network) per shot instead of a time: replies then depend\n"
          "                       only on the position, the score and the seed\n"
          "  --seed N             seed of the strong search's random draws (default 0)\n"
-         "  --search rollout     value each candidate by rollouts of the rest of the end under a\n"
-         "                       fast hand-written policy (the default, until measurements show\n"
-         "                       the learned value plays stronger: docs/learned-value.md)\n"
-         "  --search value       value each candidate by the position it leaves, judged by a\n"
-         "                       learned network at the next shot (the last stone: the count)\n"
-         "  --model FILE         the network's weight file for --search value (default: the one\n"
+         "  --search value       the default: value each candidate by the position it leaves,\n"
+         "                       judged by a learned network at the next shot (the last stone:\n"
+         "                       the count), firm hits among the candidates and the choice\n"
+         "                       refined among the deliveries near it (docs/learned-value.md)\n"
+         "  --search rollout     the first generation, kept for comparison: value each candidate\n"
+         "                       by rollouts of the rest of the end under a fast hand-written\n"
+         "                       policy\n"
+         "  --model FILE         the network's weight file (default: the one\n"
          "                       built into the engine); a missing or damaged file exits 2\n";
 }
 

@@ -10,9 +10,10 @@ namespace curling {
 
 enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kVersion, kUsageError };
 
-// How the strong engine values a candidate delivery: by rollouts of the rest
-// of the end under a hand-written policy (the first generation, still the
-// default), or by the learned position value at the next shot.
+// How the strong engine values a candidate delivery: by the learned position
+// value at the next shot (the second generation, the default), or by
+// rollouts of the rest of the end under a hand-written policy (the first,
+// kept for comparison).
 enum class StrongSearch { kRollout, kValue };
 
 struct StrongOptions {
@@ -20,7 +21,7 @@ struct StrongOptions {
   std::optional<double> shot_seconds;  // --shot-time
   std::optional<int64_t> samples;      // --samples: rollouts per shot
   uint64_t seed = 0;
-  StrongSearch search = StrongSearch::kRollout;  // --search
+  StrongSearch search = StrongSearch::kValue;  // --search
   std::optional<std::string> model_path;         // --model: else the built-in network
 };
 
@@ -32,7 +33,7 @@ struct EngineOptions {
 
 // Reads the arguments after the program name. "bench" must stand alone;
 // --threads, --shot-time, --samples, --seed and --search need --strong,
-// --model needs --search value; values go in the next argument or after '='
+// --model needs the value search; values go in the next argument or after '='
 // (--threads=2).
 EngineOptions ParseEngineOptions(int argc, const char* const* argv);
 

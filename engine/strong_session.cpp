@@ -74,6 +74,11 @@ void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& writ
   limits.rollouts = options_.samples.value_or(0);
   limits.seed = options_.seed;
   limits.network = network_;
+  // The second generation weighs firm hits too and refines its choice; the
+  // first (rollouts) searches as it always has.
+  const bool second_generation = network_ != nullptr;
+  limits.refine = second_generation;
+  limits.hits = second_generation ? strong::HitWeights::kWithFirm : strong::HitWeights::kCalled;
   limits.deadline = start + std::chrono::duration_cast<strong::Clock::duration>(
                                 std::chrono::duration<double>(planned * kSearchShare));
   const strong::SearchReport report = strong::SearchStrongShot(state, situation, limits);

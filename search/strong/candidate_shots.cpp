@@ -117,6 +117,16 @@ void AddHits(const StoneLayout& layout, int own, CandidateCollector& list) {
   }
 }
 
+// Firm hits on every stone in play: take-outs of the opponent's, peels of one's own.
+void AddFirmHits(const StoneLayout& layout, int own, CandidateCollector& list) {
+  for (int i = 0; i < layout.count(); ++i) {
+    const PlacedStone& s = layout[i];
+    const ShotKind kind = s.side == own ? ShotKind::kPeel : ShotKind::kHit;
+    for (const float weight : kFirmHitWeights)
+      list.AddHits(s.x, s.y, weight, kind, s.index);
+  }
+}
+
 // Strikes a first opponent stone so that it drives on into a second: the
 // shooter meets the first where the line from the second through the first
 // leaves it, so the first moves along that line.
@@ -187,7 +197,7 @@ bool IsHit(ShotKind kind) {
   }
 }
 
-std::vector<CandidateShot> GenerateCandidates(const GameState& state) {
+std::vector<CandidateShot> GenerateCandidates(const GameState& state, HitWeights hits) {
   std::vector<CandidateShot> out;
   out.reserve(160);
   const StoneLayout layout(state);
@@ -199,6 +209,7 @@ std::vector<CandidateShot> GenerateCandidates(const GameState& state) {
   AddHits(layout, own, list);
   AddDoubles(layout, own, list);
   list.Add(ThrowAway(), ShotKind::kThrowAway, -1);
+  if (hits == HitWeights::kWithFirm) AddFirmHits(layout, own, list);
   return out;
 }
 

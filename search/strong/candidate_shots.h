@@ -34,9 +34,20 @@ struct CandidateShot {
   int target;  // index in GameState::Stones of the stone played on, -1 for none
 };
 
+// Which hits are weighed: the weights curlers call (up to a peel), or also
+// firm hits far harder than any called weight. Under the delivery error a
+// fast delivery is nearly exact (the error turns its heading by the error
+// across over the length of its path), so a hard hit is often the surest.
+enum class HitWeights { kCalled, kWithFirm };
+
+// The weights of the firm hits (metres the shooter would still run past its
+// target), played on every stone in play.
+inline constexpr float kFirmHitWeights[] = {192.0f, 768.0f};
+
 // The candidates for the side to throw in `state` (ShotNum 0 to 15), in a
 // fixed order. Deliveries the library cannot build (no speed reaches) are left
 // out. Calls the library's inverse shots; safe from any thread.
-std::vector<CandidateShot> GenerateCandidates(const GameState& state);
+std::vector<CandidateShot> GenerateCandidates(const GameState& state,
+                                              HitWeights hits = HitWeights::kCalled);
 
 }  // namespace curling::strong

@@ -16,6 +16,7 @@
 #include "game/simulator_binding.h"
 #include "search/strong/delivery_value.h"
 #include "search/strong/end_rollout.h"
+#include "search/strong/nearby_deliveries.h"
 #include "search/strong/shot_making.h"
 #include "search/strong/successive_halving.h"
 
@@ -157,6 +158,37 @@ double RunRounds(const RoundRunner& runner, SuccessiveHalving& halving, const Se
   return cpu_seconds;
 }
 
+// The budget of the broad search over every candidate: all of it, or two
+// thirds when the rest refines its choice.
+SearchLimits BroadShare(const SearchLimits& limits, Clock::time_point start) {
+  SearchLimits broad = limits;
+  if (limits.refine) {
+    broad.rollouts = limits.rollouts - limits.rollouts / 3;
+    broad.deadline = start + (limits.deadline - start) * 2 / 3;
+  }
+  return broad;
+}
+
+// Searches the deliveries near `report.chosen` with the rest of the budget
+// (from `start`) and takes the best of them; the choice stands when nothing
+// near it could be sampled.
+void RefineChoice(const SampleValue& sample_value, uint64_t key, const DeliveryErrorModel& error,
+                  const SearchLimits& limits, Clock::time_point start, SearchReport& report) {
+  const std::vector<CandidateShot> nearby = NearbyDeliveries(report.chosen, error);
+  if (nearby.empty()) return;
+  SearchLimits rest = limits;
+  rest.rollouts = limits.rollouts / 3;
+  const RoundRunner runner(sample_value, nearby, key);
+  SuccessiveHalving halving(static_cast<int>(nearby.size()));
+  report.cpu_seconds += RunRounds(runner, halving, rest, start);
+  report.rollouts += halving.TotalCount();
+  const int best = halving.Best();
+  assert(best >= 0 && static_cast<size_t>(best) < nearby.size());
+  if (halving.Count(best) == 0) return;
+  report.chosen = nearby[static_cast<size_t>(best)];
+  report.value = halving.Mean(best);
+}
+
 }  // namespace
 
 SearchReport SearchStrongShot(const GameState& state, const GameSituation& situation,
@@ -167,7 +199,7 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   SearchReport report;
   report.chosen = Unsearched();
   if (state.ShotNum < 0 || state.ShotNum >= kStoneCount) return report;
-  const std::vector<CandidateShot> candidates = GenerateCandidates(state);
+  const std::vector<CandidateShot> candidates = GenerateCandidates(state, limits.hits);
   report.candidates = static_cast<int>(candidates.size());
   if (candidates.empty()) return report;
 
@@ -186,15 +218,17 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
       return PlayOutEnd(*rollout, shot, key);
     };
   }
-  const RoundRunner runner(std::move(sample_value), candidates,
-                           PositionKey(state, situation, limits.seed));
+  const uint64_t key = PositionKey(state, situation, limits.seed);
+  const RoundRunner runner(sample_value, candidates, key);
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
-  report.cpu_seconds = RunRounds(runner, halving, limits, start);
+  const SearchLimits broad = BroadShare(limits, start);
+  report.cpu_seconds = RunRounds(runner, halving, broad, start);
   const int best = halving.Best();
   assert(best >= 0 && static_cast<size_t>(best) < candidates.size());
   report.chosen = candidates[static_cast<size_t>(best)];
   report.value = halving.Mean(best);
   report.rollouts = halving.TotalCount();
+  if (limits.refine) RefineChoice(sample_value, key, error, limits, broad.deadline, report);
   report.simulations = LibraryCalls().simulations - simulations_before;
   report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return report;

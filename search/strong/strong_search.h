@@ -30,6 +30,10 @@ struct SearchLimits {
   // Set: each sample is one delivery judged by this network at the next shot
   // (delivery_value.h) instead of a rollout of the rest of the end.
   const ValueNetwork* network = nullptr;
+  // Set: the last third of the budget refines the choice among the
+  // deliveries near it (nearby_deliveries.h), judged the same way.
+  bool refine = false;
+  HitWeights hits = HitWeights::kCalled;  // the candidates' hits
 };
 
 struct SearchReport {

@@ -1,12 +1,16 @@
 // The search's shot model against the real library: the modelled delivery
 // error moves a draw's rest point as far as the error says, and the candidate
-// list holds every kind of shot for both curls.
+// list holds every kind of shot for both curls (and firm hits when asked), and
+// the deliveries near a chosen one lie where the error would put them.
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error_model.h"
+#include "search/strong/nearby_deliveries.h"
 #include "search/strong/shot_making.h"
 #include "tests/search/strong/strong_test_support.h"
 
@@ -78,6 +82,48 @@ TEST(ShotModelTest, CandidatesHoldEveryKindForBothCurls) {
     }
   }
   EXPECT_TRUE(seen.count({ShotKind::kThrowAway, 0}));
+
+  // Firm hits come after the called candidates, which stay as they were: two
+  // weights for both curls on each of the five stones, all far faster than
+  // any called weight.
+  const std::vector<CandidateShot> called = GenerateCandidates(state);
+  const std::vector<CandidateShot> firm = GenerateCandidates(state, HitWeights::kWithFirm);
+  ASSERT_EQ(firm.size(), called.size() + 5 * 2 * 2);
+  double fastest_called = 0.0;
+  for (size_t i = 0; i < called.size(); ++i) {
+    EXPECT_EQ(firm[i].shot.vx, called[i].shot.vx);
+    EXPECT_EQ(firm[i].shot.vy, called[i].shot.vy);
+    fastest_called =
+        std::max<double>(fastest_called, std::hypot(called[i].shot.vx, called[i].shot.vy));
+  }
+  for (size_t i = called.size(); i < firm.size(); ++i) {
+    EXPECT_GT(std::hypot(firm[i].shot.vx, firm[i].shot.vy), fastest_called);
+    const int side = firm[i].target % 2;  // shot 9: the side to throw has the odd stones
+    EXPECT_EQ(firm[i].kind, side == 1 ? ShotKind::kPeel : ShotKind::kHit) << firm[i].target;
+  }
+}
+
+TEST(ShotModelTest, NearbyDeliveriesAreTheErrorsGridAroundTheChoice) {
+  LoadRealLibrary();
+  const DeliveryErrorModel error(0.145, DeliveryErrorModel::MeasureDeceleration());
+  const GameState empty = Position(0, 0, 7, {});
+  const CandidateShot chosen{DrawTo(kTeeX, kTeeY, 0), ShotKind::kDraw, -1};
+  const std::vector<CandidateShot> nearby = NearbyDeliveries(chosen, error);
+  ASSERT_EQ(nearby.size(), kNearbyOffsets.size() * kNearbyOffsets.size());
+  EXPECT_EQ(nearby[0].shot.vx, chosen.shot.vx);
+  EXPECT_EQ(nearby[0].shot.vy, chosen.shot.vy);
+  // Every rest point within the grid's reach of the tee, none twice.
+  const double reach = 0.145 * std::hypot(kNearbyOffsets.back(), kNearbyOffsets.back());
+  std::set<std::pair<float, float>> rests;
+  for (const CandidateShot& c : nearby) {
+    EXPECT_EQ(c.kind, ShotKind::kDraw);
+    EXPECT_EQ(c.shot.curl, 0);
+    const StonePosition s = Played(empty, c.shot).Stones[0];
+    EXPECT_LE(Distance(s.x, s.y, kTeeX, kTeeY), reach + 0.01);
+    rests.insert({s.x, s.y});
+  }
+  EXPECT_EQ(rests.size(), nearby.size());
+  EXPECT_TRUE(NearbyDeliveries(chosen, DeliveryErrorModel(0.0, 1.0)).empty());
 }
 
 }  // namespace
