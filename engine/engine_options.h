@@ -22,7 +22,7 @@ struct StrongOptions {
   std::optional<int64_t> samples;      // --samples: rollouts per shot
   uint64_t seed = 0;
   StrongSearch search = StrongSearch::kValue;  // --search
-  std::optional<std::string> model_path;         // --model: else the built-in network
+  std::optional<std::string> model_path;       // --model: else the built-in network
 };
 
 struct EngineOptions {
