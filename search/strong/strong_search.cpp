@@ -178,6 +178,9 @@ void RefineChoice(const SampleValue& sample_value, uint64_t key, const DeliveryE
   if (nearby.empty()) return;
   SearchLimits rest = limits;
   rest.rollouts = limits.rollouts / 3;
+  // A count of samples too small to leave refinement any: no rollouts would
+  // otherwise read as a timed search.
+  if (limits.rollouts > 0 && rest.rollouts == 0) return;
   const RoundRunner runner(sample_value, nearby, key);
   SuccessiveHalving halving(static_cast<int>(nearby.size()));
   report.cpu_seconds += RunRounds(runner, halving, rest, start);

@@ -56,5 +56,23 @@ TEST_F(ShotChoiceTest, BlankTheEndToKeepTheLastStone) {
       << ShotKindName(scoring.chosen.kind);
 }
 
+TEST_F(ShotChoiceTest, ACountTooSmallToShareLeavesTheChoiceUnrefined) {
+  // With one or two samples refinement's third is none: the search is the
+  // unrefined one, and the count does not turn into a search until the
+  // deadline, however far off that is.
+  const GameState state = Position(15, 7, 7, {{14, kTeeX, kTeeY + 0.05f}});
+  for (const int64_t samples : {1, 2}) {
+    SearchLimits limits;
+    limits.rollouts = samples;
+    limits.deadline = Clock::now() + std::chrono::seconds(30);
+    const SearchReport plain = SearchStrongShot(state, {0, 0}, limits);
+    limits.refine = true;
+    const SearchReport refined = SearchStrongShot(state, {0, 0}, limits);
+    EXPECT_EQ(refined.rollouts, plain.rollouts) << samples;
+    EXPECT_EQ(refined.chosen.target, plain.chosen.target) << samples;
+    EXPECT_EQ(refined.chosen.kind, plain.chosen.kind) << samples;
+  }
+}
+
 }  // namespace
 }  // namespace curling::strong
