@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -12,7 +14,9 @@
 #include <vector>
 
 #include "curling_simulator/rink.h"
+#include "eval/position_features.h"
 #include "eval/value_network.h"
+#include "game/rink.h"
 #include "game/simulator_binding.h"
 #include "learn/data_generation.h"
 
@@ -77,21 +81,53 @@ int Generate(const GenerateOptions& options) {
   return 0;
 }
 
-// Reads lines of kFeatureCount numbers and writes the network's distribution
-// for each, kEndResultCount numbers a line (%.9g).
-int Predict(const std::string& model) {
+// One input line of `predict` as features: kFeatureCount numbers, or with
+// `positions` a shot number and the 16 stones' x and y as a game record
+// keeps them. False, with what is wrong, for anything else.
+bool ReadInputLine(const std::string& line, bool positions, PositionFeatures& features,
+                   std::string& error) {
+  std::istringstream in(line);
+  const int count = positions ? 1 + 2 * kStoneCount : kFeatureCount;
+  std::vector<float> numbers(static_cast<size_t>(count));
+  for (float& f : numbers) {
+    if (!(in >> f) || !std::isfinite(f)) {
+      error = "not " + std::to_string(count) + " numbers";
+      return false;
+    }
+  }
+  std::string rest;
+  if (in >> rest) {
+    error = "more than " + std::to_string(count) + " numbers";
+    return false;
+  }
+  if (!positions) {
+    std::copy(numbers.begin(), numbers.end(), features.begin());
+    return true;
+  }
+  if (numbers[0] != std::floor(numbers[0]) || numbers[0] < 0 || numbers[0] >= kStoneCount) {
+    error = "the shot number is not 0 to 15";
+    return false;
+  }
+  GameState state{};
+  state.ShotNum = static_cast<int>(numbers[0]);
+  for (int i = 0; i < kStoneCount; ++i)
+    state.Stones[i] = {numbers[static_cast<size_t>(1 + 2 * i)],
+                       numbers[static_cast<size_t>(2 + 2 * i)]};
+  features = FeaturesOf(state);
+  return true;
+}
+
+// Reads input lines (ReadInputLine) and writes the network's distribution
+// for the side to throw of each, kEndResultCount numbers a line (%.9g).
+int Predict(const std::string& model, bool positions) {
   std::string error;
   const std::optional<ValueNetwork> network = ReadNetwork(model, error);
   if (!network) return Fail(error);
   std::string line;
   for (int number = 1; std::getline(std::cin, line); ++number) {
-    std::istringstream in(line);
     PositionFeatures features{};
-    for (float& f : features) {
-      if (!(in >> f)) return Fail("line " + std::to_string(number) + ": not 65 numbers");
-    }
-    std::string rest;
-    if (in >> rest) return Fail("line " + std::to_string(number) + ": more than 65 numbers");
+    if (!ReadInputLine(line, positions, features, error))
+      return Fail("line " + std::to_string(number) + ": " + error);
     const EndResultDistribution p = network->Predict(features);
     for (int c = 0; c < kEndResultCount; ++c)
       std::printf("%s%.9g", c == 0 ? "" : " ", p[static_cast<size_t>(c)]);
@@ -127,6 +163,9 @@ int RunLearnProgram(int argc, char** argv) {
   std::string model;
   CLI::App* predict = app.add_subcommand("predict", "the network's distribution of feature lines");
   predict->add_option("--model", model, "weight file")->required();
+  bool positions = false;
+  predict->add_flag("--positions", positions,
+                    "lines are a shot number and the 16 stones' x and y, not features");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -134,7 +173,7 @@ int RunLearnProgram(int argc, char** argv) {
     return code == 0 ? 0 : 2;
   }
   if (*gen) return Generate(generate);
-  return Predict(model);
+  return Predict(model, positions);
 }
 
 }  // namespace curling::learn
