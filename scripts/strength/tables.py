@@ -30,20 +30,30 @@ def sprt_text(s):
     return f"{verdict} (LLR {t['llr']:.2f} in [{t['lower_bound']:.2f}, {t['upper_bound']:.2f}])"
 
 
+def sprt_bounds(run):
+    """elo0/elo1 of a run's SPRT, from its command line."""
+    words = list(run.command)
+    at = words.index("--sprt")
+    return f"{float(words[at + 1]):+.0f}/{float(words[at + 2]):+.0f}"
+
+
 def sprt_cell(run):
-    t = run.summary.get("sprt")
+    t = run.summary.get("sprt") if run is not None else None
     if not t:
         return "-"
-    return f"{t['result']} after {run.summary['games']} games (LLR {t['llr']:.2f})"
+    return (f"{sprt_bounds(run)}: {t['result']} after {run.summary['games']} games "
+            f"(LLR {t['llr']:.2f})")
 
 
 RESULT_HEADER = ["| Opponent (B) | Games | W-D-L (A) | Points (A) | End score diff | Elo (95%) | LOS "
                  "| A's s/shot (mean / max) |",
                  "|---|---:|---|---|---:|---|---:|---:|"]
-SPRT_HEADER = [RESULT_HEADER[0] + " SPRT 0/+50, run of its own |", RESULT_HEADER[1] + "---|"]
+SPRT_HEADER = [RESULT_HEADER[0] + " SPRT, run of its own |", RESULT_HEADER[1] + "---|"]
 
 
-def result_row(label, run, with_time=True, sprt_run=None):
+def result_row(label, run, with_time=True, sprt_run=None, sprt_column=False):
+    """One row of a results table; the SPRT column is there when the table has
+    one (`sprt_column`) or a run of its own is given."""
     s = run.summary
     points = f"{s['points']:.1f} / {s['games']}" if s["games"] else "-"
     los = "-" if s["los"] is None else f"{100.0 * s['los']:.1f}%"
@@ -52,12 +62,14 @@ def result_row(label, run, with_time=True, sprt_run=None):
     if with_time:
         mean, largest = run.a_thinking()
         cells.append(f"{mean:.3f} / {largest:.3f}")
-    if sprt_run is not None:
+    if sprt_column or sprt_run is not None:
         cells.append(sprt_cell(sprt_run))
     return "| " + " | ".join(cells) + " |"
 
 
-def end_table(strong_counts, default_counts):
+def end_table(columns):
+    """How ends came out for the side with the last stone, one column per
+    (label, end outcome counts) pair."""
     def share(counts, keys):
         total = sum(counts.values())
         return f"{100.0 * sum(counts.get(k, 0) for k in keys) / total:.1f}%" if total else "-"
@@ -65,12 +77,13 @@ def end_table(strong_counts, default_counts):
     rows = [("scores 3 or more", range(3, 9)), ("scores 2", [2]), ("scores 1", [1]),
             ("blank", [0]), ("other side steals 1", [-1]), ("other side steals 2 or more",
                                                              range(-8, -1))]
-    lines = ["| End for the side with the last stone | default engine | strong engine |",
-             "|---|---:|---:|"]
+    lines = ["| End for the side with the last stone | "
+             + " | ".join(label for label, _ in columns) + " |",
+             "|---|" + "---:|" * len(columns)]
     for label, keys in rows:
-        lines.append(f"| {label} | {share(default_counts, keys)} | {share(strong_counts, keys)} |")
-    lines.append(f"| ends counted | {sum(default_counts.values())} | "
-                 f"{sum(strong_counts.values())} |")
+        lines.append(f"| {label} | " + " | ".join(share(c, keys) for _, c in columns) + " |")
+    lines.append("| ends counted | " + " | ".join(str(sum(c.values())) for _, c in columns)
+                 + " |")
     return lines
 
 

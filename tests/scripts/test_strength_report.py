@@ -11,12 +11,14 @@ import pytest
 import strength_report
 from conftest import BUILD, run_script, sections
 
-TINY = ["--games", "2", "--sprt-games", "2", "--baseline-games", "2", "--budget-games", "2",
-        "--selfplay-games", "2", "--samples", "16", "--shot-time", "0.01", "--ends", "1",
-        "--concurrency", "2", "--build", BUILD]
-RUNS = ["strong-vs-default", "strong-vs-default-sprt", "strong-vs-baselines",
-        "strong-vs-draw-sprt", "strong-vs-random-sprt", "strong-vs-greedy-sprt",
-        "samples-16-vs-default", "default-vs-baselines", "selfplay-default", "selfplay-strong"]
+TINY = ["--generation-games", "2", "--games", "2", "--first-games", "2", "--sprt-games", "2",
+        "--baseline-games", "2", "--budget-games", "2", "--selfplay-games", "2",
+        "--selfplay-samples", "16", "--budgets", "0.02,0.01", "--shot-time", "0.01",
+        "--ends", "1", "--concurrency", "2", "--build", BUILD]
+RUNS = ["second-vs-first", "second-vs-first-sprt", "second-vs-default", "second-vs-default-sprt",
+        "first-vs-default", "second-vs-baselines", "second-vs-draw-sprt", "second-vs-random-sprt",
+        "second-vs-greedy-sprt", "first-0.02s-vs-0.01s", "second-0.02s-vs-0.01s",
+        "default-vs-baselines", "selfplay-default", "selfplay-first", "selfplay-second"]
 
 
 @pytest.fixture(scope="module")
@@ -48,6 +50,7 @@ def table_rows(page, heading):
 def test_every_run_is_played_and_every_section_filled(report):
     page = report["page"]
     assert sections(page) == [
+        "Target: the second generation against the first at 0.01 s a shot",
         "Target: `--strong` at 0.01 s a shot against the default engine",
         "`--strong` at 0.01 s a shot", "Elo against the budget", "Speed of the strong search",
         "The default engine against the baselines", "How ends and games come out in self-play",
@@ -56,23 +59,33 @@ def test_every_run_is_played_and_every_section_filled(report):
     assert [line[4:] for line in page.splitlines() if line.startswith("### ")] == RUNS
 
     strong = table_rows(page, "`--strong` at")
-    assert [row[0] for row in strong] == ["default engine", "baseline-draw", "baseline-random",
-                                          "baseline-greedy"]
+    assert [row[0] for row in strong] == [
+        "first generation", "default engine", "baseline-draw", "baseline-random",
+        "baseline-greedy", "default engine, A the first generation"]
     for row in strong + table_rows(page, "The default engine against"):
         assert row[1] == "2"
         mean, largest = (float(v) for v in row[7].split(" / "))
         assert 0.0 < mean <= largest, row  # A's thinking, from the records
-    assert all(re.fullmatch(r"(H0|H1|continue) after \d+ games \(LLR -?[\d.]+\)", row[8])
-               for row in strong)
+    bounds = ["+0/+30"] + ["+0/+50"] * 4
+    for row, elo in zip(strong, bounds):
+        verdict = r": (H0|H1|continue) after \d+ games \(LLR -?[\d.]+\)"
+        assert re.fullmatch(re.escape(elo) + verdict, row[8])
+    assert strong[-1][8] == "-"
 
     budgets = table_rows(page, "Elo against the budget")
-    assert [row[0] for row in budgets] == ["--samples 16", "--shot-time 0.01"]
-    assert all(int(row[5]) > 0 for row in budgets)  # rollouts per shot, from the search lines
-    speed = dict(row[:2] for row in table_rows(page, "Speed of the strong search"))
-    assert float(speed["library simulations per CPU second (per core)"].replace(",", "")) > 0
+    assert [row[:2] for row in budgets] == [["0.02 s", "first"], ["0.02 s", "second"]]
+    assert all(int(row[6]) > 0 for row in budgets)  # samples per shot, from the search lines
+    speed = {row[0]: row[1:] for row in table_rows(page, "Speed of the strong search")}
+    for generation in speed["library simulations per CPU second (per core)"]:
+        assert float(generation.replace(",", "")) > 0
+    rollout, value = (float(v) for v in speed["simulations per sample"])
+    assert rollout > 1.0 and value == pytest.approx(1.0, abs=0.05)  # a sample is one delivery
 
-    ends = dict(row[::2] for row in table_rows(page, "How ends and games"))
-    assert int(ends["ends counted"]) >= 2
+    ends = {row[0]: row[1:] for row in table_rows(page, "How ends and games")}
+    assert all(int(n) >= 2 for n in ends["ends counted"])
+    assert "| Final margin | default engine self-play | first generation self-play | " \
+        "second generation self-play | second vs first (0.01 s) | second vs default (0.01 s) |" \
+        in page
 
 
 def test_the_regenerate_command_names_every_option_that_shapes_the_runs(report):
@@ -94,22 +107,23 @@ def test_reuse_keeps_finished_runs_of_the_same_command_only(report):
     assert out.count("= reusing") == len(RUNS) and played(out) == 0
     page = (folder / "again.md").read_text(encoding="utf-8")
     kept = next(line for line in page.splitlines() if line.startswith("- Kept from"))
-    assert re.findall(r"([\w-]+) \(\d{4}-\d\d-\d\d \d\d:\d\d UTC\)", kept) == RUNS
+    assert re.findall(r"([\w.-]+) \(\d{4}-\d\d-\d\d \d\d:\d\d UTC\)", kept) == RUNS
     first = report["page"]
     assert page[page.index("## Target"):] == first[first.index("## Target"):]
 
     changed = list(options)
     changed[changed.index("--selfplay-games") + 1] = "4"
     out, _ = run_script("strength_report.py", *changed)
-    assert out.count("= reusing") == len(RUNS) - 2 and played(out) == 2
+    assert out.count("= reusing") == len(RUNS) - 3 and played(out) == 3
     assert "Self-play, 4 games each" in (folder / "again.md").read_text(encoding="utf-8")
 
 
-def test_a_build_without_the_programs_or_an_empty_budget_is_refused(tmp_path):
+def test_a_build_without_the_programs_or_bad_budgets_are_refused(tmp_path):
     _, err = run_script("strength_report.py", "--build", tmp_path, "--out", tmp_path,
                         "--doc", tmp_path / "x.md", expect=1)
     assert "curling-match is missing; build the release preset first" in err
-    _, err = run_script("strength_report.py", "--samples", "", "--doc", tmp_path / "x.md",
-                        expect=2)
-    assert "--samples: a comma-separated list of positive rollout counts" in err
+    for budgets in ("", "0.1", "0.1,x", "0.1,0.1", "0.1,-1"):
+        _, err = run_script("strength_report.py", "--budgets", budgets,
+                            "--doc", tmp_path / "x.md", expect=2)
+        assert "--budgets: two or more different shot times in seconds" in err
     assert not (tmp_path / "x.md").exists()
