@@ -130,10 +130,9 @@ int RunBench() {
     const std::string reply = AnswerText(position.state);
     const double ms = MillisecondsSince(position_start);
     replies = Fingerprint(replies, reply + "\n");
-    const int length =
-        std::snprintf(line, sizeof line, "%-36s %8llu calls %9.1f ms  %s\n", position.name,
-                      static_cast<unsigned long long>(LibraryCalls().Total() - calls_before), ms,
-                      reply.c_str());
+    const int length = std::snprintf(
+        line, sizeof line, "%-36s %8llu calls %9.1f ms  %s\n", position.name,
+        static_cast<unsigned long long>(LibraryCalls().Total() - calls_before), ms, reply.c_str());
     assert(length > 0 && static_cast<size_t>(length) < sizeof line && "a bench line cut short");
     (void)length;
     Print(line);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "server/seat/engine_session.h"
 #include "server/game/game.h"
+#include "server/seat/engine_session.h"
 
 namespace curling::suite {
 namespace {

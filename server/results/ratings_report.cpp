@@ -305,9 +305,10 @@ std::string VersionsPanel(const RatingsReport& r, double top, double& bottom) {
     for (const int i : all) {
       const std::string& when = r.rated.players[static_cast<size_t>(i)].first_game;
       if (static_cast<double>(UtcSeconds(when)) != t) continue;
-      svg += fmt::format("<text x=\"{:.1f}\" y=\"{:.1f}\" text-anchor=\"middle\" "
-                         "font-size=\"11\">{}</text>\n",
-                         x(t), plot_bottom + 14, Escape(when.substr(0, 10)));
+      svg += fmt::format(
+          "<text x=\"{:.1f}\" y=\"{:.1f}\" text-anchor=\"middle\" "
+          "font-size=\"11\">{}</text>\n",
+          x(t), plot_bottom + 14, Escape(when.substr(0, 10)));
       break;
     }
   }
