@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -29,6 +30,7 @@ struct GenerateOptions {
   std::string model;
   int samples = 8;
   int ends_left = 3;
+  strong::HitWeights hits = strong::HitWeights::kWithFirm;
 };
 
 // The physics library beside this program, else by the loader's search.
@@ -72,7 +74,7 @@ int Generate(const GenerateOptions& options) {
                                          strong::DeliveryErrorModel::MeasureDeceleration());
   const PositionSampler sampler(PositionMix{}, error);
   LabelSetup labels{error, network ? &*network : nullptr, options.samples,
-                    strong::GameSituation{0, options.ends_left}};
+                    strong::GameSituation{0, options.ends_left}, options.hits};
   const std::vector<TrainingRecord> records = GenerateRecords(options.plan, sampler, labels);
   std::string write_error;
   if (!WriteTrainingData(options.out, records, write_error)) return Fail(write_error, 1);
@@ -160,6 +162,11 @@ int RunLearnProgram(int argc, char** argv) {
   gen->add_option("--ends-left", generate.ends_left,
                   "ends left after this one in the tied game whose chance to win picks the best")
       ->check(CLI::Range(0, 20));
+  gen->add_option("--hits", generate.hits,
+                  "the candidates' hits: firm (as --strong weighs them, the default) or called")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, strong::HitWeights>{{"firm", strong::HitWeights::kWithFirm},
+                                                    {"called", strong::HitWeights::kCalled}}));
   std::string model;
   CLI::App* predict = app.add_subcommand("predict", "the network's distribution of feature lines");
   predict->add_option("--model", model, "weight file")->required();

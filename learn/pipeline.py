@@ -10,6 +10,10 @@ and write it. The result is the weight file at
   learn/pipeline.py --bin build/release/bin --work /tmp/learn --out value-network.bin
                     [--positions 2000] [--samples 8] [--epochs 10] [--seed 0]
                     [--threads 2] [--train-threads 1] [--first-shot 0] [--hidden 64,64]
+                    [--hits firm|called]
+
+--hits picks the candidates' hits of the labelling search: firm (the default)
+as `--strong` weighs them, called as the network of 2026-12-08 was trained.
 """
 import argparse
 import shutil
@@ -41,6 +45,8 @@ def main(argv=None):
                         help="PyTorch's threads (more rarely help a network this small)")
     parser.add_argument("--first-shot", type=int, default=0, choices=range(16))
     parser.add_argument("--hidden", default="64,64")
+    parser.add_argument("--hits", choices=["firm", "called"], default="firm",
+                        help="the labelling search's hits")
     args = parser.parse_args(argv)
     work = Path(args.work)
     work.mkdir(parents=True, exist_ok=True)
@@ -53,7 +59,7 @@ def main(argv=None):
             data.append(work / f"shot{shot:02d}.bin")
             run([learn, "generate", "--shot", shot, "--positions", args.positions,
                  "--samples", args.samples, "--seed", args.seed, "--threads", args.threads,
-                 "--out", data[-1]] + (["--model", network] if shot < 15 else []))
+                 "--hits", args.hits, "--out", data[-1]] + (["--model", network] if shot < 15 else []))
             # Each stage trains on every shot's data so far, warm started: the
             # epochs shrink as the data grows, so that every stage costs about
             # the same and the earlier shots are not forgotten.

@@ -1,6 +1,6 @@
 // The label of a position: the distribution of the end's result for the side
 // to throw when it plays the best delivery it can find. Every candidate of
-// the strong search's generator is played `samples` times with the delivery
+// the strong search's generator (with the setup's hits) is played `samples` times with the delivery
 // error (the same draws for every candidate); each outcome is judged exactly
 // when the end is over (the last stone), else by the network at the next
 // shot seen from the opponent. The best candidate is the one of the highest
@@ -14,6 +14,7 @@
 #include "curling_simulator/records.h"
 #include "eval/end_result.h"
 #include "eval/value_network.h"
+#include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error_model.h"
 #include "search/strong/game_situation.h"
 
@@ -24,6 +25,8 @@ struct LabelSetup {
   const ValueNetwork* network = nullptr;  // needed before the last stone
   int samples = 8;                        // per candidate
   strong::GameSituation situation;        // whose chance to win picks the best
+  // The candidates' hits: with firm hits, as the strong search weighs them.
+  strong::HitWeights hits = strong::HitWeights::kWithFirm;
 };
 
 struct PositionLabel {

@@ -79,6 +79,19 @@ TEST_F(DataGenerationTest, LabelsAreDistributionsAndTheLastStoneIsCounted) {
   }
 }
 
+TEST_F(DataGenerationTest, LabelsWeighFirmHitsAsTheSearchDoesUnlessToldOtherwise) {
+  GameState state{};
+  state.ShotNum = 15;
+  state.Stones[14] = {kTeeX, kTeeY + 0.3f};
+  state.Stones[13] = {kTeeX - 0.5f, kTeeY};
+  const LabelSetup firm{Error(), nullptr, 1, strong::GameSituation{0, 3}};
+  LabelSetup called = firm;
+  called.hits = strong::HitWeights::kCalled;
+  // Two firm weights on each curl for each of the two stones.
+  EXPECT_EQ(LabelPosition(state, firm, 5).candidates,
+            LabelPosition(state, called, 5).candidates + 2 * 2 * 2);
+}
+
 TEST_F(DataGenerationTest, SampledPositionsHoldOnlyTheirThrownStones) {
   const PositionSampler sampler(PositionMix{0.5, 0.25}, Error());
   for (int shot : {0, 4, 11}) {
