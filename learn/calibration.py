@@ -22,36 +22,18 @@ import numpy as np
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "scripts"))
+sys.path.insert(0, str(ROOT / "learn"))
 import game_records  # noqa: E402
+import value_file  # noqa: E402
 
 RESULT_MIN, RESULT_MAX = -5, 5  # the network's classes, clipped like its labels
 SHOT_GROUPS = [("15", range(15, 16)), ("8-14", range(8, 15)), ("0-7", range(0, 8))]
 BINS = 10
 
 
-def end_result(end, seat):
-    """Points of an end line for `seat`: negative when the other side scored."""
-    if end["scoring_seat"] is None:
-        return 0
-    return end["points"] if end["scoring_seat"] == seat else -end["points"]
-
-
-def played_positions(folders):
-    """(shot number, the 32 stone coordinates before it, the end's result for
-    the side that threw it) of every shot of the completed games."""
-    for path, ends, _ in game_records.completed_games(folders):
-        by_end = {e["end"]: e for e in ends}
-        for shot in game_records.shots(path):
-            end = by_end.get(shot["end"])
-            if end is None:
-                continue
-            yield shot["shot"], shot["before"], end_result(end, shot["seat"])
-
-
 def predict(bin_dir, model, positions):
     """The network's distributions for `positions`, one row each."""
-    text = "".join(" ".join([str(shot)] + [repr(float(v)) for v in stones]) + "\n"
-                   for shot, stones, _ in positions)
+    text = "".join(value_file.position_line(shot, stones) for shot, stones, _ in positions)
     run = subprocess.run([str(Path(bin_dir) / "curling-learn"), "predict", "--model", model,
                           "--positions"], input=text, capture_output=True, text=True,
                          check=False)
@@ -131,7 +113,7 @@ def main(argv=None):
     parser.add_argument("--games", nargs="+", required=True, help="tournament or game folders")
     parser.add_argument("--json", help="also write the figures to this file")
     args = parser.parse_args(argv)
-    positions = list(played_positions(args.games))
+    positions = list(game_records.played_positions(args.games))
     if not positions:
         parser.exit(2, "calibration: no shots of completed games in the folders given\n")
     shots = np.array([s for s, _, _ in positions])

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "eval/position_features.h"
 #include "search/strong/noise_stream.h"
@@ -15,7 +16,10 @@ TrainingRecord MakeRecord(const GenerationPlan& plan, const PositionSampler& sam
                           const LabelSetup& labels, int64_t index) {
   const uint64_t key =
       strong::CombineKeys(strong::CombineKeys(plan.seed, plan.shot), static_cast<uint64_t>(index));
-  const GameState state = sampler.Sample(plan.shot, strong::CombineKeys(key, 1));
+  const GameState state = index < static_cast<int64_t>(plan.played.size())
+                              ? plan.played[static_cast<size_t>(index)]
+                              : sampler.Sample(plan.shot, strong::CombineKeys(key, 1));
+  assert(state.ShotNum == plan.shot);
   TrainingRecord record;
   record.features = FeaturesOf(state);
   record.results = LabelPosition(state, labels, strong::CombineKeys(key, 2)).results;
@@ -24,6 +28,19 @@ TrainingRecord MakeRecord(const GenerationPlan& plan, const PositionSampler& sam
 }
 
 }  // namespace
+
+std::vector<GameState> ChoosePlayedPositions(std::vector<GameState> pool, int64_t count,
+                                             uint64_t seed) {
+  assert(count >= 0);
+  // Fisher-Yates on the project's own keyed draws: the same order on every
+  // platform.
+  for (size_t i = pool.size(); i > 1; --i) {
+    const size_t j = static_cast<size_t>(strong::CombineKeys(seed, i) % i);
+    std::swap(pool[i - 1], pool[j]);
+  }
+  if (static_cast<int64_t>(pool.size()) > count) pool.resize(static_cast<size_t>(count));
+  return pool;
+}
 
 std::vector<TrainingRecord> GenerateRecords(const GenerationPlan& plan,
                                             const PositionSampler& sampler,

@@ -1,6 +1,7 @@
 // Labelled positions of one shot number, on several threads: position i is
-// sampled and labelled from draws keyed by (seed, shot, i) alone and stored
-// in slot i, so the records depend on the seed, never on the threads.
+// taken from the plan's played positions or sampled, and labelled, from draws
+// keyed by (seed, shot, i) alone and stored in slot i, so the records depend
+// on the seed, never on the threads.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,15 @@ struct GenerationPlan {
   int64_t positions = 0;
   uint64_t seed = 0;
   int threads = 1;
+  // Positions of this shot from played games: positions 0 .. size - 1, in
+  // this order; the rest are sampled.
+  std::vector<GameState> played = {};
 };
+
+// `count` of `pool` (all when it holds fewer), picked and ordered by `seed`
+// alone.
+std::vector<GameState> ChoosePlayedPositions(std::vector<GameState> pool, int64_t count,
+                                             uint64_t seed);
 
 std::vector<TrainingRecord> GenerateRecords(const GenerationPlan& plan,
                                             const PositionSampler& sampler,

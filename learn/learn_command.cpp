@@ -12,14 +12,15 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "curling_simulator/rink.h"
 #include "eval/position_features.h"
 #include "eval/value_network.h"
-#include "game/rink.h"
 #include "game/simulator_binding.h"
 #include "learn/data_generation.h"
+#include "learn/position_lines.h"
 
 namespace curling::learn {
 namespace {
@@ -31,6 +32,8 @@ struct GenerateOptions {
   int samples = 8;
   int ends_left = 3;
   strong::HitWeights hits = strong::HitWeights::kWithFirm;
+  std::string played;  // a position file (position_lines.h)
+  double played_share = 0.5;
 };
 
 // The physics library beside this program, else by the loader's search.
@@ -68,6 +71,16 @@ int Generate(const GenerateOptions& options) {
   } else if (options.plan.shot < 15) {
     return Fail("--model is needed before the last stone: positions are judged at the next shot");
   }
+  GenerationPlan plan = options.plan;
+  if (!options.played.empty()) {
+    std::vector<GameState> pool;
+    std::string error;
+    if (!ReadPositionFile(options.played, plan.shot, pool, error)) return Fail(error);
+    const auto wanted = static_cast<int64_t>(std::llround(options.played_share * plan.positions));
+    plan.played = ChoosePlayedPositions(std::move(pool), wanted, plan.seed);
+    std::fprintf(stderr, "curling-learn: %zu of %lld positions from %s\n", plan.played.size(),
+                 static_cast<long long>(plan.positions), options.played.c_str());
+  }
   std::string reason;
   if (!LoadLibrary(reason)) return Fail("cannot load the physics library: " + reason, 1);
   const strong::DeliveryErrorModel error(sim::kMatchRandomError,
@@ -75,7 +88,7 @@ int Generate(const GenerateOptions& options) {
   const PositionSampler sampler(PositionMix{}, error);
   LabelSetup labels{error, network ? &*network : nullptr, options.samples,
                     strong::GameSituation{0, options.ends_left}, options.hits};
-  const std::vector<TrainingRecord> records = GenerateRecords(options.plan, sampler, labels);
+  const std::vector<TrainingRecord> records = GenerateRecords(plan, sampler, labels);
   std::string write_error;
   if (!WriteTrainingData(options.out, records, write_error)) return Fail(write_error, 1);
   std::fprintf(stderr, "curling-learn: %zu positions of shot %d written to %s\n", records.size(),
@@ -84,38 +97,28 @@ int Generate(const GenerateOptions& options) {
 }
 
 // One input line of `predict` as features: kFeatureCount numbers, or with
-// `positions` a shot number and the 16 stones' x and y as a game record
-// keeps them. False, with what is wrong, for anything else.
+// `positions` a position line (position_lines.h). False, with what is
+// wrong, for anything else.
 bool ReadInputLine(const std::string& line, bool positions, PositionFeatures& features,
                    std::string& error) {
+  if (positions) {
+    GameState state;
+    if (!ParsePositionLine(line, state, error)) return false;
+    features = FeaturesOf(state);
+    return true;
+  }
   std::istringstream in(line);
-  const int count = positions ? 1 + 2 * kStoneCount : kFeatureCount;
-  std::vector<float> numbers(static_cast<size_t>(count));
-  for (float& f : numbers) {
+  for (float& f : features) {
     if (!(in >> f) || !std::isfinite(f)) {
-      error = "not " + std::to_string(count) + " numbers";
+      error = "not " + std::to_string(kFeatureCount) + " numbers";
       return false;
     }
   }
   std::string rest;
   if (in >> rest) {
-    error = "more than " + std::to_string(count) + " numbers";
+    error = "more than " + std::to_string(kFeatureCount) + " numbers";
     return false;
   }
-  if (!positions) {
-    std::copy(numbers.begin(), numbers.end(), features.begin());
-    return true;
-  }
-  if (numbers[0] != std::floor(numbers[0]) || numbers[0] < 0 || numbers[0] >= kStoneCount) {
-    error = "the shot number is not 0 to 15";
-    return false;
-  }
-  GameState state{};
-  state.ShotNum = static_cast<int>(numbers[0]);
-  for (int i = 0; i < kStoneCount; ++i)
-    state.Stones[i] = {numbers[static_cast<size_t>(1 + 2 * i)],
-                       numbers[static_cast<size_t>(2 + 2 * i)]};
-  features = FeaturesOf(state);
   return true;
 }
 
@@ -164,9 +167,14 @@ int RunLearnProgram(int argc, char** argv) {
       ->check(CLI::Range(0, 20));
   gen->add_option("--hits", generate.hits,
                   "the candidates' hits: firm (as --strong weighs them, the default) or called")
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, strong::HitWeights>{{"firm", strong::HitWeights::kWithFirm},
-                                                    {"called", strong::HitWeights::kCalled}}));
+      ->transform(CLI::CheckedTransformer(std::map<std::string, strong::HitWeights>{
+          {"firm", strong::HitWeights::kWithFirm}, {"called", strong::HitWeights::kCalled}}));
+  gen->add_option("--played", generate.played,
+                  "positions from played games, one a line: the shot number and the 16 stones' "
+                  "x and y (learn/played_positions.py writes them)");
+  gen->add_option("--played-share", generate.played_share,
+                  "the share of --positions taken from --played (fewer if it holds fewer)")
+      ->check(CLI::Range(0.0, 1.0));
   std::string model;
   CLI::App* predict = app.add_subcommand("predict", "the network's distribution of feature lines");
   predict->add_option("--model", model, "weight file")->required();

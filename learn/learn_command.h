@@ -2,7 +2,7 @@
 // (docs/learned-value.md).
 //   curling-learn generate --shot K --positions N --out FILE [--model FILE]
 //                          [--samples S] [--seed N] [--threads T] [--ends-left E]
-//                          [--hits firm|called]
+//                          [--hits firm|called] [--played FILE [--played-share S]]
 //   curling-learn predict --model FILE [--positions]   features on standard
 //                          input, one position a line (--positions: the shot
 //                          number and the 16 stones' x and y); the side to

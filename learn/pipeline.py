@@ -10,10 +10,12 @@ and write it. The result is the weight file at
   learn/pipeline.py --bin build/release/bin --work /tmp/learn --out value-network.bin
                     [--positions 2000] [--samples 8] [--epochs 10] [--seed 0]
                     [--threads 2] [--train-threads 1] [--first-shot 0] [--hidden 64,64]
-                    [--hits firm|called]
+                    [--hits firm|called] [--played FILE [--played-share 0.5]]
 
 --hits picks the candidates' hits of the labelling search: firm (the default)
 as `--strong` weighs them, called as the network of 2026-12-08 was trained.
+--played takes a share of every shot's positions from played games
+(learn/played_positions.py writes the file).
 """
 import argparse
 import shutil
@@ -47,6 +49,9 @@ def main(argv=None):
     parser.add_argument("--hidden", default="64,64")
     parser.add_argument("--hits", choices=["firm", "called"], default="firm",
                         help="the labelling search's hits")
+    parser.add_argument("--played", help="position file of played games")
+    parser.add_argument("--played-share", type=float, default=0.5,
+                        help="the share of each shot's positions taken from --played")
     args = parser.parse_args(argv)
     work = Path(args.work)
     work.mkdir(parents=True, exist_ok=True)
@@ -59,7 +64,10 @@ def main(argv=None):
             data.append(work / f"shot{shot:02d}.bin")
             run([learn, "generate", "--shot", shot, "--positions", args.positions,
                  "--samples", args.samples, "--seed", args.seed, "--threads", args.threads,
-                 "--hits", args.hits, "--out", data[-1]] + (["--model", network] if shot < 15 else []))
+                 "--hits", args.hits, "--out", data[-1]]
+                + (["--model", network] if shot < 15 else [])
+                + (["--played", args.played, "--played-share", args.played_share]
+                   if args.played else []))
             # Each stage trains on every shot's data so far, warm started: the
             # epochs shrink as the data grows, so that every stage costs about
             # the same and the earlier shots are not forgotten.

@@ -33,7 +33,8 @@ PositionLabel LabelPosition(const GameState& state, const LabelSetup& setup, uin
   assert(setup.samples >= 1);
   assert(state.ShotNum == kStoneCount - 1 || setup.network != nullptr);
   const int side = SideToThrow(state.ShotNum);
-  const std::vector<strong::CandidateShot> candidates = strong::GenerateCandidates(state, setup.hits);
+  const std::vector<strong::CandidateShot> candidates =
+      strong::GenerateCandidates(state, setup.hits);
   PositionLabel label;
   label.candidates = static_cast<int>(candidates.size());
   double best_value = -1.0;

@@ -9,6 +9,10 @@ Training data file (little-endian): b"CURLDATA", uint32 version 1, uint32
 feature count, uint32 result classes, int32 lowest result, uint64 record
 count, then per record float32 features, float32 result probabilities,
 uint32 shot number (nothing after the last record).
+
+Position lines (text, one a line): the shot number and the 16 stones' x and
+y, as a game record keeps them; `curling-learn predict --positions` and
+`generate --played` read them.
 """
 import struct
 
@@ -20,6 +24,12 @@ VERSION = 1
 FEATURES = 65
 RESULTS = 11
 LOWEST_RESULT = -5
+
+
+def position_line(shot, stones):
+    """A position line: the shot number, then the 32 coordinates."""
+    assert 0 <= shot < 16 and len(stones) == 32, (shot, len(stones))
+    return " ".join([str(shot)] + [repr(float(v)) for v in stones]) + "\n"
 
 
 def fnv1a64(data):

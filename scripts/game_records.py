@@ -64,6 +64,24 @@ def completed_games(folders):
                 yield path, ends, result
 
 
+def end_result(end, seat):
+    """Points of an end line for `seat`: negative when the other side scored."""
+    if end["scoring_seat"] is None:
+        return 0
+    return end["points"] if end["scoring_seat"] == seat else -end["points"]
+
+
+def played_positions(folders):
+    """(shot number, the 32 stone coordinates before it, the end's result for
+    the side that threw it) of every shot of the completed games."""
+    for path, ends, _ in completed_games(folders):
+        by_end = {e["end"]: e for e in ends}
+        for shot in shots(path):
+            end = by_end.get(shot["end"])
+            if end is not None:
+                yield shot["shot"], shot["before"], end_result(end, shot["seat"])
+
+
 def end_outcomes(folders):
     """Counter of hammer outcomes over every end of the completed games in
     `folders`, and the number of games read."""

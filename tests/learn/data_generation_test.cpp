@@ -3,12 +3,14 @@
 // distributions, and a data file written whole or not at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "curling_simulator/rink.h"
+#include "eval/position_features.h"
 #include "eval/value_network.h"
 #include "game/rink.h"
 #include "game/simulator_binding.h"
@@ -90,6 +92,42 @@ TEST_F(DataGenerationTest, LabelsWeighFirmHitsAsTheSearchDoesUnlessToldOtherwise
   // Two firm weights on each curl for each of the two stones.
   EXPECT_EQ(LabelPosition(state, firm, 5).candidates,
             LabelPosition(state, called, 5).candidates + 2 * 2 * 2);
+}
+
+TEST_F(DataGenerationTest, PlayedPositionsComeFirstPickedBySeedAndTheRestAreSampled) {
+  std::vector<GameState> pool(5);
+  for (int i = 0; i < 5; ++i) {
+    pool[static_cast<size_t>(i)].ShotNum = 15;
+    pool[static_cast<size_t>(i)].Stones[0] = {kTeeX + 0.1f * static_cast<float>(i), kTeeY};
+  }
+  const std::vector<GameState> chosen = ChoosePlayedPositions(pool, 3, 7);
+  ASSERT_EQ(chosen.size(), 3u);
+  auto first_x = [](const std::vector<GameState>& states) {
+    std::vector<float> xs;
+    for (const GameState& s : states)
+      xs.push_back(s.Stones[0].x);
+    return xs;
+  };
+  EXPECT_EQ(first_x(ChoosePlayedPositions(pool, 3, 7)), first_x(chosen));
+  std::vector<float> all = first_x(ChoosePlayedPositions(pool, 9, 7));
+  EXPECT_EQ(all.size(), 5u);  // no more than the pool holds
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, first_x(pool));  // each once
+  EXPECT_NE(first_x(ChoosePlayedPositions(pool, 5, 8)), first_x(ChoosePlayedPositions(pool, 5, 7)));
+
+  const PositionSampler sampler(PositionMix{}, Error());
+  const LabelSetup labels{Error(), nullptr, 2, strong::GameSituation{0, 3}};
+  GenerationPlan plan{15, 6, 7, 1};
+  plan.played = chosen;
+  const std::vector<TrainingRecord> one = GenerateRecords(plan, sampler, labels);
+  ASSERT_EQ(one.size(), 6u);
+  for (size_t i = 0; i < chosen.size(); ++i)
+    EXPECT_EQ(one[i].features, FeaturesOf(chosen[i])) << i;
+  plan.threads = 3;
+  EXPECT_EQ(EncodeTrainingData(GenerateRecords(plan, sampler, labels)), EncodeTrainingData(one));
+  plan.played.clear();
+  const std::vector<TrainingRecord> sampled = GenerateRecords(plan, sampler, labels);
+  EXPECT_EQ(sampled[4].features, one[4].features);  // past the played ones: the same draws
 }
 
 TEST_F(DataGenerationTest, SampledPositionsHoldOnlyTheirThrownStones) {

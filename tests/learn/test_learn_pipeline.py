@@ -48,10 +48,14 @@ def test_engine_inference_equals_pytorch(tmp_path):
 
 def test_pipeline_smoke_run_makes_a_network_the_engine_plays_with(tmp_path):
     out = tmp_path / "value-network.bin"
-    subprocess.run([sys.executable, LEARN / "pipeline.py", "--bin", BIN, "--work", tmp_path / "w",
-                    "--out", out, "--positions", "150", "--samples", "1", "--epochs", "1",
-                    "--first-shot", "14", "--hidden", "16", "--threads", "2"],
-                   check=True, capture_output=True)
+    played = tmp_path / "played.txt"
+    stones = [2.375, 4.9] + [0.0] * 24 + [2.0, 4.5] + [0.0] * 4  # stones 0 and 13
+    played.write_text("".join(value_file.position_line(shot, stones) for shot in (14, 15)))
+    run = subprocess.run([sys.executable, LEARN / "pipeline.py", "--bin", BIN, "--work",
+                          tmp_path / "w", "--out", out, "--positions", "150", "--samples", "1",
+                          "--epochs", "1", "--first-shot", "14", "--hidden", "16", "--threads",
+                          "2", "--played", played], check=True, capture_output=True, text=True)
+    assert run.stderr.count(f"1 of 150 positions from {played}") == 2  # shots 15 and 14
     features, results, shots = value_file.read_data(tmp_path / "w" / "shot14.bin")
     assert features.shape == (150, value_file.FEATURES) and set(shots) == {14}
     assert np.allclose(results.sum(axis=1), 1.0, atol=1e-5)

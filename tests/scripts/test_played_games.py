@@ -1,7 +1,8 @@
-"""The value network against ends played out (learn/calibration.py): every
-shot of the tiny self-play tournament is judged for the side that threw it,
-and `curling-learn predict --positions` builds the network's inputs from a
-game record's stones."""
+"""The learned value and played games: the network against ends played out
+(learn/calibration.py judges every shot of the tiny self-play tournament for
+the side that threw it), `curling-learn predict --positions` building the
+network's inputs from a game record's stones, and the positions of played
+games labelled by `curling-learn generate --played`."""
 
 import json
 import os
@@ -15,13 +16,18 @@ from conftest import BIN, ROOT, SELF_PLAY
 
 sys.path.insert(0, os.path.join(ROOT, "learn"))
 import calibration  # noqa: E402
+import played_positions  # noqa: E402
 
 MODEL = os.path.join(ROOT, "learn", "models", "value-network.bin")
 
 
+def learn(*words, text=None):
+    return subprocess.run([os.path.join(BIN, "curling-learn"), *map(str, words)], input=text,
+                          capture_output=True, text=True, timeout=120)
+
+
 def predict(text, *options):
-    return subprocess.run([os.path.join(BIN, "curling-learn"), "predict", "--model", MODEL,
-                           *options], input=text, capture_output=True, text=True, timeout=60)
+    return learn("predict", "--model", MODEL, *options, text=text)
 
 
 def test_every_shot_is_judged_for_the_side_that_threw_it(self_play, tmp_path, capsys):
@@ -69,3 +75,28 @@ def test_positions_give_the_same_inputs_as_their_features():
 def test_bad_position_lines_exit_2_saying_where(line, message):
     run = predict(line + "\n", "--positions")
     assert run.returncode == 2 and message in run.stderr, run.stderr
+
+
+def test_played_positions_are_labelled_first_and_bad_files_refused(self_play, tmp_path):
+    positions = tmp_path / "played.txt"
+    assert played_positions.main(["--games", self_play, "--out", str(positions)]) == 0
+    lines = positions.read_text(encoding="utf-8").splitlines()
+    assert len(lines) % 16 == 0 and len(lines) >= 16 * SELF_PLAY["games"] * SELF_PLAY["ends"]
+    assert [int(line.split()[0]) for line in lines[:16]] == list(range(16))
+
+    run = learn("generate", "--shot", 15, "--positions", 3, "--samples", 1, "--threads", 1,
+                "--played", positions, "--played-share", 0.7, "--out", tmp_path / "d.bin")
+    assert run.returncode == 0, run.stderr
+    assert f"2 of 3 positions from {positions}" in run.stderr
+
+    bad = tmp_path / "bad.txt"
+    for text, message in [(lines[0] + "\n\n" + "15 1 2\n", ":3: not 33 numbers"),
+                          ("1" * 5000 + "\n", ":1: longer than 4096 characters")]:
+        bad.write_text(text, encoding="utf-8")
+        run = learn("generate", "--shot", 15, "--positions", 3, "--played", bad,
+                    "--out", tmp_path / "e.bin")
+        assert run.returncode == 2 and f"{bad}{message}" in run.stderr, run.stderr
+    assert not (tmp_path / "e.bin").exists()
+    run = learn("generate", "--shot", 15, "--positions", 3, "--played", tmp_path / "none.txt",
+                "--out", tmp_path / "e.bin")
+    assert run.returncode == 2 and "none.txt: cannot be read" in run.stderr
