@@ -62,6 +62,17 @@ std::optional<ValueNetwork> ReadNetwork(const std::string& path, std::string& er
   return network;
 }
 
+// The plan's share of positions from the --played file (ChoosePlayedPositions).
+bool TakePlayedPositions(const GenerateOptions& options, GenerationPlan& plan, std::string& error) {
+  std::vector<GameState> pool;
+  if (!ReadPositionFile(options.played, plan.shot, pool, error)) return false;
+  const auto wanted = static_cast<int64_t>(std::llround(options.played_share * plan.positions));
+  plan.played = ChoosePlayedPositions(std::move(pool), wanted, plan.seed);
+  std::fprintf(stderr, "curling-learn: %zu of %lld positions from %s\n", plan.played.size(),
+               static_cast<long long>(plan.positions), options.played.c_str());
+  return true;
+}
+
 int Generate(const GenerateOptions& options) {
   std::optional<ValueNetwork> network;
   if (!options.model.empty()) {
@@ -73,13 +84,8 @@ int Generate(const GenerateOptions& options) {
   }
   GenerationPlan plan = options.plan;
   if (!options.played.empty()) {
-    std::vector<GameState> pool;
     std::string error;
-    if (!ReadPositionFile(options.played, plan.shot, pool, error)) return Fail(error);
-    const auto wanted = static_cast<int64_t>(std::llround(options.played_share * plan.positions));
-    plan.played = ChoosePlayedPositions(std::move(pool), wanted, plan.seed);
-    std::fprintf(stderr, "curling-learn: %zu of %lld positions from %s\n", plan.played.size(),
-                 static_cast<long long>(plan.positions), options.played.c_str());
+    if (!TakePlayedPositions(options, plan, error)) return Fail(error);
   }
   std::string reason;
   if (!LoadLibrary(reason)) return Fail("cannot load the physics library: " + reason, 1);
