@@ -9,7 +9,6 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -113,19 +112,7 @@ bool ReadInputLine(const std::string& line, bool positions, PositionFeatures& fe
     features = FeaturesOf(state);
     return true;
   }
-  std::istringstream in(line);
-  for (float& f : features) {
-    if (!(in >> f) || !std::isfinite(f)) {
-      error = "not " + std::to_string(kFeatureCount) + " numbers";
-      return false;
-    }
-  }
-  std::string rest;
-  if (in >> rest) {
-    error = "more than " + std::to_string(kFeatureCount) + " numbers";
-    return false;
-  }
-  return true;
+  return ParseNumberLine(line, features.data(), kFeatureCount, error);
 }
 
 // Reads input lines (ReadInputLine) and writes the network's distribution

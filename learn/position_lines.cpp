@@ -8,21 +8,26 @@
 
 namespace curling::learn {
 
-bool ParsePositionLine(const std::string& line, GameState& state, std::string& error) {
+bool ParseNumberLine(const std::string& line, float* numbers, int count, std::string& error) {
   std::istringstream in(line);
-  constexpr int kNumbers = 1 + 2 * kStoneCount;
-  float numbers[kNumbers];
-  for (float& f : numbers) {
-    if (!(in >> f) || !std::isfinite(f)) {
-      error = "not " + std::to_string(kNumbers) + " numbers";
+  for (int i = 0; i < count; ++i) {
+    if (!(in >> numbers[i]) || !std::isfinite(numbers[i])) {
+      error = "not " + std::to_string(count) + " numbers";
       return false;
     }
   }
   std::string rest;
   if (in >> rest) {
-    error = "more than " + std::to_string(kNumbers) + " numbers";
+    error = "more than " + std::to_string(count) + " numbers";
     return false;
   }
+  return true;
+}
+
+bool ParsePositionLine(const std::string& line, GameState& state, std::string& error) {
+  constexpr int kNumbers = 1 + 2 * kStoneCount;
+  float numbers[kNumbers];
+  if (!ParseNumberLine(line, numbers, kNumbers, error)) return false;
   if (numbers[0] != std::floor(numbers[0]) || numbers[0] < 0 || numbers[0] >= kStoneCount) {
     error = "the shot number is not 0 to 15";
     return false;

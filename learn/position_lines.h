@@ -14,6 +14,10 @@ namespace curling::learn {
 // Longest line read; a longer one is refused, never held whole.
 inline constexpr size_t kPositionLineLimit = 4096;
 
+// `line` as exactly `count` finite numbers into `numbers`; false, with what
+// is wrong, for anything else.
+bool ParseNumberLine(const std::string& line, float* numbers, int count, std::string& error);
+
 // `line` as a position; false, with what is wrong, for anything else.
 bool ParsePositionLine(const std::string& line, GameState& state, std::string& error);
 
