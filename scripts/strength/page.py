@@ -8,7 +8,7 @@ import checkout
 import game_records
 from strength import plan
 from strength.tables import (RESULT_HEADER, SPRT_HEADER, elo_text, end_table, margin_table,
-                             result_row, sprt_bounds, sprt_text)
+                             result_row, sprt_text)
 
 DESCRIPTIONS = {
     "draw": "always draws to the tee, random curl",
@@ -100,7 +100,7 @@ def target_table(title, run, sprt_run, elo_min, low_min, games_min):
         f"{'-' if s['elo_low'] is None else format(s['elo_low'], '+.0f')} | "
         f"{yes(s['elo_low'] is not None and s['elo_low'] > low_min)} |",
         f"| at least {games_min} games | {s['games']} | {yes(s['games'] >= games_min)} |",
-        f"| SPRT elo0 0, elo1 {sprt_bounds(sprt_run).split('/')[1]} (alpha = beta = 0.05) "
+        f"| SPRT elo0 0, elo1 {sprt['sprt']['elo1']:+.0f} (alpha = beta = 0.05) "
         f"accepts H1 | {sprt_text(sprt)} after {sprt['games']} games | "
         f"{yes((sprt.get('sprt') or {}).get('result') == 'H1')} |",
         "",

@@ -30,18 +30,16 @@ def sprt_text(s):
     return f"{verdict} (LLR {t['llr']:.2f} in [{t['lower_bound']:.2f}, {t['upper_bound']:.2f}])"
 
 
-def sprt_bounds(run):
-    """elo0/elo1 of a run's SPRT, from its command line."""
-    words = list(run.command)
-    at = words.index("--sprt")
-    return f"{float(words[at + 1]):+.0f}/{float(words[at + 2]):+.0f}"
+def sprt_bounds(t):
+    """elo0/elo1 of a summary's SPRT."""
+    return f"{t['elo0']:+.0f}/{t['elo1']:+.0f}"
 
 
 def sprt_cell(run):
     t = run.summary.get("sprt") if run is not None else None
     if not t:
         return "-"
-    return (f"{sprt_bounds(run)}: {t['result']} after {run.summary['games']} games "
+    return (f"{sprt_bounds(t)}: {t['result']} after {run.summary['games']} games "
             f"(LLR {t['llr']:.2f})")
 
 
