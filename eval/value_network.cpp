@@ -1,6 +1,7 @@
 #include "eval/value_network.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -202,35 +203,67 @@ std::vector<uint8_t> ValueNetwork::Serialize(const std::vector<DenseLayer>& laye
   return out;
 }
 
+ValueNetwork::ValueNetwork(std::vector<DenseLayer> layers) : layers_(std::move(layers)) {
+  columns_.reserve(layers_.size());
+  for (const DenseLayer& layer : layers_) {
+    assert(layer.inputs >= 1 && layer.inputs <= static_cast<int>(kValueNetworkMostUnits));
+    assert(layer.outputs >= 1 && layer.outputs <= static_cast<int>(kValueNetworkMostUnits));
+    std::vector<float> columns(layer.weights.size());
+    for (int o = 0; o < layer.outputs; ++o) {
+      for (int i = 0; i < layer.inputs; ++i) {
+        columns[static_cast<size_t>(i) * layer.outputs + o] =
+            layer.weights[static_cast<size_t>(o) * layer.inputs + i];
+      }
+    }
+    columns_.push_back(std::move(columns));
+  }
+}
+
+// One layer: out[o] = bias[o] + the sum over i of w[o][i] * in[i], the sum
+// taken in double from i = 0 up. The weights are walked column by column so
+// that every output's sum advances at once (the loop over outputs vectorizes,
+// and each sum still sees its terms in the order of i), and an input of zero
+// is passed over: it adds nothing but a zero to each sum.
+void ValueNetwork::ApplyLayer(size_t l, const double* in, double* out) const {
+  const DenseLayer& layer = layers_[l];
+  const float* columns = columns_[l].data();
+  const int outputs = layer.outputs;
+  for (int o = 0; o < outputs; ++o)
+    out[o] = 0.0;
+  for (int i = 0; i < layer.inputs; ++i) {
+    const double value = in[i];
+    if (value == 0.0) continue;
+    const float* column = columns + static_cast<size_t>(i) * outputs;
+    for (int o = 0; o < outputs; ++o)
+      out[o] += static_cast<double>(column[o]) * value;
+  }
+  for (int o = 0; o < outputs; ++o)
+    out[o] = static_cast<double>(layer.biases[static_cast<size_t>(o)]) + out[o];
+}
+
 EndResultDistribution ValueNetwork::Predict(const PositionFeatures& features) const {
   // Sums in double: with the weights' bound no layer can overflow.
-  std::vector<double> values(features.begin(), features.end());
-  std::vector<double> next;
+  std::array<double, kValueNetworkMostUnits> a;
+  std::array<double, kValueNetworkMostUnits> b;
+  std::copy(features.begin(), features.end(), a.begin());
+  double* values = a.data();
+  double* next = b.data();
   for (size_t l = 0; l < layers_.size(); ++l) {
-    const DenseLayer& layer = layers_[l];
-    assert(values.size() == static_cast<size_t>(layer.inputs));
-    next.assign(layer.biases.begin(), layer.biases.end());
-    for (int o = 0; o < layer.outputs; ++o) {
-      const float* row = layer.weights.data() + static_cast<size_t>(o) * layer.inputs;
-      double sum = 0.0;
-      for (int i = 0; i < layer.inputs; ++i)
-        sum += static_cast<double>(row[i]) * values[static_cast<size_t>(i)];
-      next[static_cast<size_t>(o)] += sum;
-    }
+    ApplyLayer(l, values, next);
     if (l + 1 < layers_.size()) {
-      for (double& v : next)
-        v = std::max(v, 0.0);
+      for (int o = 0; o < layers_[l].outputs; ++o)
+        next[o] = std::max(next[o], 0.0);
     }
-    values.swap(next);
+    std::swap(values, next);
   }
-  assert(values.size() == kEndResultCount);
+  assert(layers_.back().outputs == kEndResultCount);
   // Softmax, shifted by the largest logit so that no exponential overflows.
-  const double top = *std::max_element(values.begin(), values.end());
+  const double top = *std::max_element(values, values + kEndResultCount);
   assert(std::isfinite(top));
   EndResultDistribution p{};
   double total = 0.0;
   for (int c = 0; c < kEndResultCount; ++c) {
-    p[static_cast<size_t>(c)] = std::exp(values[static_cast<size_t>(c)] - top);
+    p[static_cast<size_t>(c)] = std::exp(values[c] - top);
     total += p[static_cast<size_t>(c)];
   }
   for (double& v : p)

@@ -57,9 +57,14 @@ class ValueNetwork {
   const std::vector<DenseLayer>& layers() const { return layers_; }
 
  private:
-  explicit ValueNetwork(std::vector<DenseLayer> layers) : layers_(std::move(layers)) {}
+  explicit ValueNetwork(std::vector<DenseLayer> layers);
+  // Layer l applied to `in` (its inputs), written to `out` (its outputs),
+  // before the activation.
+  void ApplyLayer(size_t l, const double* in, double* out) const;
 
   std::vector<DenseLayer> layers_;
+  // Each layer's weights column by column: [in][out].
+  std::vector<std::vector<float>> columns_;
 };
 
 // FNV-1a, 64 bits: the weight file's checksum.
