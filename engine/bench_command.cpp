@@ -82,7 +82,13 @@ void Print(const std::string& line) {
   std::fflush(stdout);
 }
 
-// FNV-1a, 64 bits: a fingerprint of the replies in order.
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
 uint64_t Fingerprint(uint64_t hash, const std::string& text) {
   for (unsigned char c : text) {
     hash ^= c;
@@ -90,13 +96,6 @@ uint64_t Fingerprint(uint64_t hash, const std::string& text) {
   }
   return hash;
 }
-
-double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
-}
-
-}  // namespace
 
 const std::vector<BenchPosition>& BenchPositions() {
   static const std::vector<BenchPosition> positions = MakePositions();
@@ -123,7 +122,7 @@ int RunBench() {
   const LibraryCallCounts before = LibraryCalls();
   const auto start = std::chrono::steady_clock::now();
   char line[512];
-  uint64_t replies = 0xcbf29ce484222325ULL;
+  uint64_t replies = kFingerprintStart;
   for (const BenchPosition& position : BenchPositions()) {
     const uint64_t calls_before = LibraryCalls().Total();
     const auto position_start = std::chrono::steady_clock::now();

@@ -5,6 +5,7 @@
 // call count.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ const std::vector<BenchPosition>& BenchPositions();
 
 // The library seed the bench fixes before its first decision.
 inline constexpr unsigned kBenchSeed = 20260101;
+
+// FNV-1a, 64 bits, of the replies in order: Fingerprint(kFingerprintStart,
+// first) and so on.
+inline constexpr uint64_t kFingerprintStart = 0xcbf29ce484222325ULL;
+uint64_t Fingerprint(uint64_t hash, const std::string& text);
 
 // The texts the engine answers "GO" with on `state`, back to back.
 std::string AnswerText(const GameState& state);

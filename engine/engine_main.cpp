@@ -7,6 +7,7 @@
 #include "engine/command_handler.h"
 #include "engine/engine_options.h"
 #include "engine/platform.h"
+#include "engine/strong_bench.h"
 #include "engine/strong_session.h"
 #include "game/simulator_binding.h"
 #include "protocol/descriptor_io.h"
@@ -36,6 +37,8 @@ int RunEngineCommandLine(int argc, const char* const* argv) {
       return RunStrongEngine(options.strong);
     case EngineMode::kBench:
       return RunBench();
+    case EngineMode::kStrongBench:
+      return RunStrongBench(options.strong);
     case EngineMode::kHelp:
       std::fputs(EngineUsage().c_str(), stdout);
       return 0;

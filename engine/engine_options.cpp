@@ -130,6 +130,7 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
     return options;
   };
   bool strong = false;
+  bool bench = false;
   std::string_view needs_strong;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -145,10 +146,13 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
       strong = true;
       continue;
     }
+    if (arg == "bench") {
+      bench = true;
+      continue;
+    }
     std::string_view name = arg.substr(0, arg.find('='));
     if (!TakesValue(name)) {
-      return fail(arg == "bench" ? "bench takes no other arguments"
-                                 : "unknown argument '" + std::string(arg) + "'");
+      return fail("unknown argument '" + std::string(arg) + "'");
     }
     const std::optional<std::string_view> value = TakeValue(arg, name, argc, argv, i);
     if (!value) return fail(std::string(name) + " needs a value");
@@ -157,12 +161,17 @@ EngineOptions ParseEngineOptions(int argc, const char* const* argv) {
     }
     if (needs_strong.empty()) needs_strong = name;
   }
+  if (bench && !strong) return fail("bench takes no other arguments but --strong and its options");
   if (std::string error = CombinationError(options.strong, strong, needs_strong); !error.empty()) {
     return fail(error);
   }
+  if (bench && options.strong.shot_seconds) {
+    return fail("the strong bench searches a number of samples: give --samples, not --shot-time");
+  }
   assert(options.strong.threads >= 1 && options.strong.threads <= kMostThreads);
   assert(!(options.strong.shot_seconds && options.strong.samples));
-  if (strong) options.mode = EngineMode::kStrong;
+  if (strong) options.mode = bench ? EngineMode::kStrongBench : EngineMode::kStrong;
+  if (bench && !options.strong.samples) options.strong.samples = kStrongBenchSamples;
   return options;
 }
 
@@ -171,7 +180,7 @@ std::string EngineUsage() {
          "                                      protocol on standard input and output\n"
          "       curling-engine --strong [--threads N] [--shot-time SECONDS | --samples N]\n"
          "                               [--seed N] [--search value [--model FILE]\n"
-         "                               | --search rollout]\n"
+         "                               | --search rollout] [bench]\n"
          "       curling-engine bench           decide a fixed set of positions and report the\n"
          "                                      library calls made: \"bench: N library calls, T "
          "ms\"\n"
@@ -196,7 +205,10 @@ std::string EngineUsage() {
          "                       by rollouts of the rest of the end under a fast hand-written\n"
          "                       policy\n"
          "  --model FILE         the network's weight file (default: the one\n"
-         "                       built into the engine); a missing or damaged file exits 2\n";
+         "                       built into the engine); a missing or damaged file exits 2\n"
+         "  bench                with --strong: search the bench positions with --samples\n"
+         "                       (default 20000) and report the search's speed: \"bench: N\n"
+         "                       simulations, T cpu ms, R simulations per cpu second\"\n";
 }
 
 std::string EngineVersion() {

@@ -8,7 +8,7 @@
 
 namespace curling {
 
-enum class EngineMode { kProtocol, kStrong, kBench, kHelp, kVersion, kUsageError };
+enum class EngineMode { kProtocol, kStrong, kBench, kStrongBench, kHelp, kVersion, kUsageError };
 
 // How the strong engine values a candidate delivery: by the learned position
 // value at the next shot (the second generation, the default), or by
@@ -31,7 +31,11 @@ struct EngineOptions {
   std::string error;  // kUsageError: what was wrong, one line
 };
 
-// Reads the arguments after the program name. "bench" must stand alone;
+// Samples per position of the strong engine's bench unless --samples says.
+inline constexpr int64_t kStrongBenchSamples = 20000;
+
+// Reads the arguments after the program name. "bench" stands alone, or with
+// --strong and its options (not --shot-time: that bench counts samples);
 // --threads, --shot-time, --samples, --seed and --search need --strong,
 // --model needs the value search; values go in the next argument or after '='
 // (--threads=2).

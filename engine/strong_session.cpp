@@ -69,16 +69,7 @@ void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& writ
       strong::SituationOf(state, context_.own_points, context_.opponent_points);
   const double planned = strong::PlanShotSeconds(
       strong::TimeControl{options_.shot_seconds, context_.own_time_left}, state, situation);
-  strong::SearchLimits limits;
-  limits.threads = options_.threads;
-  limits.rollouts = options_.samples.value_or(0);
-  limits.seed = options_.seed;
-  limits.network = network_;
-  // The second generation weighs firm hits too and refines its choice; the
-  // first (rollouts) searches as it always has.
-  const bool second_generation = network_ != nullptr;
-  limits.refine = second_generation;
-  limits.hits = second_generation ? strong::HitWeights::kWithFirm : strong::HitWeights::kCalled;
+  strong::SearchLimits limits = SearchLimitsOf(options_, network_);
   limits.deadline = start + std::chrono::duration_cast<strong::Clock::duration>(
                                 std::chrono::duration<double>(planned * kSearchShare));
   const strong::SearchReport report = strong::SearchStrongShot(state, situation, limits);
@@ -91,18 +82,35 @@ void StrongSession::Go(const GameState& state, const protocol::ReplyWriter& writ
   LogSearch(state, situation, options_.samples ? 0.0 : planned, report);
 }
 
+strong::SearchLimits SearchLimitsOf(const StrongOptions& options, const ValueNetwork* network) {
+  assert((network != nullptr) == (options.search == StrongSearch::kValue));
+  strong::SearchLimits limits;
+  limits.threads = options.threads;
+  limits.rollouts = options.samples.value_or(0);
+  limits.seed = options.seed;
+  limits.network = network;
+  // The second generation weighs firm hits too and refines its choice; the
+  // first (rollouts) searches as it always has.
+  const bool second_generation = network != nullptr;
+  limits.refine = second_generation;
+  limits.hits = second_generation ? strong::HitWeights::kWithFirm : strong::HitWeights::kCalled;
+  return limits;
+}
+
+bool ReadValueNetworkOf(const StrongOptions& options, std::optional<ValueNetwork>& network) {
+  if (options.search != StrongSearch::kValue) return true;
+  std::string error;
+  network = options.model_path ? ValueNetwork::Read(*options.model_path, error)
+                               : ValueNetwork::Parse(DefaultValueNetworkBytes(), error);
+  if (network) return true;
+  const std::string message = "curling-engine: value network: " + error + "\n";
+  std::fputs(message.c_str(), stderr);
+  return false;
+}
+
 int RunStrongEngine(const StrongOptions& options) {
   std::optional<ValueNetwork> network;
-  if (options.search == StrongSearch::kValue) {
-    std::string error;
-    network = options.model_path ? ValueNetwork::Read(*options.model_path, error)
-                                 : ValueNetwork::Parse(DefaultValueNetworkBytes(), error);
-    if (!network) {
-      const std::string message = "curling-engine: value network: " + error + "\n";
-      std::fputs(message.c_str(), stderr);
-      return 2;
-    }
-  }
+  if (!ReadValueNetworkOf(options, network)) return 2;
   StrongSession session(options, network ? &*network : nullptr, protocol::WriteReply);
   return RunEngine([&session](char* line) { session.HandleLine(line); });
 }

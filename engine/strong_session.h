@@ -4,12 +4,15 @@
 // line per shot.
 #pragma once
 
+#include <optional>
+
 #include "curling_simulator/records.h"
 #include "engine/engine_options.h"
 #include "eval/value_network.h"
 #include "protocol/game_context.h"
 #include "protocol/reply.h"
 #include "protocol/session.h"
+#include "search/strong/strong_search.h"
 
 namespace curling {
 
@@ -39,6 +42,17 @@ class StrongSession {
   protocol::GameContext context_;
   protocol::Session session_;
 };
+
+// The search limits the options ask for, all but the deadline: the value
+// search's (firm hits, refinement) with `network`, the rollout search's
+// without. `network` is set exactly when the options name the value search.
+strong::SearchLimits SearchLimitsOf(const StrongOptions& options, const ValueNetwork* network);
+
+// Reads the network the options name (their --model, else the built-in one)
+// into `network` when they ask for the value search; leaves it empty for the
+// rollout search. A missing or damaged file: a message on standard error
+// and false.
+bool ReadValueNetworkOf(const StrongOptions& options, std::optional<ValueNetwork>& network);
 
 // Reads the value network first when the search needs it (a missing or
 // damaged file: a message on standard error and exit code 2, before anything

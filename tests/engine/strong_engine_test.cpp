@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -39,7 +40,8 @@ TEST(StrongEngineTest, BadOptionsSayWhatIsWrongAndExitTwo) {
       {{"--threads", "2"}, "--threads applies only with --strong"},
       {{"--strong", "--shot-time", "1", "--samples", "10"}, "exclude each other"},
       {{"--strong", "--fast"}, "unknown argument '--fast'"},
-      {{"--strong", "bench"}, "bench takes no other arguments"},
+      {{"bench", "--threads", "2"}, "bench takes no other arguments but --strong"},
+      {{"--strong", "--shot-time", "1", "bench"}, "give --samples, not --shot-time"},
       {{"--strong", "--search", "fast"}, "--search: 'fast' is not"},
       {{"--strong", "--search", "rollout", "--model=net.bin"}, "--model applies only to the value"},
       {{"--search", "value"}, "--search applies only with --strong"},
@@ -221,6 +223,29 @@ TEST(StrongEngineTest, ValueSearchSamplesGiveTheSameRepliesOnOneOrTwoThreads) {
   EXPECT_EQ(replies({"--strong"}, "2"), replies(built_in, "1"));
   const std::vector<std::string> rollout = {"--strong", "--search", "rollout"};
   EXPECT_EQ(replies(rollout, "2"), replies(rollout, "1"));
+}
+
+// The strong bench: a line per bench position, the replies' fingerprint and
+// the speed, with replies that are the same on one and two threads.
+TEST(StrongEngineTest, StrongBenchRepeatsItsRepliesOnAnyThreadCount) {
+  static const std::regex last(R"(replies ([0-9a-f]{16})\nbench: ([0-9]+) simulations, [0-9]+ )"
+                               R"(cpu ms, [0-9]+ simulations per cpu second\n$)");
+  auto bench = [](const std::vector<std::string>& search, const char* threads) {
+    std::vector<std::string> arguments = {"--strong", "--samples", "200", "--threads", threads};
+    arguments.insert(arguments.end(), search.begin(), search.end());
+    arguments.push_back("bench");
+    const ProgramRun run = RunProgram(CURLING_ENGINE_PATH, arguments);
+    EXPECT_EQ(run.exit_code, 0) << run.errors;
+    std::smatch m;
+    EXPECT_TRUE(std::regex_search(run.out, m, last)) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 13) << run.out;
+    // The replies and their fingerprint; the times differ from run to run.
+    return std::regex_replace(run.out, std::regex(R"( +[0-9.]+ cpu ms|bench: .*\n)"), "");
+  };
+  for (const std::vector<std::string>& search :
+       {std::vector<std::string>{}, std::vector<std::string>{"--search", "rollout"}}) {
+    EXPECT_EQ(bench(search, "2"), bench(search, "1"));
+  }
 }
 
 }  // namespace
