@@ -5,7 +5,8 @@ against the rigid-body (Box2D) baseline, instructions per delivery
 (callgrind), the batch of many deliveries from one position against single
 calls, the slowest of the hostile library calls, rest-point agreement
 of both with the reference stepper, decision latency on GO, the engine's
-bench, a profile of the hot spots, and each target met or not. Every number in the report
+bench, the strong search's speed (its own bench), a profile of the hot spots,
+and each target met or not. Every number in the report
 comes from this run; the hand-written analysis in docs/performance-notes.md
 is appended as it stands.
 
@@ -13,6 +14,8 @@ is appended as it stands.
                                   [--agreement-scenes N] [--min-time S]
                                   [--no-profile] [--commit-note TEXT]
                                   [--compare-library DIR [--label TEXT]]
+                                  [--compare-engine DIR [--engine-label TEXT]]
+                                  [--strong-samples N]
                                   [--rounds N] [--stones N,N,...] [--decisions NAME,...]
                                   [--no-build]
 
@@ -20,7 +23,10 @@ With --compare-library, an earlier build of the library (a folder holding its
 libCurlingSimulator.so, e.g. built from an earlier commit) is timed side by
 side with this one, in alternating rounds of the same benchmark binary, and
 its instructions per delivery are counted too: the report then has a section
-on the gain, both sets of figures from the same run.
+on the gain, both sets of figures from the same run. With --compare-engine,
+an earlier build's curling-engine (one that has `--strong bench`) runs the
+strong engine's bench in alternating rounds with this build's, for the
+strong search's simulations per CPU second side by side.
 
 Configures and builds the release targets it needs if they are missing or
 out of date (cmake, -j2), unless --no-build. --stones and --decisions narrow
@@ -60,6 +66,13 @@ def parse_arguments():
                    help="folder of an earlier libCurlingSimulator.so to time side by side")
     p.add_argument("--label", default="earlier library",
                    help="what to call the earlier library in the report (e.g. its commit)")
+    p.add_argument("--compare-engine", default=None, metavar="DIR",
+                   help="folder of an earlier curling-engine (with --strong bench) to time the "
+                        "strong search against")
+    p.add_argument("--engine-label", default="earlier engine",
+                   help="what to call the earlier engine in the report (e.g. its commit)")
+    p.add_argument("--strong-samples", type=int, default=20000,
+                   help="samples per position of the strong engine's bench")
     p.add_argument("--stones", type=stone_counts, default=None, metavar="N,N,...",
                    help="time and count only the delivery sets of these stone counts (default "
                         "all: " + ",".join(map(str, measurements.SET_STONES)) + ")")
@@ -76,6 +89,11 @@ def parse_arguments():
         library = os.path.join(args.compare_library, "libCurlingSimulator.so")
         if not os.path.isfile(library):
             p.error(f"--compare-library: no libCurlingSimulator.so in {args.compare_library}")
+    if args.compare_engine is not None and not os.path.isfile(
+            os.path.join(args.compare_engine, "curling-engine")):
+        p.error(f"--compare-engine: no curling-engine in {args.compare_engine}")
+    if args.strong_samples < 1:
+        p.error("--strong-samples: at least 1")
     return args
 
 
@@ -111,6 +129,8 @@ def measure(args, bin_dir):
         "latency": measurements.decision_latency(bin_dir, args.decisions),
         "bench": measurements.engine_bench(bin_dir),
         "batch": {"rates": batch},
+        "strong": measurements.strong_bench_rounds(bin_dir, args.strong_samples, args.rounds,
+                                                   args.compare_engine),
     }
     if args.compare_library is not None:
         measured["compared"] = {"rates": (ours, theirs)}
@@ -130,11 +150,13 @@ def write_report(args, info, loads, measured, prof, elapsed):
     batch = measured.get("batch", {})
     lines = (page.machine_section(info, loads, elapsed)
              + targets.targets_section(info, throughput, agree, latency, measured["hostile"],
-                                       batch.get("rates"))
+                                       batch.get("rates"), measured.get("strong"),
+                                       args.engine_label)
              + page.throughput_section(args, throughput)
              + page.instructions_section(measured["instructions"])
              + page.batch_section(args, batch.get("rates", {}), batch.get("instructions", {}))
              + page.comparison_section(args, measured.get("compared"))
+             + page.strong_section(args, measured.get("strong"))
              + page.hostile_section(measured["hostile"]) + page.agreement_section(args, agree)
              + page.latency_section(info, latency) + page.bench_section(measured["bench"])
              + page.profile_section(prof))

@@ -238,3 +238,38 @@ def engine_bench(bin_dir):
     m = re.search(r"bench: (\d+) library calls, (\d+) ms\s*$", out)
     return {"output": out.rstrip("\n"), "calls": int(m.group(1)) if m else None,
             "ms": int(m.group(2)) if m else None, "process_wall_s": wall}
+
+
+STRONG_SEARCHES = ("value", "rollout")  # the strong engine's searches, its default first
+
+
+def strong_bench(engine, search, samples):
+    """One run of `ENGINE --strong bench` on one thread with `search`:
+    {"rate": simulations per CPU second, "simulations", "cpu_ms", "replies"}."""
+    out = run([engine, "--strong", "--threads", "1", "--samples", str(samples),
+               "--search", search, "bench"])
+    m = re.search(r"replies ([0-9a-f]{16})\nbench: (\d+) simulations, (\d+) cpu ms, "
+                  r"(\d+) simulations per cpu second\s*$", out)
+    if not m:
+        raise RuntimeError(f"{engine}: no strong bench summary in its output:\n{out}")
+    return {"replies": m.group(1), "simulations": int(m.group(2)), "cpu_ms": int(m.group(3)),
+            "rate": float(m.group(4))}
+
+
+def strong_bench_rounds(bin_dir, samples, rounds, earlier_dir=None):
+    """The strong engine's bench for each search, this build's engine and the
+    one in `earlier_dir` (if any) alternating in each of `rounds` rounds:
+    {(build, search): the round with the highest rate}, build "this" or
+    "earlier"."""
+    engines = {"this": os.path.join(bin_dir, "curling-engine")}
+    if earlier_dir is not None:
+        engines["earlier"] = os.path.join(earlier_dir, "curling-engine")
+    best = {}
+    for _ in range(rounds):
+        for build, engine in engines.items():
+            for search in STRONG_SEARCHES:
+                figures = strong_bench(engine, search, samples)
+                key = (build, search)
+                if key not in best or figures["rate"] > best[key]["rate"]:
+                    best[key] = figures
+    return best

@@ -102,6 +102,37 @@ def batch_section(args, rates, instructions):
     return lines
 
 
+def strong_section(args, strong):
+    if not strong:
+        return []
+    earlier = any(build == "earlier" for build, _ in strong)
+    lines = ["## The strong search", "",
+             "`curling-engine --strong --threads 1 --samples "
+             f"{args.strong_samples} --search SEARCH bench`: the bench positions searched with a "
+             "fixed number of samples on one thread; simulations per CPU second of the "
+             f"search, the best of {args.rounds} rounds"
+             + (f", alternating with the {args.engine_label} (`{args.compare_engine}`)"
+                if earlier else "")
+             + ". The replies' fingerprint tells whether the two play alike.", ""]
+    if earlier:
+        lines += ["| search | this /s | earlier /s | speed-up | this replies | earlier replies |",
+                  "|---|---:|---:|---:|---|---|"]
+    else:
+        lines += ["| search | simulations /s | simulations | cpu ms | replies |",
+                  "|---|---:|---:|---:|---|"]
+    for search in sorted({s for _, s in strong}, key=lambda s: s != "value"):
+        ours, theirs = strong.get(("this", search)), strong.get(("earlier", search))
+        if earlier:
+            speed = f"{ours['rate'] / theirs['rate']:.2f}x" if ours and theirs else "-"
+            lines.append(f"| {search} | {fmt_rate(ours['rate'])} | "
+                         f"{fmt_rate(theirs['rate']) if theirs else '-'} | {speed} | "
+                         f"`{ours['replies']}` | `{theirs['replies'] if theirs else '-'}` |")
+        else:
+            lines.append(f"| {search} | {fmt_rate(ours['rate'])} | {ours['simulations']:,} | "
+                         f"{ours['cpu_ms']:,} | `{ours['replies']}` |")
+    return lines + [""]
+
+
 def instructions_section(instructions):
     if not instructions:
         return []

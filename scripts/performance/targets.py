@@ -14,6 +14,7 @@ TARGET_SHOT15_MS = 25.0
 TARGET_SHOT14_MS = 500.0
 TARGET_WORST_CALL_MS = 5.0  # the slowest hostile library call
 TARGET_BATCH_SPEEDUP = 2.0  # many deliveries from one position, against single calls
+TARGET_STRONG_SPEEDUP = 1.5  # the strong search's simulations per CPU second, against an earlier
 
 
 def verdict(met, how):
@@ -92,6 +93,22 @@ def batch_target_rows(batch):
     return rows
 
 
+def strong_target_rows(strong, label):
+    """The strong engine's default search against the earlier engine's, when
+    one was measured."""
+    ours, theirs = strong.get(("this", "value")), strong.get(("earlier", "value"))
+    if not ours or not theirs:
+        return []
+    speed = ours["rate"] / theirs["rate"]
+    short = (f"; {TARGET_STRONG_SPEEDUP / speed:.2f}x short"
+             if speed < TARGET_STRONG_SPEEDUP else "")
+    return [f"| strong search >= {TARGET_STRONG_SPEEDUP:g}x the {label}'s simulations per CPU "
+            f"second | {speed:.2f}x ({fmt_rate(ours['rate'])} against "
+            f"{fmt_rate(theirs['rate'])} /s) | "
+            + verdict(speed >= TARGET_STRONG_SPEEDUP,
+                      f"{speed / TARGET_STRONG_SPEEDUP:.2f}x the target" + short) + " |"]
+
+
 def latency_target_rows(latency, cores):
     rows = []
     for key, limit, name in (("worst_shot15", TARGET_SHOT15_MS, "worst shot-15 decision"),
@@ -121,8 +138,10 @@ def worst_call_target_rows(hostile):
             + " |"]
 
 
-def targets_section(info, throughput, agree, latency, hostile, batch=None):
+def targets_section(info, throughput, agree, latency, hostile, batch=None, strong=None,
+                    engine_label="earlier engine"):
     return (["## Targets", "", "| target | measured | verdict |", "|---|---|---|"]
             + throughput_target_rows(throughput, agree) + batch_target_rows(batch or {})
+            + strong_target_rows(strong or {}, engine_label)
             + worst_call_target_rows(hostile)
             + latency_target_rows(latency, info["nproc"] or 1) + [""])

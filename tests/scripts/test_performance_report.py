@@ -31,10 +31,12 @@ def test_quick_run_measures_and_writes_every_section(tmp_path):
     notes.write_text("## What limits performance (analysis)\n\nHand-written.\n", encoding="utf-8")
     doc = tmp_path / "performance.md"
     run_script("performance_report.py", *QUICK, "--compare-library", BIN,
-               "--label", "earlier build", "--doc", doc, "--notes", notes)
+               "--label", "earlier build", "--compare-engine", BIN, "--strong-samples", "200",
+               "--doc", doc, "--notes", notes)
     text = doc.read_text(encoding="utf-8")
     expected = ["Machine", "Targets", "Simulator throughput", "Instructions per delivery",
-                "Many deliveries from one position: the batch", "Against the earlier build", "Slowest library calls",
+                "Many deliveries from one position: the batch", "Against the earlier build",
+                "The strong search", "Slowest library calls",
                 "Rest-point agreement with the reference stepper", "Decision latency (GO)",
                 "`curling-engine bench`", "What limits performance (analysis)"]
     if shutil.which("valgrind") is None:
@@ -53,6 +55,11 @@ def test_quick_run_measures_and_writes_every_section(tmp_path):
         ["8", "draws"], ["8", "hits"]]
     compared = rows_under(text, "Against the earlier build")
     assert [row[:2] for row in compared] == [["8", "draws"], ["8", "hits"]]
+    # The same engine twice: the same replies, by both searches.
+    strong = rows_under(text, "The strong search")
+    assert [row[0] for row in strong] == ["value", "rollout"]
+    assert all(row[4] == row[5] and row[4].startswith("`") for row in strong)
+    assert any(v.startswith("strong search >= 1.5x") for v in verdicts)
     assert rows_under(text, "Decision latency")[0][0] == "shot 0, empty sheet"
     assert "bench: " in text and " library calls, " in text
     assert "worst call: " in text
@@ -79,7 +86,10 @@ def made_up_figures():
         for kind, rate in (("draws", 4e5), ("hits", 2e5)):
             batch["rates"][("Single", stones, kind)] = rate
             batch["rates"][("Batch", stones, kind)] = rate * speed_up
-    return {"batch": batch, "throughput": throughput, "agree": agree, "latency": latency,
+    strong = {(build, search): {"rate": rate, "simulations": 1000, "cpu_ms": 5, "replies": "ab"}
+              for build, rate in (("this", 3e5), ("earlier", 1e5))
+              for search in ("value", "rollout")}
+    return {"batch": batch, "strong": strong, "throughput": throughput, "agree": agree, "latency": latency,
             "hostile": {"output": "worst call: 1.250 ms", "worst_ms": 1.25, "calls": 10},
             "bench": {"output": "bench: 5 library calls, 1 ms"}, "instructions": instructions,
             "compared": {"rates": ({k: v for k, v in throughput.items() if k[0] == "Library"},
@@ -90,6 +100,8 @@ def made_up_figures():
 def test_each_target_gets_its_verdict(tmp_path):
     info = {"started": "now", "revision": "abc", "model": "cpu", "nproc": 2, "kernel": "k"}
     args = argparse.Namespace(rounds=3, label="old library", compare_library="old/bin",
+                              engine_label="old engine", compare_engine="old/engine",
+                              strong_samples=100,
                               agreement_scenes=1, notes=str(tmp_path / "none.md"),
                               doc=str(tmp_path / "performance.md"))
     prof = {"tool": "perf record -e cpu-clock (sampled)", "library": [(40.0, "Step")],
@@ -106,6 +118,7 @@ def test_each_target_gets_its_verdict(tmp_path):
         "slowest library call < 5 ms (hostile set)": "met",
         "batch >= 2x single calls on the 8-stone set": "met",
         "batch >= 2x single calls on the 15-stone set": "not met",
+        "strong search >= 1.5x the old engine's simulations per CPU second": "met",
         "worst shot-15 decision < 25 ms": "not met",
         "worst shot-14 decision < 500 ms": "met"}
     batch_rows = {tuple(row[:2]): row[2:] for row in
