@@ -108,12 +108,15 @@ std::string AnswerText(const GameState& state) {
   return text;
 }
 
-int RunBench() {
+bool LoadBenchLibrary() {
   std::string reason;
-  if (!LoadSimulatorLibrary(reason)) {
-    std::fprintf(stderr, "bench: cannot load %s: %s\n", kSimulatorLibraryName, reason.c_str());
-    return 1;
-  }
+  if (LoadSimulatorLibrary(reason)) return true;
+  std::fprintf(stderr, "bench: cannot load %s: %s\n", kSimulatorLibraryName, reason.c_str());
+  return false;
+}
+
+int RunBench() {
+  if (!LoadBenchLibrary()) return 1;
   if (SetLibraryRandomSeed(kBenchSeed)) {
     Print("library seed " + std::to_string(kBenchSeed) + "\n");
   } else {

@@ -31,6 +31,10 @@ inline constexpr unsigned kBenchSeed = 20260101;
 inline constexpr uint64_t kFingerprintStart = 0xcbf29ce484222325ULL;
 uint64_t Fingerprint(uint64_t hash, const std::string& text);
 
+// Loads the library as the protocol program does; when it cannot, says so on
+// standard error ("bench: cannot load ...") and returns false.
+bool LoadBenchLibrary();
+
 // The texts the engine answers "GO" with on `state`, back to back.
 std::string AnswerText(const GameState& state);
 

@@ -6,9 +6,7 @@
 #include <string>
 
 #include "engine/bench_command.h"
-#include "engine/platform.h"
 #include "engine/strong_session.h"
-#include "game/simulator_binding.h"
 #include "protocol/best_shot_reply.h"
 #include "search/strong/game_situation.h"
 #include "search/strong/strong_search.h"
@@ -29,11 +27,7 @@ int RunStrongBench(const StrongOptions& options) {
   assert(options.samples && !options.shot_seconds);
   std::optional<ValueNetwork> network;
   if (!ReadValueNetworkOf(options, network)) return 2;
-  std::string reason;
-  if (!LoadSimulatorLibrary(reason)) {
-    std::fprintf(stderr, "bench: cannot load %s: %s\n", kSimulatorLibraryName, reason.c_str());
-    return 1;
-  }
+  if (!LoadBenchLibrary()) return 1;
   const strong::SearchLimits limits = SearchLimitsOf(options, network ? &*network : nullptr);
   uint64_t replies = kFingerprintStart;
   unsigned long long simulations = 0;

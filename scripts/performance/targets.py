@@ -21,6 +21,12 @@ def verdict(met, how):
     return ("**met**" if met else "**not met**") + f" ({how})"
 
 
+def speedup_verdict(speed, target):
+    """The verdict on a speed-up against its target, and how far from it."""
+    short = f"; {target / speed:.2f}x short" if speed < target else ""
+    return verdict(speed >= target, f"{speed / target:.2f}x the target" + short)
+
+
 def harmonic_set_rate(throughput, engine, stones=8):
     """Deliveries per second of a set: draws and hits in equal numbers."""
     return set_rate(*(throughput.get((engine, stones, kind)) for kind in ("draws", "hits")))
@@ -84,12 +90,9 @@ def batch_target_rows(batch):
         if not single or not batched:
             continue
         speed = batched / single
-        short = (f"; {TARGET_BATCH_SPEEDUP / speed:.2f}x short"
-                 if speed < TARGET_BATCH_SPEEDUP else "")
         rows.append(f"| batch >= {TARGET_BATCH_SPEEDUP:g}x single calls on the {stones}-stone set "
                     f"| {speed:.2f}x ({fmt_rate(batched)} against {fmt_rate(single)} /s/core) | "
-                    + verdict(speed >= TARGET_BATCH_SPEEDUP,
-                              f"{speed / TARGET_BATCH_SPEEDUP:.2f}x the target" + short) + " |")
+                    + speedup_verdict(speed, TARGET_BATCH_SPEEDUP) + " |")
     return rows
 
 
@@ -100,13 +103,10 @@ def strong_target_rows(strong, label):
     if not ours or not theirs:
         return []
     speed = ours["rate"] / theirs["rate"]
-    short = (f"; {TARGET_STRONG_SPEEDUP / speed:.2f}x short"
-             if speed < TARGET_STRONG_SPEEDUP else "")
     return [f"| strong search >= {TARGET_STRONG_SPEEDUP:g}x the {label}'s simulations per CPU "
             f"second | {speed:.2f}x ({fmt_rate(ours['rate'])} against "
             f"{fmt_rate(theirs['rate'])} /s) | "
-            + verdict(speed >= TARGET_STRONG_SPEEDUP,
-                      f"{speed / TARGET_STRONG_SPEEDUP:.2f}x the target" + short) + " |"]
+            + speedup_verdict(speed, TARGET_STRONG_SPEEDUP) + " |"]
 
 
 def latency_target_rows(latency, cores):
