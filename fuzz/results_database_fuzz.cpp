@@ -55,7 +55,7 @@ void RateDatabase(const std::string& bytes) {
       Fail("a rating is not finite");
   }
   (void)FormatRatingsTable(report);
-  (void)RatingsJson(report).dump();
+  (void)RatingsJson(report);
   if (RatingsSvg(report).find("<script") != std::string::npos)
     Fail("a name reached the picture raw");
 }

@@ -1,10 +1,12 @@
 #include "suite/suite_command.h"
 
+#include <iostream>
 #include <string>
 
 #include <CLI/CLI.hpp>
 
 #include "curling_simulator/version.h"
+#include "server/text/utf8_text.h"
 
 #include "suite/run_command.h"
 #include "suite/solve_command.h"
@@ -90,6 +92,11 @@ int RunSuiteProgram(int argc, char** argv) {
   CLI::App* pages_command =
       app.add_subcommand("pages", "A page per position of a solved suite, with the heat maps");
   AddRunOptions(*pages_command, pages);
+  // The command line is kept in the solved suite's JSON, which holds UTF-8 only.
+  if (const int i = server::FirstArgumentNotUtf8(argc, argv)) {
+    std::cerr << "curling-suite: argument " << i << " is not UTF-8 text\n";
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
 
 #include <fmt/format.h>
 
 #include "server/live/live_address.h"
+#include "server/text/utf8_text.h"
 
 namespace curling::server {
 
@@ -192,6 +194,13 @@ CLI::Validator Uint64Validator() {
 }
 
 std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv) {
+  // Names, commands and paths go into the records, the manifest and the
+  // summary as JSON text, which holds UTF-8 only.
+  if (const int i = FirstArgumentNotUtf8(argc, argv)) {
+    std::cerr << fmt::format("{}: argument {} is not UTF-8 text\n",
+                             std::filesystem::path(argv[0]).filename().string(), i);
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -134,7 +134,7 @@ int Ratings(const ResultsCommandOptions& options, std::ostream& out, std::ostrea
                                    report.rated.pairings, report.options);
   out << results::FormatRatingsTable(report);
   if (!options.json.empty()) {
-    error = WriteFileWhole(options.json, results::RatingsJson(report).dump(2) + "\n");
+    error = WriteFileWhole(options.json, results::RatingsJson(report));
     if (!error.empty()) return fail(error);
   }
   if (!options.svg.empty()) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include "server/results/executable_hash.h"
 
@@ -95,7 +96,9 @@ std::string FormatRatingsTable(const RatingsReport& r) {
   return text;
 }
 
-json RatingsJson(const RatingsReport& r) {
+namespace {
+
+json RatingsJsonValue(const RatingsReport& r) {
   json players = json::array();
   int rank = 0;
   const auto optional = [](const std::optional<double>& v) { return v ? json(*v) : json(); };
@@ -135,6 +138,14 @@ json RatingsJson(const RatingsReport& r) {
           {"runs", r.rated.runs},     {"groups", r.fit.groups},
           {"draws", r.options.draws}, {"anchor", anchor},
           {"players", players},       {"unrated", unrated}};
+}
+
+}  // namespace
+
+std::string RatingsJson(const RatingsReport& report) {
+  // A database given to be rated may hold any bytes in its names: invalid
+  // UTF-8 is written as U+FFFD instead of ending the command.
+  return RatingsJsonValue(report).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 namespace {

@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "server/results/rated_pairs.h"
 #include "server/results/rating_fit.h"
 
@@ -22,7 +20,8 @@ struct RatingsReport {
 };
 
 std::string FormatRatingsTable(const RatingsReport& report);
-nlohmann::json RatingsJson(const RatingsReport& report);
+// The report as JSON text, one line per value, ending in a newline.
+std::string RatingsJson(const RatingsReport& report);
 std::string RatingsSvg(const RatingsReport& report);
 
 }  // namespace curling::results

@@ -139,6 +139,14 @@ TEST(SuiteProgram, BadSuiteFilesAndUnsolvedSuitesExitWith2AndTheLine) {
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.errors.find(":2: position"), std::string::npos) << run.errors;
   EXPECT_NE(run.errors.find("is not solved"), std::string::npos) << run.errors;
+  // The command line is kept in the output's JSON: bytes that are not UTF-8
+  // are refused before any work, instead of ending the run on its last write.
+  const auto bytes = curling::testing::RunProgram(
+      SUITE_PATH, {"run", CI_SUITE_PATH, "--engine", "name=a\xff cmd=true", "--out",
+                   (folder / "out").string()});
+  EXPECT_EQ(bytes.exit_code, 2);
+  EXPECT_NE(bytes.errors.find("argument 4 is not UTF-8 text"), std::string::npos) << bytes.errors;
+  EXPECT_FALSE(fs::exists(folder / "out"));
   fs::remove_all(folder);
 }
 

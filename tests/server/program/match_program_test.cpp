@@ -59,6 +59,8 @@ TEST_F(MatchProgram, HelpAndEveryUsageErrorExitsTwoWithAMessage) {
       {"--engine \"'unterminated\"", "--engine"},
       {"--scenarios " + (folder_ / "huge.jsonl").string(), "huge.jsonl:1: not valid JSON"},
       {"--scenarios /dev/zero", "/dev/zero: is not a regular file"},
+      // Names and commands are written as JSON text, which holds UTF-8 only.
+      {"--games 2 --engine 'name=a\xff cmd=x'", "is not UTF-8 text"},
   };
   for (const auto& c : cases) {
     // Engines that would play a short game, should an option slip through.

@@ -157,6 +157,19 @@ TEST_F(ResultsProgram, RatingsAgreeWithTheTournamentOnTwoEngines) {
   const std::string picture((std::istreambuf_iterator<char>(svg)), {});
   EXPECT_NE(picture.find("greedy&lt;b&gt;&amp;amp;"), std::string::npos);
   EXPECT_EQ(picture.find("<b>"), std::string::npos);
+
+  // A database from elsewhere may hold names that are not UTF-8: the JSON
+  // says so with U+FFFD instead of the command ending on an exception.
+  {
+    std::string error;
+    auto db = ResultsDatabase::Open(Db(), OpenMode::kWrite, error);
+    ASSERT_TRUE(db) << error;
+    db->connection().Execute("UPDATE players SET name = CAST(x'41ff42' AS TEXT)");
+  }
+  const ProgramRun bytes =
+      RunMatch("ratings --db '" + Db() + "' --json '" + (folder_ / "b.json").string() + "'");
+  ASSERT_EQ(bytes.exit_code, 0) << bytes.out;
+  EXPECT_EQ(ReadJson(folder_ / "b.json")["players"][0]["name"], "A\uFFFDB");
 }
 
 TEST_F(ResultsProgram, BadCommandLinesAndBadDatabasesExitTwo) {

@@ -1,0 +1,25 @@
+#include "server/text/utf8_text.h"
+
+#include <nlohmann/json.hpp>
+
+namespace curling::server {
+
+bool IsUtf8(const std::string& bytes) {
+  // The JSON writer validates strictly (no overlong forms, no surrogates, no
+  // truncated sequences) and says so by throwing.
+  try {
+    (void)nlohmann::json(bytes).dump();
+    return true;
+  } catch (const nlohmann::json::type_error&) {
+    return false;
+  }
+}
+
+int FirstArgumentNotUtf8(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (!IsUtf8(argv[i])) return i;
+  }
+  return 0;
+}
+
+}  // namespace curling::server
