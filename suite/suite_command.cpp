@@ -93,8 +93,8 @@ int RunSuiteProgram(int argc, char** argv) {
       app.add_subcommand("pages", "A page per position of a solved suite, with the heat maps");
   AddRunOptions(*pages_command, pages);
   // The command line is kept in the solved suite's JSON, which holds UTF-8 only.
-  if (const int i = server::FirstArgumentNotUtf8(argc, argv)) {
-    std::cerr << "curling-suite: argument " << i << " is not UTF-8 text\n";
+  if (const std::string error = server::ArgumentNotUtf8(argc, argv); !error.empty()) {
+    std::cerr << error << '\n';
     return kExitUsage;
   }
   try {

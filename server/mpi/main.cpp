@@ -78,7 +78,7 @@ int Run(int argc, char** argv, MpiChannel& channel) {
   app.set_version_flag("--version", std::string(kProgram) + " " + CURLING_SIMULATOR_VERSION);
   if (channel.rank() > 0) {
     // Every rank parses the same words; rank 0 alone says what is wrong.
-    if (FirstArgumentNotUtf8(argc, argv) != 0) return kExitUsage;
+    if (!ArgumentNotUtf8(argc, argv).empty()) return kExitUsage;
     try {
       app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

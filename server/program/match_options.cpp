@@ -196,9 +196,8 @@ CLI::Validator Uint64Validator() {
 std::optional<int> ParseMatchOptions(CLI::App& app, int argc, char** argv) {
   // Names, commands and paths go into the records, the manifest and the
   // summary as JSON text, which holds UTF-8 only.
-  if (const int i = FirstArgumentNotUtf8(argc, argv)) {
-    std::cerr << fmt::format("{}: argument {} is not UTF-8 text\n",
-                             std::filesystem::path(argv[0]).filename().string(), i);
+  if (const std::string error = ArgumentNotUtf8(argc, argv); !error.empty()) {
+    std::cerr << error << '\n';
     return kExitUsage;
   }
   try {

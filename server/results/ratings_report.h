@@ -20,7 +20,7 @@ struct RatingsReport {
 };
 
 std::string FormatRatingsTable(const RatingsReport& report);
-// The report as JSON text, one line per value, ending in a newline.
+// The report as indented JSON text, ending in a newline.
 std::string RatingsJson(const RatingsReport& report);
 std::string RatingsSvg(const RatingsReport& report);
 

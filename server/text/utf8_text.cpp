@@ -1,5 +1,7 @@
 #include "server/text/utf8_text.h"
 
+#include <filesystem>
+
 #include <nlohmann/json.hpp>
 
 namespace curling::server {
@@ -15,11 +17,14 @@ bool IsUtf8(const std::string& bytes) {
   }
 }
 
-int FirstArgumentNotUtf8(int argc, const char* const* argv) {
+std::string ArgumentNotUtf8(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
-    if (!IsUtf8(argv[i])) return i;
+    if (!IsUtf8(argv[i])) {
+      return std::filesystem::path(argv[0]).filename().string() + ": argument " +
+             std::to_string(i) + " is not UTF-8 text";
+    }
   }
-  return 0;
+  return {};
 }
 
 }  // namespace curling::server

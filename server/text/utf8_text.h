@@ -9,7 +9,8 @@ namespace curling::server {
 
 bool IsUtf8(const std::string& bytes);
 
-// The index of the first of argv[1..argc) that is not UTF-8 text, or 0.
-int FirstArgumentNotUtf8(int argc, const char* const* argv);
+// "<program>: argument N is not UTF-8 text" for the first of argv[1..argc)
+// that is not, or empty when all are.
+std::string ArgumentNotUtf8(int argc, const char* const* argv);
 
 }  // namespace curling::server
