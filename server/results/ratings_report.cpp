@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "server/results/executable_hash.h"
+#include "server/text/utf8_text.h"
 
 namespace curling::results {
 
@@ -150,7 +151,10 @@ std::string RatingsJson(const RatingsReport& report) {
 
 namespace {
 
-std::string Escape(const std::string& text) {
+// `text` as SVG character data: valid UTF-8 (a database may hold any bytes in
+// its names) with the markup characters escaped.
+std::string Escape(const std::string& bytes) {
+  const std::string text = server::AsUtf8(bytes);
   std::string out;
   for (char c : text) {
     switch (c) {

@@ -17,6 +17,14 @@ bool IsUtf8(const std::string& bytes) {
   }
 }
 
+std::string AsUtf8(const std::string& bytes) {
+  // The JSON writer replaces what it cannot write; reading its string back
+  // gives the text.
+  const std::string quoted =
+      nlohmann::json(bytes).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return nlohmann::json::parse(quoted).get<std::string>();
+}
+
 std::string ArgumentNotUtf8(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     if (!IsUtf8(argv[i])) {

@@ -159,7 +159,8 @@ TEST_F(ResultsProgram, RatingsAgreeWithTheTournamentOnTwoEngines) {
   EXPECT_EQ(picture.find("<b>"), std::string::npos);
 
   // A database from elsewhere may hold names that are not UTF-8: the JSON
-  // says so with U+FFFD instead of the command ending on an exception.
+  // and the picture say so with U+FFFD instead of the command ending on an
+  // exception or the picture holding bytes that are not text.
   {
     std::string error;
     auto db = ResultsDatabase::Open(Db(), OpenMode::kWrite, error);
@@ -167,9 +168,14 @@ TEST_F(ResultsProgram, RatingsAgreeWithTheTournamentOnTwoEngines) {
     db->connection().Execute("UPDATE players SET name = CAST(x'41ff42' AS TEXT)");
   }
   const ProgramRun bytes =
-      RunMatch("ratings --db '" + Db() + "' --json '" + (folder_ / "b.json").string() + "'");
+      RunMatch("ratings --db '" + Db() + "' --json '" + (folder_ / "b.json").string() +
+               "' --svg '" + (folder_ / "b.svg").string() + "'");
   ASSERT_EQ(bytes.exit_code, 0) << bytes.out;
   EXPECT_EQ(ReadJson(folder_ / "b.json")["players"][0]["name"], "A\uFFFDB");
+  std::ifstream bytes_svg(folder_ / "b.svg");
+  const std::string bytes_picture((std::istreambuf_iterator<char>(bytes_svg)), {});
+  EXPECT_NE(bytes_picture.find("A\uFFFDB"), std::string::npos);
+  EXPECT_EQ(bytes_picture.find('\xff'), std::string::npos);
 }
 
 TEST_F(ResultsProgram, BadCommandLinesAndBadDatabasesExitTwo) {
