@@ -42,6 +42,25 @@ CURLING_SIM_API int Simulation(GameState* state, ShotVector shot, float random_e
   return 1;
 }
 
+CURLING_SIM_API int SimulationBatch(const GameState* state, const ShotVector* shots, int count,
+                                    GameState* results) {
+  if (count < 0 || (count > 0 && (state == nullptr || shots == nullptr || results == nullptr))) {
+    return 0;
+  }
+  curling::sim::ShotOptions options;  // no random error: the stream is never drawn from
+  options.free_guard_zone = curling::sim::LibraryFreeGuardZone();
+  const curling::sim::PreparedPosition position =
+      curling::sim::PreparePosition(*state, options, nullptr);
+  curling::sim::CounterRandom unused(0);
+  for (int i = 0; i < count; ++i) {
+    results[i] = *state;
+    curling::sim::PlayPreparedShot(position, results[i], shots[i], options, unused, nullptr,
+                                   nullptr);
+  }
+  curling::sim::SkipCallKeys(static_cast<uint64_t>(count));
+  return 1;
+}
+
 CURLING_SIM_API int CreateShot(AimPoint aim, ShotVector* out) {
   if (out == nullptr) return 0;
   const uint8_t curl = aim.curl != 0 ? 1 : 0;

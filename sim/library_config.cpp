@@ -63,6 +63,10 @@ uint64_t NextCallKey(uint64_t input_hash) {
   return HashCombine(HashCombine(HashCombine(kCallDomain, LibrarySeed()), input_hash), counter);
 }
 
+void SkipCallKeys(uint64_t calls) {
+  t_call_counter += calls;
+}
+
 uint64_t StreamKey(uint64_t seed, uint64_t stream, uint64_t counter) {
   return HashCombine(HashCombine(HashCombine(kStreamDomain, seed), stream), counter);
 }

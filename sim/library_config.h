@@ -20,6 +20,9 @@ uint64_t HashSimulationInputs(const GameState& state, const ShotVector& shot, fl
 // the call's input hash and this thread's call counter (which it advances).
 uint64_t NextCallKey(uint64_t input_hash);
 
+// Advances this thread's call counter past `calls` calls that drew nothing.
+void SkipCallKeys(uint64_t calls);
+
 // Random key of shot number `counter` of an explicit stream.
 uint64_t StreamKey(uint64_t seed, uint64_t stream, uint64_t counter);
 

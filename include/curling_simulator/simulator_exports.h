@@ -25,6 +25,16 @@ extern "C" {
 CURLING_SIM_API int Simulation(GameState* state, ShotVector shot, float random_error,
                                void* reserved, int reserved_flag);
 
+// Plays each of shots[0..count) from *state exactly as given (no random
+// error), writing the position after shot i to results[i]: what Simulation
+// writes on a copy of *state given shots[i] and random_error 0. The input
+// stones are checked once for every shot. `results` must not overlap `state`.
+// The calling thread's call counter advances by `count`, as `count` calls of
+// Simulation would advance it. Returns 1, or 0 with nothing written when a
+// pointer is null (and count above 0) or count is below 0.
+CURLING_SIM_API int SimulationBatch(const GameState* state, const ShotVector* shots, int count,
+                                    GameState* results);
+
 // The delivery whose unobstructed rest point is the aim point. Returns 1, or 0
 // when the aim cannot be reached (the delivery then never enters play).
 CURLING_SIM_API int CreateShot(AimPoint aim, ShotVector* out);
@@ -46,5 +56,6 @@ CURLING_SIM_API const char* CurlingSimulatorVersion(void);
 }  // extern "C"
 
 using SimulationFunction = int (*)(GameState*, ShotVector, float, void*, int);
+using SimulationBatchFunction = int (*)(const GameState*, const ShotVector*, int, GameState*);
 using CreateShotFunction = int (*)(AimPoint, ShotVector*);
 using CreateHitShotFunction = int (*)(AimPoint, float, ShotVector*);

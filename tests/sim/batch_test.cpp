@@ -1,10 +1,12 @@
-// PlayBatchFinalStates against single PlayShotFinalState calls: the same
-// states bit for bit, the same streams advanced, over the shared scenes and
-// the hostile positions, whatever the thread count.
+// PlayBatchFinalStates against single PlayShotFinalState calls, and the C
+// export SimulationBatch against Simulation calls with no error: the same
+// states bit for bit, the same streams and call counters advanced, over the
+// shared scenes and the hostile positions, whatever the thread count.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "library_support.h"
@@ -35,6 +37,22 @@ void ExpectBatchAsSingleCalls(const GameState& state, const std::vector<ShotVect
   }
 }
 
+// Plays `shots` from `state` through the C export's batch and one by one
+// through Simulation with no error, and expects the same states.
+void ExpectExportBatchAsSimulationCalls(const GameState& state,
+                                        const std::vector<ShotVector>& shots) {
+  std::vector<GameState> results(shots.size());
+  ASSERT_EQ(1,
+            SimulationBatch(&state, shots.data(), static_cast<int>(shots.size()), results.data()));
+  for (size_t i = 0; i < shots.size(); ++i) {
+    GameState single = state;
+    Simulation(&single, shots[i], 0.0f, nullptr, -1);
+    ASSERT_EQ(0, std::memcmp(&single, &results[i], sizeof(GameState)))
+        << "delivery " << i << " (" << shots[i].vx << ", " << shots[i].vy << ", "
+        << int{shots[i].curl} << ")";
+  }
+}
+
 // The scene's own delivery and its neighbours: draws and hits of every
 // weight around it, both curls.
 std::vector<ShotVector> DeliveriesAround(const ShotVector& shot) {
@@ -60,6 +78,7 @@ TEST(PlayBatch, SharedScenesGiveTheSingleCallsStatesOnAnyThreadCount) {
           first_stream += shots.size();
         }
         ExpectBatchAsSingleCalls(sc.state, shots, 0.0f, {false}, 2, first_stream);
+        ExpectExportBatchAsSimulationCalls(sc.state, shots);
       }
     }
   }
@@ -73,6 +92,7 @@ TEST(PlayBatch, HostilePositionsGiveTheSingleCallsStates) {
     SCOPED_TRACE(p.name);
     for (float error : scenes::kHostileErrors)
       ExpectBatchAsSingleCalls(p.state, shots, error, {}, 2, 1000);
+    ExpectExportBatchAsSimulationCalls(p.state, shots);
   }
 }
 
@@ -90,6 +110,42 @@ TEST(PlayBatch, EmptyBatchPlaysNothingAndMissingBuffersAreRefused) {
   const GameState single = sim::PlayShotFinalState(state, delivery.shot, 0.145f, stream);
   sim::PlayBatchFinalStates(state, &delivery, &state, 1, 0.145f, {}, 4);
   EXPECT_EQ(0, std::memcmp(&single, &state, sizeof(GameState)));
+}
+
+// A random draw after a batch of n is the one after n calls of Simulation:
+// the batch moves the thread's call counter on as they would.
+TEST(PlayBatch, ExportBatchAdvancesTheCallCounterAsItsCallsWould) {
+  const GameState start = EmptyState(0);
+  const std::vector<ShotVector> shots(5, Draw(2.375, 4.88, 1));
+  auto on_new_thread = [&](auto before) {
+    GameState state = start;
+    std::thread([&] {
+      before();
+      Simulation(&state, shots[0], 0.145f, nullptr, -1);
+    }).join();
+    return state;
+  };
+  const GameState after_calls = on_new_thread([&] {
+    for (const ShotVector& shot : shots) {
+      GameState copy = start;
+      Simulation(&copy, shot, 0.0f, nullptr, -1);
+    }
+  });
+  const GameState after_batch = on_new_thread([&] {
+    std::vector<GameState> results(shots.size());
+    SimulationBatch(&start, shots.data(), static_cast<int>(shots.size()), results.data());
+  });
+  const GameState first_call = on_new_thread([] {});
+  EXPECT_EQ(0, std::memcmp(&after_calls, &after_batch, sizeof(GameState)));
+  EXPECT_NE(0, std::memcmp(&after_calls, &first_call, sizeof(GameState)));
+
+  GameState result = start;
+  EXPECT_EQ(1, SimulationBatch(&start, nullptr, 0, nullptr));
+  EXPECT_EQ(0, SimulationBatch(&start, shots.data(), -1, &result));
+  EXPECT_EQ(0, SimulationBatch(nullptr, shots.data(), 1, &result));
+  EXPECT_EQ(0, SimulationBatch(&start, nullptr, 1, &result));
+  EXPECT_EQ(0, SimulationBatch(&start, shots.data(), 1, nullptr));
+  EXPECT_EQ(0, std::memcmp(&start, &result, sizeof(GameState)));
 }
 
 }  // namespace

@@ -99,12 +99,12 @@ class Exports(unittest.TestCase):
     def test_library_exports_the_c_functions_undecorated(self):
         table = self.dump(LIBRARY_DLL).split("[Ordinal/Name Pointer] Table")[1]
         names = set(re.findall(r"^\s+\[\s*\d+\]\s+(\S+)$", table, re.M))
-        for name in ("Simulation", "CreateShot", "CreateHitShot", "SetRandomSeed",
-                     "SetFreeGuardZoneRule", "CurlingSimulatorVersion"):
+        for name in ("Simulation", "SimulationBatch", "CreateShot", "CreateHitShot",
+                     "SetRandomSeed", "SetFreeGuardZoneRule", "CurlingSimulatorVersion"):
             self.assertIn(name, names)
         undecorated = {n for n in names if not n.startswith("_Z")}  # the C++ interface
-        self.assertEqual(undecorated, {"Simulation", "CreateShot", "CreateHitShot",
-                                       "SetRandomSeed", "SetFreeGuardZoneRule",
+        self.assertEqual(undecorated, {"Simulation", "SimulationBatch", "CreateShot",
+                                       "CreateHitShot", "SetRandomSeed", "SetFreeGuardZoneRule",
                                        "CurlingSimulatorVersion"})
 
     def test_programs_need_only_system_dlls(self):
