@@ -13,13 +13,14 @@ SimulationFunction g_simulation = nullptr;
 CreateShotFunction g_create_shot = nullptr;
 CreateHitShotFunction g_create_hit_shot = nullptr;
 using SetRandomSeedFunction = void (*)(uint64_t);
-SetRandomSeedFunction g_set_random_seed = nullptr;  // optional export
+SetRandomSeedFunction g_set_random_seed = nullptr;     // optional export
+SimulationBatchFunction g_simulation_batch = nullptr;  // optional export
 
 // One cache line per counter, apart from the function pointers, so that the
 // workers' increments do not slow down the pointer loads.
 struct alignas(64) CallCounter {
   std::atomic<uint64_t> count{0};
-  void Add() { count.fetch_add(1, std::memory_order_relaxed); }
+  void Add(uint64_t calls = 1) { count.fetch_add(calls, std::memory_order_relaxed); }
   uint64_t Get() const { return count.load(std::memory_order_relaxed); }
 };
 CallCounter g_simulation_calls;
@@ -46,6 +47,8 @@ bool LoadSimulator(const std::string& path, std::string& reason) {
   g_create_hit_shot = reinterpret_cast<CreateHitShotFunction>(symbols[2]);
   g_set_random_seed =
       reinterpret_cast<SetRandomSeedFunction>(FindDynamicExport(library, "SetRandomSeed"));
+  g_simulation_batch =
+      reinterpret_cast<SimulationBatchFunction>(FindDynamicExport(library, "SimulationBatch"));
   return true;
 }
 
@@ -54,6 +57,21 @@ int Simulation(GameState* state, ShotVector shot, float random_error, void* rese
   assert(g_simulation != nullptr);
   g_simulation_calls.Add();
   return g_simulation(state, shot, random_error, reserved, reserved_flag);
+}
+
+void SimulateWithoutError(const GameState& state, const ShotVector* shots, int count,
+                          GameState* results) {
+  assert(g_simulation != nullptr);
+  assert(count >= 0 && (count == 0 || (shots != nullptr && results != nullptr)));
+  g_simulation_calls.Add(static_cast<uint64_t>(count));
+  // A library that refuses the batch is asked one shot at a time.
+  if (g_simulation_batch != nullptr && g_simulation_batch(&state, shots, count, results) == 1) {
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    results[i] = state;
+    g_simulation(&results[i], shots[i], 0.0f, nullptr, -1);
+  }
 }
 
 int CreateShot(AimPoint aim, ShotVector* out) {

@@ -1,6 +1,6 @@
 // The engine's binding to the physics library, loaded at run time by file
-// name. The evaluation and the search call the library only through these
-// three functions.
+// name. The evaluation and the search call the library only through the
+// functions here.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,14 @@ int Simulation(GameState* state, ShotVector shot, float random_error, void* rese
                int reserved_flag);
 int CreateShot(AimPoint aim, ShotVector* out);
 int CreateHitShot(AimPoint aim, float power, ShotVector* out);
+
+// Plays each of shots[0..count) from `state` with no random error into
+// results[i]: what Simulation(copy of state, shots[i], 0, nullptr, -1)
+// writes. Through the library's optional SimulationBatch export, which checks
+// the stones once for all, or else one Simulation call each. Counts as
+// `count` simulations.
+void SimulateWithoutError(const GameState& state, const ShotVector* shots, int count,
+                          GameState* results);
 
 // Calls made through the three functions above since the process started,
 // from every thread (relaxed counters: read them once the callers are done).

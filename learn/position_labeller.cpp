@@ -11,15 +11,19 @@
 namespace curling::learn {
 namespace {
 
-// The mean distribution of `samples` deliveries of `shot`.
+// The mean distribution of `samples` deliveries of `shot`, played together.
 EndResultDistribution MeanResults(const GameState& state, const LabelSetup& setup,
                                   const ShotVector& shot, uint64_t key) {
   const int side = SideToThrow(state.ShotNum);
+  std::vector<strong::DeliverySample> samples;
+  for (int s = 0; s < setup.samples; ++s)
+    samples.push_back({shot, strong::CombineKeys(key, static_cast<uint64_t>(s))});
+  std::vector<GameState> after(samples.size());
+  strong::PlayDeliveries(state, setup.error, samples, after.data());
   EndResultDistribution mean{};
-  for (int s = 0; s < setup.samples; ++s) {
-    const GameState after =
-        strong::PlayDelivery(state, setup.error, shot, strong::CombineKeys(key, s));
-    const EndResultDistribution results = strong::ResultsAfterDelivery(after, side, setup.network);
+  for (const GameState& position : after) {
+    const EndResultDistribution results =
+        strong::ResultsAfterDelivery(position, side, setup.network);
     for (int c = 0; c < kEndResultCount; ++c)
       mean[static_cast<size_t>(c)] += results[static_cast<size_t>(c)] / setup.samples;
   }

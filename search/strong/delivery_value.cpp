@@ -1,5 +1,7 @@
 #include "search/strong/delivery_value.h"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 
 #include "eval/position_features.h"
@@ -9,6 +11,12 @@
 #include "search/strong/noise_stream.h"
 
 namespace curling::strong {
+namespace {
+
+// Deliveries played together at most, in buffers on the stack.
+constexpr size_t kPiece = 32;
+
+}  // namespace
 
 EndResultDistribution ResultsAfterDelivery(const GameState& after, int side,
                                            const ValueNetwork* network) {
@@ -23,21 +31,38 @@ EndResultDistribution ResultsAfterDelivery(const GameState& after, int side,
   return SwapSides(network->Predict(FeaturesOf(after)));
 }
 
-GameState PlayDelivery(const GameState& start, const DeliveryErrorModel& error,
-                       const ShotVector& shot, uint64_t key) {
+void PlayDeliveries(const GameState& start, const DeliveryErrorModel& error,
+                    std::span<const DeliverySample> samples, GameState* after) {
   assert(start.ShotNum >= 0 && start.ShotNum < kStoneCount);
-  NoiseStream noise(key);
-  GameState state = start;
-  Simulation(&state, error.Apply(shot, noise), 0.0f, nullptr, -1);
-  assert(state.ShotNum == start.ShotNum + 1);
-  return state;
+  // The shots with their errors, a piece at a time: no allocation per call.
+  std::array<ShotVector, kPiece> played;
+  for (size_t first = 0; first < samples.size(); first += kPiece) {
+    const size_t count = std::min(kPiece, samples.size() - first);
+    for (size_t i = 0; i < count; ++i) {
+      NoiseStream noise(samples[first + i].key);
+      played[i] = error.Apply(samples[first + i].shot, noise);
+    }
+    SimulateWithoutError(start, played.data(), static_cast<int>(count), after + first);
+  }
+  for (size_t i = 0; i < samples.size(); ++i)
+    assert(after[i].ShotNum == start.ShotNum + 1);
 }
 
-double JudgeDelivery(const DeliveryValueSetup& setup, const ShotVector& shot, uint64_t key) {
+void JudgeDeliveries(const DeliveryValueSetup& setup, std::span<const DeliverySample> samples,
+                     double* values) {
   const int side = SideToThrow(setup.start.ShotNum);
-  const GameState after = PlayDelivery(setup.start, setup.error, shot, key);
-  if (after.ShotNum >= kStoneCount) return EndValue(setup.situation, side, after);
-  return ExpectedEndValue(setup.situation, side, ResultsAfterDelivery(after, side, &setup.network));
+  std::array<GameState, kPiece> after;
+  for (size_t first = 0; first < samples.size(); first += kPiece) {
+    const size_t count = std::min(kPiece, samples.size() - first);
+    PlayDeliveries(setup.start, setup.error, samples.subspan(first, count), after.data());
+    for (size_t i = 0; i < count; ++i) {
+      values[first + i] =
+          after[i].ShotNum >= kStoneCount
+              ? EndValue(setup.situation, side, after[i])
+              : ExpectedEndValue(setup.situation, side,
+                                 ResultsAfterDelivery(after[i], side, &setup.network));
+    }
+  }
 }
 
 }  // namespace curling::strong

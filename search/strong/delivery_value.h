@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "curling_simulator/records.h"
 #include "eval/end_result.h"
@@ -29,14 +30,23 @@ struct DeliveryValueSetup {
   const ValueNetwork& network;
 };
 
-// The position after `shot` played with the error drawn from the stream keyed
-// by `key` (the same draws as a rollout with that key meets on its first stone).
-GameState PlayDelivery(const GameState& start, const DeliveryErrorModel& error,
-                       const ShotVector& shot, uint64_t key);
+// One delivery of a search: the shot as aimed, and the key of the stream its
+// error is drawn from (the same draws as a rollout with that key meets on its
+// first stone).
+struct DeliverySample {
+  ShotVector shot;
+  uint64_t key = 0;
+};
 
-// The value (EndValue's scale) of `shot` for the side to throw at the start:
-// the exact count of the end after the last stone, else the chance to win
-// expected over the network's distribution at the next shot.
-double JudgeDelivery(const DeliveryValueSetup& setup, const ShotVector& shot, uint64_t key);
+// after[i]: the position after samples[i] played from `start` with its error.
+// The library plays them together, checking the stones of `start` once.
+void PlayDeliveries(const GameState& start, const DeliveryErrorModel& error,
+                    std::span<const DeliverySample> samples, GameState* after);
+
+// values[i]: the value (EndValue's scale) of samples[i] for the side to throw
+// at the start: the exact count of the end after the last stone, else the
+// chance to win expected over the network's distribution at the next shot.
+void JudgeDeliveries(const DeliveryValueSetup& setup, std::span<const DeliverySample> samples,
+                     double* values);
 
 }  // namespace curling::strong

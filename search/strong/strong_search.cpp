@@ -2,12 +2,15 @@
 
 #include <time.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cassert>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -52,8 +55,9 @@ struct RoundTotals {
   double cpu_seconds = 0.0;
 };
 
-// One round's work: items handed out from a shared counter until the round's
-// share is done (or its deadline passes), each a rollout of its candidate.
+// One round's work: items handed out from a shared counter, a few at a time,
+// until the round's share is done (or its deadline passes), each a sample of
+// its candidate.
 struct Round {
   const SuccessiveHalving& halving;
   int64_t items;
@@ -62,13 +66,24 @@ struct Round {
   std::atomic<int64_t> next{0};
 };
 
-// The value of one sample of a delivery, from the sample's key alone.
-using SampleValue = std::function<double(const ShotVector& shot, uint64_t key)>;
+// How the samples of a round are valued: values[i] for samples[i], each from
+// its shot and key alone, and how many a worker takes at a time (the value
+// search's deliveries are played together; a rollout is worth a deadline
+// check of its own).
+struct SampleJudge {
+  std::function<void(std::span<const DeliverySample> samples, double* values)> values;
+  int64_t at_once = 1;
+};
+
+// Samples a worker takes at a time from the value search's round.
+constexpr int64_t kDeliveriesTogether = 16;
 
 class RoundRunner {
  public:
-  RoundRunner(SampleValue sample_value, const std::vector<CandidateShot>& candidates, uint64_t key)
-      : sample_value_(std::move(sample_value)), candidates_(candidates), key_(key) {}
+  RoundRunner(SampleJudge judge, const std::vector<CandidateShot>& candidates, uint64_t key)
+      : judge_(std::move(judge)), candidates_(candidates), key_(key) {
+    assert(judge_.at_once >= 1 && judge_.at_once <= kDeliveriesTogether);
+  }
 
   // Runs the round on `threads` threads of its own while the calling thread
   // waits, as the default engine's search does (fewer threads when no more
@@ -102,16 +117,26 @@ class RoundRunner {
     const double cpu_start = ThreadCpuSeconds();
     t.sums.assign(candidates_.size(), 0);
     t.counts.assign(candidates_.size(), 0);
+    std::array<DeliverySample, kDeliveriesTogether> samples;
+    std::array<size_t, kDeliveriesTogether> candidate;
+    std::array<double, kDeliveriesTogether> values;
     for (;;) {
       if (round.timed && Clock::now() >= round.deadline) break;
-      const int64_t item = round.next.fetch_add(1, std::memory_order_relaxed);
-      if (item >= round.items) break;
-      const size_t c = static_cast<size_t>(round.halving.CandidateOf(item));
-      assert(c < candidates_.size() && c < t.sums.size());
-      const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
-      const double value = sample_value_(candidates_[c].shot, CombineKeys(key_, sample));
-      t.sums[c] += SuccessiveHalving::ToFixed(value);
-      ++t.counts[c];
+      const int64_t first = round.next.fetch_add(judge_.at_once, std::memory_order_relaxed);
+      if (first >= round.items) break;
+      const size_t count = static_cast<size_t>(std::min(judge_.at_once, round.items - first));
+      for (size_t i = 0; i < count; ++i) {
+        const int64_t item = first + static_cast<int64_t>(i);
+        candidate[i] = static_cast<size_t>(round.halving.CandidateOf(item));
+        assert(candidate[i] < candidates_.size() && candidate[i] < t.sums.size());
+        const uint64_t sample = static_cast<uint64_t>(round.halving.SampleOf(item));
+        samples[i] = {candidates_[candidate[i]].shot, CombineKeys(key_, sample)};
+      }
+      judge_.values(std::span(samples.data(), count), values.data());
+      for (size_t i = 0; i < count; ++i) {
+        t.sums[candidate[i]] += SuccessiveHalving::ToFixed(values[i]);
+        ++t.counts[candidate[i]];
+      }
     }
     t.cpu_seconds = ThreadCpuSeconds() - cpu_start;
   }
@@ -127,7 +152,7 @@ class RoundRunner {
     return cpu;
   }
 
-  SampleValue sample_value_;
+  SampleJudge judge_;
   const std::vector<CandidateShot>& candidates_;
   uint64_t key_;
 };
@@ -172,7 +197,7 @@ SearchLimits BroadShare(const SearchLimits& limits, Clock::time_point start) {
 // Searches the deliveries near `report.chosen` with the rest of the budget
 // (from `start`) and takes the best of them; the choice stands when nothing
 // near it could be sampled.
-void RefineChoice(const SampleValue& sample_value, uint64_t key, const DeliveryErrorModel& error,
+void RefineChoice(const SampleJudge& judge, uint64_t key, const DeliveryErrorModel& error,
                   const SearchLimits& limits, Clock::time_point start, SearchReport& report) {
   const std::vector<CandidateShot> nearby = NearbyDeliveries(report.chosen, error);
   if (nearby.empty()) return;
@@ -181,7 +206,7 @@ void RefineChoice(const SampleValue& sample_value, uint64_t key, const DeliveryE
   // A count of samples too small to leave refinement any: no rollouts would
   // otherwise read as a timed search.
   if (limits.rollouts > 0 && rest.rollouts == 0) return;
-  const RoundRunner runner(sample_value, nearby, key);
+  const RoundRunner runner(judge, nearby, key);
   SuccessiveHalving halving(static_cast<int>(nearby.size()));
   report.cpu_seconds += RunRounds(runner, halving, rest, start);
   report.rollouts += halving.TotalCount();
@@ -209,20 +234,22 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   const DeliveryErrorModel error(limits.error, DeliveryErrorModel::MeasureDeceleration());
   std::optional<RolloutSetup> rollout;
   std::optional<DeliveryValueSetup> judged;
-  SampleValue sample_value;
+  SampleJudge judge;
   if (limits.network != nullptr) {
     judged.emplace(DeliveryValueSetup{state, situation, error, *limits.network});
-    sample_value = [&judged](const ShotVector& shot, uint64_t key) {
-      return JudgeDelivery(*judged, shot, key);
+    judge.values = [&judged](std::span<const DeliverySample> samples, double* values) {
+      JudgeDeliveries(*judged, samples, values);
     };
+    judge.at_once = kDeliveriesTogether;
   } else {
     rollout.emplace(RolloutSetup{state, situation, error, ShotBook()});
-    sample_value = [&rollout](const ShotVector& shot, uint64_t key) {
-      return PlayOutEnd(*rollout, shot, key);
+    judge.values = [&rollout](std::span<const DeliverySample> samples, double* values) {
+      for (size_t i = 0; i < samples.size(); ++i)
+        values[i] = PlayOutEnd(*rollout, samples[i].shot, samples[i].key);
     };
   }
   const uint64_t key = PositionKey(state, situation, limits.seed);
-  const RoundRunner runner(sample_value, candidates, key);
+  const RoundRunner runner(judge, candidates, key);
   SuccessiveHalving halving(static_cast<int>(candidates.size()));
   const SearchLimits broad = BroadShare(limits, start);
   report.cpu_seconds = RunRounds(runner, halving, broad, start);
@@ -231,7 +258,7 @@ SearchReport SearchStrongShot(const GameState& state, const GameSituation& situa
   report.chosen = candidates[static_cast<size_t>(best)];
   report.value = halving.Mean(best);
   report.rollouts = halving.TotalCount();
-  if (limits.refine) RefineChoice(sample_value, key, error, limits, broad.deadline, report);
+  if (limits.refine) RefineChoice(judge, key, error, limits, broad.deadline, report);
   report.simulations = LibraryCalls().simulations - simulations_before;
   report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return report;

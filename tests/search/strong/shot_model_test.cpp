@@ -1,15 +1,18 @@
 // The search's shot model against the real library: the modelled delivery
 // error moves a draw's rest point as far as the error says, and the candidate
-// list holds every kind of shot for both curls (and firm hits when asked), and
-// the deliveries near a chosen one lie where the error would put them.
+// list holds every kind of shot for both curls (and firm hits when asked),
+// the deliveries near a chosen one lie where the error would put them, and
+// deliveries played together are each what it would be alone.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "search/strong/candidate_shots.h"
 #include "search/strong/delivery_error_model.h"
+#include "search/strong/delivery_value.h"
 #include "search/strong/nearby_deliveries.h"
 #include "search/strong/shot_making.h"
 #include "tests/search/strong/strong_test_support.h"
@@ -57,6 +60,33 @@ TEST(ShotModelTest, ErrorMovesTheRestPointByItsSize) {
   }
   EXPECT_NEAR(sum / kDraws, 0.0, 0.03);
   EXPECT_NEAR(squares / kDraws, 1.0, 0.05);
+}
+
+// More deliveries than are played at once, of every candidate of a crowded
+// position: each is the single call's on the shot with its error, and each
+// counts as a simulation.
+TEST(ShotModelTest, DeliveriesPlayedTogetherAreEachTheSingleCallsPosition) {
+  LoadRealLibrary();
+  const DeliveryErrorModel error(0.145, DeliveryErrorModel::MeasureDeceleration());
+  const GameState start = Position(
+      9, 3, 7,
+      {{0, 2.3f, 4.9f}, {1, 2.6f, 5.4f}, {2, 2.0f, 6.5f}, {3, 2.4f, 7.2f}, {5, 1.8f, 4.3f}});
+  std::vector<DeliverySample> samples;
+  uint64_t key = 5;
+  for (const CandidateShot& c : GenerateCandidates(start, HitWeights::kWithFirm)) {
+    for (int s = 0; s < 3; ++s)
+      samples.push_back({c.shot, key++});
+  }
+  ASSERT_GT(samples.size(), 40u);
+  std::vector<GameState> together(samples.size());
+  const uint64_t calls_before = LibraryCalls().simulations;
+  PlayDeliveries(start, error, samples, together.data());
+  EXPECT_EQ(LibraryCalls().simulations - calls_before, samples.size());
+  for (size_t i = 0; i < samples.size(); ++i) {
+    NoiseStream noise(samples[i].key);
+    const GameState alone = Played(start, error.Apply(samples[i].shot, noise));
+    ASSERT_EQ(0, std::memcmp(&alone, &together[i], sizeof(GameState))) << i;
+  }
 }
 
 TEST(ShotModelTest, CandidatesHoldEveryKindForBothCurls) {
