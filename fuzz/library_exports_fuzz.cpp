@@ -4,6 +4,8 @@
 //   bits 0-1  0 or 1: Simulation, 2: CreateShot, 3: CreateHitShot
 //   bit 2     free guard zone rule off
 //   bit 3     Simulation with a null state (must return 0)
+//   bit 4     with Simulation: SimulationBatch of the delivery and its other
+//             curl too, which must give what Simulation gives with no error
 // then: state (184 bytes), delivery or aim (12), error or power (4), seed (8);
 // missing bytes are zero.
 //
@@ -121,6 +123,29 @@ void CheckSimulation(const Input& in) {
   }
 }
 
+// The same position bit for bit, field by field (padding bytes aside).
+bool SamePosition(const GameState& a, const GameState& b) {
+  return a.ShotNum == b.ShotNum && a.CurEnd == b.CurEnd && a.LastEnd == b.LastEnd &&
+         a.NextSide == b.NextSide && std::memcmp(a.Score, b.Score, sizeof a.Score) == 0 &&
+         std::memcmp(a.Stones, b.Stones, sizeof a.Stones) == 0;
+}
+
+void CheckBatch(const Input& in, const ShotVector& shot) {
+  const ShotVector shots[2] = {shot, {shot.vx, shot.vy, uint8_t{shot.curl == 0}, {0, 0, 0}}};
+  GameState together[2]{};
+  GameState alone[2] = {in.state, in.state};
+  int result = 0;
+  std::thread([&] {
+    result = SimulationBatch(&in.state, shots, 2, together);
+    for (int i = 0; i < 2; ++i)
+      Simulation(&alone[i], shots[i], 0.0f, nullptr, -1);
+  }).join();
+  if (result != 1) Fail("SimulationBatch did not return 1");
+  for (int i = 0; i < 2; ++i) {
+    if (!SamePosition(together[i], alone[i])) Fail("SimulationBatch differs from Simulation");
+  }
+}
+
 void CheckShotExport(const Input& in) {
   AimPoint aim;
   std::memcpy(&aim, in.vector, sizeof aim);
@@ -149,6 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (Simulation(nullptr, ShotVector{}, 0.0f, nullptr, -1) != 0) Fail("null state not refused");
   } else {
     CheckSimulation(in);
+    if ((in.op & 16) != 0) {
+      ShotVector shot;
+      std::memcpy(&shot, in.vector, sizeof shot);
+      CheckBatch(in, shot);
+    }
   }
   return 0;
 }

@@ -89,6 +89,8 @@ def library_seeds(record):
         vx, vy, curl = shot["delivery"]
         data = bytes([0]) + state + struct.pack("<ffB3xf", vx, vy, curl, 0.145) + struct.pack("<Q", n)
         write("library_exports_fuzz", f"shot-{shot['end']}-{shot['shot']}", data)
+        if shot["shot"] == 10:  # the same delivery through SimulationBatch too
+            write("library_exports_fuzz", f"batch-{shot['end']}-{shot['shot']}", bytes([16]) + data[1:])
         n += 1
         if n == 16:
             break
