@@ -31,8 +31,9 @@ int CreateHitShot(AimPoint aim, float power, ShotVector* out);
 void SimulateWithoutError(const GameState& state, const ShotVector* shots, int count,
                           GameState* results);
 
-// Calls made through the three functions above since the process started,
-// from every thread (relaxed counters: read them once the callers are done).
+// Calls made through the functions above since the process started (a shot
+// of SimulateWithoutError counts as a simulation), from every thread (relaxed
+// counters: read them once the callers are done).
 struct LibraryCallCounts {
   uint64_t simulations = 0;
   uint64_t create_shots = 0;
