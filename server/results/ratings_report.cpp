@@ -151,8 +151,8 @@ std::string RatingsJson(const RatingsReport& report) {
 
 namespace {
 
-// `text` as SVG character data: valid UTF-8 (a database may hold any bytes in
-// its names) with the markup characters escaped.
+// `bytes` as SVG character data: made valid UTF-8 (a database may hold any
+// bytes in its names), with the markup characters escaped.
 std::string Escape(const std::string& bytes) {
   const std::string text = server::AsUtf8(bytes);
   std::string out;
